@@ -1,0 +1,33 @@
+# The two set-up commands: `make run` and `make test`.
+BUILD ?= build
+JOBS ?= $(shell nproc)
+CMAKE_FLAGS ?=
+
+.PHONY: run test deps build bench sanitize format clean
+
+deps:
+	@sh scripts/install-deps.sh
+
+build: deps
+	cmake -S . -B $(BUILD) $(CMAKE_FLAGS) >/dev/null
+	cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	@sh scripts/run-sample.sh $(BUILD)
+
+test: build
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+sanitize:
+	$(MAKE) test BUILD=build-asan CMAKE_FLAGS="-DLUMENDA_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug"
+
+bench:
+	LUMENDA_BENCH_DEPS=1 sh scripts/install-deps.sh
+	cmake -S . -B build-bench -DLUMENDA_BENCH=ON -DLUMENDA_TESTS=OFF -DCMAKE_BUILD_TYPE=Release >/dev/null
+	cmake --build build-bench -j $(JOBS)
+
+format:
+	find src tests bench tools -name '*.cpp' -o -name '*.h' | xargs clang-format -i
+
+clean:
+	rm -rf $(BUILD) build-asan build-bench

@@ -1,0 +1,7 @@
+#include "commands.h"
+
+namespace lumenda::cli {
+
+void AddTimeCommands(CLI::App& app) { (void)app; }
+
+}  // namespace lumenda::cli

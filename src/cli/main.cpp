@@ -1,0 +1,19 @@
+// lumenda-cli: the command line over the engine.
+#include <CLI/CLI.hpp>
+#include <clocale>
+
+#include "commands.h"
+
+int main(int argc, char** argv) {
+  std::setlocale(LC_ALL, "");
+  CLI::App app{"Lumenda: fotometría de estrellas variables y asteroides"};
+  app.require_subcommand(1);
+  lumenda::cli::AddImageCommands(app);
+  lumenda::cli::AddTimeCommands(app);
+  lumenda::cli::AddSimulateCommand(app);
+  lumenda::cli::AddRunCommands(app);
+  lumenda::cli::AddReportCommands(app);
+  lumenda::cli::AddPeriodCommands(app);
+  CLI11_PARSE(app, argc, argv);
+  return 0;
+}

@@ -1,0 +1,38 @@
+// Helpers for the fixed-column text formats. Positions are 1-based and
+// inclusive, as the formats are described.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace lumenda {
+
+// A named field of a fixed-column format: columns first..last (1-based).
+struct Column {
+  int first;
+  int last;
+  constexpr int Width() const { return last - first + 1; }
+};
+
+// Text of columns first..last; shorter lines give what they have (maybe "").
+std::string_view Field(std::string_view line, Column column);
+// Text from column `first` to the end of the line.
+std::string_view FieldFrom(std::string_view line, int first);
+
+// Delphi-like Copy(s, index1, count): 1-based, clamped, never throws.
+std::string_view Copy(std::string_view s, int index1, int count);
+
+std::string PadLeft(std::string_view text, int width, char fill = ' ');
+std::string PadRight(std::string_view text, int width, char fill = ' ');
+
+std::string Trim(std::string_view text);
+std::string TrimLeft(std::string_view text);
+std::string TrimRight(std::string_view text);
+std::string ToUpper(std::string_view text);
+std::string ToLower(std::string_view text);
+
+// Number of characters (UTF-8 code points), for column widths of names
+// that may carry accents.
+int CharCount(std::string_view utf8);
+
+}  // namespace lumenda

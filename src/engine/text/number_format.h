@@ -1,0 +1,37 @@
+// Numbers as text: the one formatter and the one parser of the program.
+// Always "." as the decimal separator, whatever the locale.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace lumenda {
+
+// Formats `value` with a picture mask: "0" a mandatory digit, "#" an optional
+// digit, "." the decimal point, any other character kept as a literal.
+// Sections separated by ";" give the positive, negative and zero forms; with
+// no negative section a "-" is put in front. Rounding is to nearest, halves
+// to the even neighbour (on the exact binary value).
+// Examples: FormatFloat("0000.00;-000.00", -3.14159) == "-003.14",
+//           FormatFloat("#0.00", 5) == "5.00".
+std::string FormatFloat(std::string_view mask, double value);
+
+// Shortest general notation, 15 significant digits: "0.0001", "1E-5", "12.5".
+std::string FloatToStr(double value);
+
+// Integer as decimal text.
+std::string IntToStr(long long value);
+
+// Parses a real number, allowing blanks around it; "." only, optional sign,
+// optional exponent. nullopt when the whole text is not a number.
+std::optional<double> ParseDouble(std::string_view text);
+
+// Parses a whole number (blanks around allowed). nullopt on anything else,
+// including overflow of long long.
+std::optional<long long> ParseInt(std::string_view text);
+
+// Rounds to the nearest integer, halves to the even neighbour.
+long long RoundHalfEven(double value);
+
+}  // namespace lumenda

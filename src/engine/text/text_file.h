@@ -1,0 +1,42 @@
+// Reading and writing the program's text files.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace lumenda {
+
+// Reads a whole file. Text that is not valid UTF-8 is taken as Windows-1252
+// (files from older installations) and converted to UTF-8. nullopt when the
+// file cannot be read.
+std::optional<std::string> ReadTextFile(const std::string& path);
+
+// Splits text into lines, accepting LF and CR LF (and a lone CR). A final
+// line end does not make an extra empty line.
+std::vector<std::string> SplitLines(std::string_view text);
+
+// Reads a file as lines (ReadTextFile + SplitLines).
+std::optional<std::vector<std::string>> ReadTextLines(const std::string& path);
+
+// Joins lines, each followed by `eol` ("\r\n" unless a format says otherwise).
+std::string JoinLines(const std::vector<std::string>& lines, std::string_view eol = "\r\n");
+
+// Writes `content` to a temporary file beside `path`, flushes it and renames it
+// over `path`, so a crash never leaves half a file. Returns an empty string on
+// success, else the Spanish message to show.
+std::string WriteFileAtomic(const std::string& path, std::string_view content);
+
+// Appends and flushes (for files that grow row by row, like the results file).
+// Empty string on success, else the message.
+std::string AppendToFile(const std::string& path, std::string_view content);
+
+bool FileExists(const std::string& path);
+bool DirectoryExists(const std::string& path);
+
+// Windows-1252 bytes to UTF-8.
+std::string Cp1252ToUtf8(std::string_view bytes);
+bool IsValidUtf8(std::string_view bytes);
+
+}  // namespace lumenda
