@@ -2,7 +2,12 @@
 # build without the others.
 function(lumenda_engine_subsystem name)
   file(GLOB _src CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${name}/*.cpp)
-  add_library(lumenda_${name} STATIC ${_src})
+  # A subsystem still being written may have no source yet.
+  set(_anchor ${CMAKE_CURRENT_BINARY_DIR}/${name}_anchor.cpp)
+  if(NOT EXISTS ${_anchor})
+    file(WRITE ${_anchor} "namespace lumenda { void ${name}_anchor() {} }\n")
+  endif()
+  add_library(lumenda_${name} STATIC ${_src} ${_anchor})
   target_include_directories(lumenda_${name} PUBLIC ${PROJECT_SOURCE_DIR}/src/engine)
   target_link_libraries(lumenda_${name} PUBLIC ${ARGN} Threads::Threads)
   target_compile_definitions(lumenda_${name} PUBLIC
