@@ -32,8 +32,7 @@ std::string ReadBytes(const std::string& path);
 }  // namespace lumenda::test
 
 // Skips the current test when the shared real-data folder is absent.
-#define LUMENDA_REQUIRE_REAL_DATA()                                    \
-  do {                                                                 \
-    if (::lumenda::test::RealDataDir().empty())                        \
-      GTEST_SKIP() << "shared real data not present";                  \
+#define LUMENDA_REQUIRE_REAL_DATA()                                                             \
+  do {                                                                                          \
+    if (::lumenda::test::RealDataDir().empty()) GTEST_SKIP() << "shared real data not present"; \
   } while (0)

@@ -35,3 +35,21 @@ std::optional<long long> ParseInt(std::string_view text);
 long long RoundHalfEven(double value);
 
 }  // namespace lumenda
+
+namespace lumenda {
+
+// True for "0".."9".
+inline bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
+
+// True when the text converts to a real number (an empty text is false).
+bool IsFloat(std::string_view text);
+
+// The number in `text` formatted with `mask` and right-aligned with leading
+// blanks to `width`. When the character at 1-based position length - 2 is a
+// blank (or the text is not a number) the value counts as missing: only
+// blanks come out.
+std::string PadNumber(std::string_view text, std::string_view mask, int width);
+
+}  // namespace lumenda
