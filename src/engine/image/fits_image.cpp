@@ -1,0 +1,371 @@
+#include "image/fits_image.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <new>
+#include <optional>
+
+#include "text/fixed_columns.h"
+#include "text/number_format.h"
+
+namespace lumenda {
+namespace {
+
+constexpr size_t kRecordBytes = 2880;
+constexpr size_t kCardBytes = 80;
+constexpr size_t kCardsPerRecord = kRecordBytes / kCardBytes;
+// Data are read this many records at a time and converted while the block is
+// still in cache.
+constexpr size_t kRecordsPerBlock = 128;
+constexpr size_t kBlockBytes = kRecordsPerBlock * kRecordBytes;
+constexpr int kMaxSide = 65535;
+
+enum class SampleKind { kByte, kShort, kFloat, kInt };
+
+struct FileCloser {
+  void operator()(std::FILE* f) const { std::fclose(f); }
+};
+using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
+
+std::string KeyOf(std::string_view line) {
+  return Trim(Copy(line, 1, 8));
+}
+
+// Halves to even (the default rounding mode), safe for any double.
+double Nearest(double v) {
+  return std::nearbyint(v);
+}
+
+// Low 16 bits of the integer nearest to v (two's complement for negatives).
+uint16_t Low16(double v) {
+  if (!std::isfinite(v)) return 0;
+  double r = std::fmod(Nearest(v), 65536.0);
+  if (r < 0) r += 65536.0;
+  return static_cast<uint16_t>(static_cast<int>(r));
+}
+
+uint16_t Clamp16(double v) {
+  if (!(v > 0)) return 0;  // also NaN
+  if (v >= 65535.0) return 65535;
+  return static_cast<uint16_t>(v);
+}
+
+uint32_t LoadBig32(const unsigned char* p) {
+  return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | uint32_t{p[3]};
+}
+
+// A side length: a whole number 1..65535.
+std::optional<int> ParseSide(const std::string& text) {
+  auto v = ParseDouble(text);
+  if (!v || !std::isfinite(*v) || *v != std::floor(*v) || *v < 1 || *v > kMaxSide)
+    return std::nullopt;
+  return static_cast<int>(*v);
+}
+
+// Reads exactly n bytes; on failure `message` says why.
+bool ReadExactly(std::FILE* f, void* dst, size_t n, const std::string& path, std::string& message) {
+  if (std::fread(dst, 1, n, f) == n) return true;
+  if (std::feof(f))
+    message = "Error: el fichero " + path + " termina antes del final de la imagen";
+  else
+    message = "Error de lectura en el fichero " + path;
+  return false;
+}
+
+}  // namespace
+
+std::string MakeHeaderCard(std::string_view key, std::string_view value, std::string_view comment) {
+  std::string card = PadRight(Copy(key, 1, 8), 8) + "= ";
+  if (key == "SIMPLE")
+    card += std::string(19, ' ') + "T";
+  else if (ParseDouble(value))
+    card += PadLeft(value, 20);
+  else
+    card += "'" + PadRight(value, 20) + "'";
+  if (!comment.empty()) {
+    card += " / ";
+    card += comment;
+  }
+  return PadRight(Copy(card, 1, 80), 80);
+}
+
+TPlaca::TPlaca() : message_("UTPlaca: imagen FITS de Lumenda") {}
+
+TPlaca::~TPlaca() = default;
+
+TPlaca::TPlaca(const TPlaca& other) {
+  *this = other;
+}
+
+TPlaca& TPlaca::operator=(const TPlaca& other) {
+  if (this == &other) return *this;
+  header_ = other.header_;
+  stars_ = other.stars_;
+  width_ = other.width_;
+  height_ = other.height_;
+  SetScan(other.ScanX(), other.ScanY());
+  message_ = other.message_;
+  const size_t count =
+      static_cast<size_t>(other.pixelsWidth_) * static_cast<size_t>(other.pixelsHeight_);
+  if (count > 0 && EnsureCapacity(count)) {
+    std::memcpy(pixels_.get(), other.pixels_.get(), count * sizeof(uint16_t));
+    pixelsWidth_ = other.pixelsWidth_;
+    pixelsHeight_ = other.pixelsHeight_;
+  } else {
+    DropPixels();
+  }
+  return *this;
+}
+
+bool TPlaca::EnsureCapacity(size_t count) {
+  if (count <= capacity_) return true;
+  // Default-initialised on purpose: the load overwrites every sample.
+  std::unique_ptr<uint16_t[]> fresh(new (std::nothrow) uint16_t[count]);
+  if (!fresh) return false;
+  pixels_ = std::move(fresh);
+  capacity_ = count;
+  return true;
+}
+
+void TPlaca::DropPixels() {
+  pixelsWidth_ = 0;
+  pixelsHeight_ = 0;
+}
+
+bool TPlaca::Resize(int width, int height) {
+  if (width < 1 || height < 1 || width > kMaxSide || height > kMaxSide) return false;
+  const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
+  if (!EnsureCapacity(count)) return false;
+  std::fill_n(pixels_.get(), count, uint16_t{0});
+  width_ = pixelsWidth_ = width;
+  height_ = pixelsHeight_ = height;
+  return true;
+}
+
+bool TPlaca::LoadFile(const std::string& path) {
+  return Load(path, false);
+}
+
+bool TPlaca::LoadHeader(const std::string& path) {
+  return Load(path, true);
+}
+
+bool TPlaca::Load(const std::string& path, bool headerOnly) {
+  struct stat st;
+  if (::stat(path.c_str(), &st) != 0) {
+    message_ = "No se encuentra el fichero " + path;
+    return false;
+  }
+  FilePtr file(S_ISDIR(st.st_mode) ? nullptr : std::fopen(path.c_str(), "rb"));
+  if (!file) {
+    message_ = "No se puede abrir el fichero " + path;
+    return false;
+  }
+  std::FILE* f = file.get();
+  // Our own blocks are large; stdio's buffer would only add a copy.
+  std::setvbuf(f, nullptr, _IONBF, 0);
+
+  // From here on a failure leaves an empty image.
+  auto fail = [this](std::string text) {
+    message_ = std::move(text);
+    width_ = height_ = 0;
+    DropPixels();
+    return false;
+  };
+
+  header_.clear();
+  bool foundEnd = false;
+  size_t headerRecords = 0;
+  std::array<char, kRecordBytes> record;
+  while (!foundEnd) {
+    if (std::fread(record.data(), 1, kRecordBytes, f) != kRecordBytes) break;
+    ++headerRecords;
+    for (size_t c = 0; c < kCardsPerRecord; ++c) {
+      std::string line = Trim(std::string_view(record.data() + c * kCardBytes, kCardBytes));
+      if (line == "END") {
+        foundEnd = true;
+        break;
+      }
+      header_.push_back(std::move(line));
+    }
+    // A file that does not open with SIMPLE is not FITS: no need to read all of it.
+    if (headerRecords == 1 && (header_.empty() || KeyOf(header_.front()) != "SIMPLE")) break;
+  }
+  if (std::ferror(f)) return fail("Error de lectura en el fichero " + path);
+
+  const std::string simple = GetKeyword("SIMPLE");
+  if (simple != "T") return fail("Error: formato (SIMPLE=" + simple + ") no soportado");
+  if (!foundEnd)
+    return fail("Error: el fichero " + path + " termina antes del final de la cabecera (END)");
+  const std::string naxis = GetKeyword("NAXIS");
+  if (naxis != "2") return fail("Error: formato (NAXIS=" + naxis + ") no soportado");
+  const std::string bitpix(Copy(GetKeyword("BITPIX"), 1, 3));
+  SampleKind kind;
+  size_t sampleBytes;
+  if (bitpix == "8") {
+    kind = SampleKind::kByte;
+    sampleBytes = 1;
+  } else if (bitpix == "16") {
+    kind = SampleKind::kShort;
+    sampleBytes = 2;
+  } else if (bitpix == "-32") {
+    kind = SampleKind::kFloat;
+    sampleBytes = 4;
+  } else if (bitpix == "32") {
+    kind = SampleKind::kInt;
+    sampleBytes = 4;
+  } else {
+    return fail(" Error: formato de pixel (BITPIX=" + bitpix + ") no soportado");
+  }
+  const std::string naxis1 = GetKeyword("NAXIS1");
+  const std::string naxis2 = GetKeyword("NAXIS2");
+  const auto width = ParseSide(naxis1);
+  const auto height = ParseSide(naxis2);
+  if (!width || !height)
+    return fail("Error: tamaño de imagen (NAXIS1=" + naxis1 + ", NAXIS2=" + naxis2 +
+                ") no soportado");
+
+  if (headerOnly) {
+    if (*width != width_ || *height != height_) DropPixels();
+    width_ = *width;
+    height_ = *height;
+    return true;
+  }
+
+  long long bzero = 0;
+  if (std::string text = GetKeyword("BZERO"); !text.empty()) {
+    auto v = ParseDouble(text);
+    if (!v || !(Nearest(*v) >= 0 && Nearest(*v) <= 65535))
+      return fail("Error: valor de BZERO (" + text + ") no soportado");
+    bzero = static_cast<long long>(Nearest(*v));
+  }
+  double bscale = 1.0;
+  if (std::string text = GetKeyword("BSCALE"); !text.empty()) {
+    auto v = ParseDouble(text);
+    if (!v || !std::isfinite(*v)) return fail("Error: valor de BSCALE (" + text + ") no soportado");
+    bscale = *v;
+  }
+
+  const size_t count = static_cast<size_t>(*width) * static_cast<size_t>(*height);
+  const size_t dataBytes = count * sampleBytes;
+  // Checked before anything is allocated, so a damaged header cannot ask for
+  // gigabytes that the file does not hold.
+  const auto fileBytes = static_cast<unsigned long long>(st.st_size);
+  if (fileBytes < headerRecords * kRecordBytes + dataBytes)
+    return fail("Error: el fichero " + path + " termina antes del final de la imagen");
+  DropPixels();
+  if (!EnsureCapacity(count))
+    return fail("Error: no hay memoria suficiente para una imagen de " + naxis1 + " x " + naxis2 +
+                " píxeles");
+  if (kind == SampleKind::kFloat || kind == SampleKind::kInt) SetKeyword("BITPIX", "16");
+
+  uint16_t* out = pixels_.get();
+  std::string readError;
+  if (kind == SampleKind::kShort) {
+    // The raw samples land in the pixel array itself and are converted in
+    // place, block by block.
+    std::unique_ptr<uint16_t[]> table;
+    if (bscale != 1.0) {
+      table.reset(new uint16_t[65536]);
+      for (int s = 0; s < 65536; ++s) table[s] = Low16(s * bscale + static_cast<double>(bzero));
+    }
+    const auto offset = static_cast<uint16_t>(bzero);
+    for (size_t done = 0; done < count;) {
+      const size_t n = std::min(kBlockBytes / 2, count - done);
+      uint16_t* p = out + done;
+      if (!ReadExactly(f, p, n * 2, path, readError)) return fail(readError);
+      if (table) {
+        for (size_t i = 0; i < n; ++i) {
+          const auto* b = reinterpret_cast<const unsigned char*>(p + i);
+          p[i] = table[(b[0] << 8) | b[1]];
+        }
+      } else {
+        for (size_t i = 0; i < n; ++i) {
+          const uint16_t raw = p[i];
+          p[i] = static_cast<uint16_t>(static_cast<uint16_t>((raw >> 8) | (raw << 8)) + offset);
+        }
+      }
+      done += n;
+    }
+  } else {
+    std::unique_ptr<unsigned char[]> block(new unsigned char[kBlockBytes]);
+    std::array<uint16_t, 256> byteTable;
+    if (kind == SampleKind::kByte)
+      for (int s = 0; s < 256; ++s) byteTable[s] = Low16(s * bscale + static_cast<double>(bzero));
+    const double floatOffset = 100.0 - static_cast<double>(bzero);
+    for (size_t done = 0; done < count;) {
+      const size_t n = std::min(kBlockBytes / sampleBytes, count - done);
+      if (!ReadExactly(f, block.get(), n * sampleBytes, path, readError)) return fail(readError);
+      const unsigned char* b = block.get();
+      uint16_t* p = out + done;
+      switch (kind) {
+        case SampleKind::kByte:
+          for (size_t i = 0; i < n; ++i) p[i] = byteTable[b[i]];
+          break;
+        case SampleKind::kInt:
+          for (size_t i = 0; i < n; ++i) {
+            const auto v = static_cast<int32_t>(LoadBig32(b + 4 * i));
+            p[i] = static_cast<uint16_t>(std::clamp<int32_t>(v, 0, 65535));
+          }
+          break;
+        case SampleKind::kFloat:
+          for (size_t i = 0; i < n; ++i) {
+            const uint32_t bits = LoadBig32(b + 4 * i);
+            float v;
+            std::memcpy(&v, &bits, sizeof v);
+            p[i] = Clamp16(Nearest(static_cast<double>(v)) + floatOffset);
+          }
+          break;
+        case SampleKind::kShort:
+          break;
+      }
+      done += n;
+    }
+  }
+
+  width_ = pixelsWidth_ = *width;
+  height_ = pixelsHeight_ = *height;
+  SetKeyword("BZERO", "0.0");
+  return true;
+}
+
+std::string TPlaca::GetKeyword(std::string_view key) const {
+  const std::string name = ToUpper(key);
+  for (const std::string& line : header_) {
+    if (KeyOf(line) != name) continue;
+    std::string_view value = Copy(line, 10, 70);
+    // Only a slash from card column 19 on starts a comment, so values such as
+    // 12/08/08 survive.
+    if (value.size() > 9) {
+      const size_t slash = value.find('/', 9);
+      if (slash != std::string_view::npos) value = value.substr(0, slash);
+    }
+    std::string text = Trim(value);
+    if (!text.empty() && text.front() == '\'') {
+      text.erase(0, 1);
+      if (!text.empty() && text.back() == '\'') text.pop_back();
+      text = Trim(text);
+    }
+    std::replace(text.begin(), text.end(), ',', '.');
+    return text;
+  }
+  return {};
+}
+
+void TPlaca::SetKeyword(std::string_view key, std::string_view value, std::string_view comment) {
+  std::string card = MakeHeaderCard(key, value, comment);
+  for (auto it = header_.rbegin(); it != header_.rend(); ++it) {
+    if (KeyOf(*it) == key) {
+      *it = std::move(card);
+      return;
+    }
+  }
+  header_.push_back(std::move(card));
+}
+
+}  // namespace lumenda
