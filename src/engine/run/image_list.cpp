@@ -1,0 +1,170 @@
+#include "run/image_list.h"
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <numbers>
+
+#include "astro/coords.h"
+#include "astro/time.h"
+#include "run/results_format.h"
+#include "text/fixed_columns.h"
+#include "text/number_format.h"
+
+namespace lumenda {
+
+namespace rf = results;
+namespace fs = std::filesystem;
+
+namespace {
+
+bool LessNoCase(const std::string& a, const std::string& b) {
+  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+    return std::tolower(static_cast<unsigned char>(x)) <
+           std::tolower(static_cast<unsigned char>(y));
+  });
+}
+
+bool IsFitsName(const std::string& path) {
+  const std::string ext = ToLower(fs::path(path).extension().string());
+  return ext == ".fit" || ext == ".fts" || ext == ".fits";
+}
+
+// Sexagesimal field of a typed text, read by position.
+std::optional<double> Sexagesimal(std::string_view text, Column d, Column m, Column s,
+                                  std::string& error) {
+  double parts[3];
+  const Column columns[3] = {d, m, s};
+  for (int i = 0; i < 3; ++i) {
+    const std::string_view field = Field(text, columns[i]);
+    const auto v = ParseDouble(field);
+    if (!v) {
+      error = "'" + std::string(field) + "' no es un valor numérico válido";
+      return std::nullopt;
+    }
+    parts[i] = *v;
+  }
+  return parts[0] + parts[1] / 60.0 + parts[2] / 3600.0;
+}
+
+constexpr double kDegree = std::numbers::pi / 180.0;
+
+}  // namespace
+
+std::string ImageListEntry(const std::string& date, const std::string& path) {
+  return date + " " + path;
+}
+
+void InsertSorted(std::vector<std::string>& list, std::string entry) {
+  const auto at = std::upper_bound(list.begin(), list.end(), entry, LessNoCase);
+  list.insert(at, std::move(entry));
+}
+
+std::string EntryDate(const std::string& entry) {
+  return std::string(Field(entry, rf::kImageDate));
+}
+
+std::string EntryPath(const std::string& entry) {
+  return std::string(FieldFrom(entry, rf::kImagePath));
+}
+
+std::string EntryFileName(const std::string& entry) {
+  return fs::path(EntryPath(entry)).filename().string();
+}
+
+Result<std::string> ImageEntry(TPlaca& image, const std::string& path, double cTiempoSeconds) {
+  if (!image.LoadHeader(path)) return Result<std::string>::Fail(image.Message());
+  const KeywordLookup keyword = [&image](const std::string& key) { return image.GetKeyword(key); };
+  return Result<std::string>::Ok(ImageListEntry(MidExposureDate(keyword, cTiempoSeconds), path));
+}
+
+Result<std::vector<std::string>> BuildImageList(const std::vector<std::string>& paths,
+                                                double cTiempoSeconds, TPlaca& image,
+                                                const std::function<void(int)>& count) {
+  using R = Result<std::vector<std::string>>;
+  std::vector<std::string> list;
+  list.reserve(paths.size());
+  for (const std::string& path : paths) {
+    auto entry = ImageEntry(image, path, cTiempoSeconds);
+    if (!entry.ok()) return R::Fail(fs::path(path).filename().string() + ": " + entry.message);
+    InsertSorted(list, std::move(entry.value));
+    if (count) count(static_cast<int>(list.size()));
+  }
+  return R::Ok(std::move(list));
+}
+
+std::vector<std::string> FitsFilesInFolder(const std::string& folder) {
+  std::vector<std::string> out;
+  std::error_code ec;
+  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+    if (!it->is_regular_file(ec)) continue;
+    const std::string path = it->path().string();
+    if (IsFitsName(path)) out.push_back(path);
+  }
+  std::sort(out.begin(), out.end());
+  return out;
+}
+
+CoordinateTexts CoordinateTextsFromHeader(const TPlaca& image, const Settings& settings) {
+  CoordinateTexts t;
+  const auto ra = NormalizeRA(image.GetKeyword("OBJCTRA"));
+  t.ar = ra.ok() ? ra.value : std::string(kNullRAText);
+  const auto dec = NormalizeDec(image.GetKeyword("OBJCTDEC"));
+  const std::string decText = dec.ok() ? dec.value : std::string(kNullDecText);
+  t.decSign = decText[0] == '-' ? 'S' : 'N';
+  t.dec = std::string(Copy(decText, 2, 8));
+  t.lat = settings.lat;
+  t.latSign = settings.lat2 == "S" ? 'S' : 'N';
+  t.lon = settings.lon;
+  t.lonSide = settings.lon2 == "E" ? 'E' : 'W';
+  t.res = settings.res;
+  return t;
+}
+
+Result<FieldCoordinates> ParseCoordinateTexts(const CoordinateTexts& t) {
+  using R = Result<FieldCoordinates>;
+  std::string error;
+  const auto ra = Sexagesimal(t.ar, {1, 2}, {4, 5}, {7, 10}, error);
+  if (!ra) return R::Fail(error);
+  const auto dec = Sexagesimal(t.dec, {1, 2}, {4, 5}, {7, 8}, error);
+  if (!dec) return R::Fail(error);
+  const auto lat = Sexagesimal(t.lat, {1, 2}, {4, 5}, {7, 8}, error);
+  if (!lat) return R::Fail(error);
+  const auto lon = Sexagesimal(t.lon, {1, 3}, {5, 6}, {8, 9}, error);
+  if (!lon) return R::Fail(error);
+  const auto res = ParseDouble(t.res);
+  if (!res) return R::Fail("'" + t.res + "' no es un valor numérico válido");
+  FieldCoordinates f;
+  f.ra = *ra * 15.0 * kDegree;
+  // The hemisphere signs apply to the whole value, so "S" with 0 degrees
+  // still gives a southern declination.
+  f.dec = (t.decSign == 'S' ? -*dec : *dec) * kDegree;
+  f.latitude = (t.latSign == 'S' ? -*lat : *lat) * kDegree;
+  f.longitude = (t.lonSide == 'E' ? -*lon : *lon) * kDegree;
+  f.scale = *res;
+  f.FieldRAText = std::string(Copy(t.ar, 1, 20));
+  f.FieldDecText = (t.decSign == 'S' ? "-" : "+") + std::string(Copy(t.dec, 1, 20));
+  return R::Ok(std::move(f));
+}
+
+std::vector<std::string> AutoScanFolder(const std::string& eFoto1, const Settings& settings,
+                                        TPlaca& image, double cTiempoSeconds) {
+  const std::string include = std::string(Copy(ToLower(settings.filtroIn), 1, 10));
+  const std::string exclude = std::string(Copy(ToLower(settings.filtroEx), 1, 10));
+  const std::string folder = fs::path(EntryPath(eFoto1)).parent_path().string();
+  std::vector<std::string> entries;
+  for (const std::string& path : FitsFilesInFolder(folder.empty() ? "." : folder)) {
+    const std::string lower = ToLower(path);
+    if (settings.filtroAc == 'I' && !include.empty() && lower.find(include) == std::string::npos)
+      continue;
+    if (settings.filtroAc == 'E' && !exclude.empty() && lower.find(exclude) != std::string::npos)
+      continue;
+    auto entry = ImageEntry(image, path, cTiempoSeconds);
+    if (!entry.ok()) continue;
+    if (!(entry.value > eFoto1)) continue;
+    InsertSorted(entries, std::move(entry.value));
+  }
+  return entries;
+}
+
+}  // namespace lumenda

@@ -1,0 +1,88 @@
+// The image list (ListaFotos), the field coordinates of a series and the
+// AUTO scan of the observing folder.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "image/fits_image.h"
+#include "settings/settings.h"
+#include "text/messages.h"
+
+namespace lumenda {
+
+// Date text + " " + path.
+std::string ImageListEntry(const std::string& date, const std::string& path);
+// Adds an entry keeping the list sorted (case-insensitive, as text: the
+// date first, so in time order; equal dates by path).
+void InsertSorted(std::vector<std::string>& list, std::string entry);
+// Date text and path of an entry.
+std::string EntryDate(const std::string& entry);
+std::string EntryPath(const std::string& entry);
+// The file name of an entry's path (what progress and messages show).
+std::string EntryFileName(const std::string& entry);
+
+// Loads the image's header and gives its entry (the null date when the
+// header has no usable date). Fails with the image's own message.
+Result<std::string> ImageEntry(TPlaca& image, const std::string& path, double cTiempoSeconds);
+
+// The sorted list of the chosen files (headers only). `count` is told the
+// running number of entries. Fails on the first file that cannot be read,
+// with its name and the image's message.
+Result<std::vector<std::string>> BuildImageList(const std::vector<std::string>& paths,
+                                                double cTiempoSeconds, TPlaca& image,
+                                                const std::function<void(int)>& count = {});
+
+// The FITS files of a folder (extensions .fit, .fts, .fits in any case),
+// sorted by name.
+std::vector<std::string> FitsFilesInFolder(const std::string& folder);
+
+// --- Field coordinates ------------------------------------------------------
+
+// The texts of the coordinates window.
+struct CoordinateTexts {
+  std::string ar = "00 00 00.0";  // hh mm ss.s
+  std::string dec = "00 00 00";   // dd mm ss (digits field)
+  char decSign = 'N';             // 'N' or 'S'
+  std::string lat = "00 00 00";
+  char latSign = 'N';             // 'N' or 'S'
+  std::string lon = "000 00 00";  // ddd mm ss
+  char lonSide = 'W';             // 'W' or 'E'
+  std::string res = "00.00";      // arc seconds per pixel
+};
+
+// Field and site of a series. Angles in radians, longitude positive to the
+// west; scale in arc seconds per pixel.
+struct FieldCoordinates {
+  double ra = 0;
+  double dec = 0;
+  double latitude = 0;
+  double longitude = 0;
+  double scale = 0;
+  std::string FieldRAText;   // "" until coordinates are entered
+  std::string FieldDecText;  // sign + dd mm ss
+};
+
+// Pre-fills the window: RA and Dec from the header keywords OBJCTRA and
+// OBJCTDEC (normalised; the null texts when absent or unreadable), site and
+// scale from the settings.
+CoordinateTexts CoordinateTextsFromHeader(const TPlaca& image, const Settings& settings);
+
+// Reads the texts by fixed positions (RA hours 1-2, minutes 4-5, seconds
+// 7-10; Dec and latitude degrees 1-2, minutes 4-5, seconds 7-8; longitude
+// 1-3, 5-6, 8-9). "S" negates declination and latitude, "E" the longitude.
+// A field that is not a number fails with the conversion message.
+Result<FieldCoordinates> ParseCoordinateTexts(const CoordinateTexts& texts);
+
+// --- AUTO ---------------------------------------------------------------------
+
+// The folder of the last processed image (`eFoto1`, an image-list entry) is
+// listed again: FITS files passing the name filter of the settings (include
+// or exclude text, lower case, cut to 10 characters; an empty text filters
+// nothing) whose entries are later, as text, than `eFoto1`. Sorted entries;
+// unreadable files are left for a later scan.
+std::vector<std::string> AutoScanFolder(const std::string& eFoto1, const Settings& settings,
+                                        TPlaca& image, double cTiempoSeconds);
+
+}  // namespace lumenda

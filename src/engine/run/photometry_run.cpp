@@ -1,0 +1,313 @@
+#include "run/photometry_run.h"
+
+#include <cmath>
+#include <filesystem>
+
+#include "astro/coords.h"
+#include "astro/time.h"
+#include "run/results_file.h"
+#include "run/results_format.h"
+#include "run/star_list.h"
+#include "text/fixed_columns.h"
+#include "text/number_format.h"
+#include "text/text_file.h"
+
+namespace lumenda {
+
+namespace rf = results;
+
+namespace {
+
+constexpr char kSelectStars[] =
+    "Debes seleccionar al menos una estrella de calibrado y una variable.";
+constexpr double kLost = -100.0;
+
+int IntSetting(const std::string& text, int fallback) {
+  const auto v = ParseInt(text);
+  return v ? static_cast<int>(*v) : fallback;
+}
+
+std::string Coord(double v) {
+  return FormatFloat("0.0", v);
+}
+
+// The usable plate solution of an image: all eight keywords read as numbers.
+std::optional<PlateSolution> ImagePlate(const TPlaca& image) {
+  const char* keys[8] = {"CRPIX1", "CRVAL1", "CDELT1", "CROTA1",
+                         "CRPIX2", "CRVAL2", "CDELT2", "CROTA2"};
+  double v[8];
+  for (int i = 0; i < 8; ++i) {
+    const auto x = ParseDouble(image.GetKeyword(keys[i]));
+    if (!x) return std::nullopt;
+    v[i] = *x;
+  }
+  return PlateSolution{v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7]};
+}
+
+bool Finite(const StarMeasurement& m) {
+  return std::isfinite(m.x) && std::isfinite(m.y);
+}
+
+std::string LinearityLine(const StarMeasurement& m, const std::string& name) {
+  return "  " + IntToStr(m.peak) + "  " + FormatFloat("0000.0", m.x) + "  " +
+         FormatFloat("0000.0", m.y) + "  " + name;
+}
+
+void Tell(const std::function<void(int, const std::string&)>& f, int i, const std::string& text) {
+  if (f) f(i, text);
+}
+
+}  // namespace
+
+RunSettings RunSettingsFrom(const Settings& s) {
+  RunSettings r;
+  r.k = s.eControl / 10.0;
+  r.lsat = IntSetting(s.lsat, 50000);
+  r.minAdu = IntSetting(s.minAdu, 5000);
+  r.aperture = ApertureSettings{s.mRadio, s.mRadioI, s.mRadioE, s.mFlipX, s.mFlipY};
+  return r;
+}
+
+std::string AbortRunText(const std::string& fileName, const std::string& message) {
+  return "Error en imagen:\n" + fileName + "\n" + message + "\n" + "\n" + "Proceso terminado.";
+}
+
+double RowAirMass(const std::string& date, const FieldCoordinates& f) {
+  const double x = FieldAirMass(DateStringToDateTime(date), f.longitude, f.latitude, f.ra, f.dec);
+  return std::isfinite(x) && x > 0 ? x : 0.0;
+}
+
+RunOutcome RunPhotometry(RunJob& job, const RunProgress& progress) {
+  RunOutcome out;
+  if (job.lbVar.empty() || job.lbCali.empty()) {
+    out.status = Status::Fail(kSelectStars);
+    return out;
+  }
+  const RunSettings& set = job.settings;
+  const double k = set.k;
+  const ApertureSettings& ap = set.aperture;
+  for (const std::string& e : job.lbVar)
+    out.lbNomVar.push_back(TrimRight(Field(e, rf::kEntryVarName)));
+
+  TPlaca image;
+  const std::string& file = job.instrumentalPath;
+  if (job.PrimeraSerie) {
+    if (Status s = CheckRowCount(static_cast<long long>(job.ListaFotos.size())); !s.ok()) {
+      out.status = s;
+      return out;
+    }
+    std::vector<std::string> sky;
+    if (!job.ListaFotos.empty() && image.LoadFile(EntryPath(job.ListaFotos[0]))) {
+      if (const auto plate = ImagePlate(image)) {
+        for (const std::string& e : job.lbVar) {
+          const StarEntry s = ParseStarEntry(e);
+          const auto [ra, dec] = PixelToRADec(*plate, s.x, s.y, image.Width() - 1,
+                                              image.Height() - 1, ap.flipX, ap.flipY);
+          sky.push_back(ra + "  " + dec);
+        }
+      }
+    }
+    const auto block = ResultsHeaderBlock(job.field.FieldRAText, job.field.FieldDecText, job.lbCali,
+                                          sky, out.lbNomVar);
+    if (std::string err = WriteFileAtomic(file, JoinLines(block)); !err.empty()) {
+      out.status = Status::Fail(err);
+      return out;
+    }
+  } else {
+    const auto lines = ReadTextLines(file);
+    if (!lines) {
+      out.status = Status::Fail("Datos anteriores no encontrados.");
+      return out;
+    }
+    out.previousRows = CountPreviousRows(*lines);
+    if (Status s = CheckRowCount(out.previousRows + static_cast<long long>(job.ListaFotos.size()));
+        !s.ok()) {
+      out.status = s;
+      return out;
+    }
+  }
+
+  const auto abort = [&out](const std::string& fileName, const std::string& message) {
+    out.aborted = true;
+    out.abortText = AbortRunText(fileName, message);
+  };
+
+  long long cPrev = 0;
+  std::vector<std::string> cali2, var2;
+  for (size_t i = 0; i < job.ListaFotos.size(); ++i) {
+    const std::string& entry = job.ListaFotos[i];
+    const std::string date = EntryDate(entry);
+    const std::string path = EntryPath(entry);
+    const std::string fileName = EntryFileName(entry);
+    Tell(progress.image, static_cast<int>(i), fileName);
+    std::string message;
+    std::vector<std::string> linearity;
+
+    if (!image.LoadFile(path)) {
+      abort(fileName, "\n" + image.Message());
+      return out;
+    }
+    ResultsRow row;
+    row.num = static_cast<int>(i) + out.previousRows;
+    row.date = date;
+
+    // Comparison stars.
+    cali2.clear();
+    double sumF = 0, sumSky = 0, sumFwhm = 0;
+    int count = 0;
+    for (size_t j = 0; j < job.lbCali.size(); ++j) {
+      const StarEntry s = ParseStarEntry(job.lbCali[j]);
+      Tell(progress.star, static_cast<int>(j), s.name);
+      const StarMeasurement m = MeasureStar(image, ap, s.x, s.y);
+      if (!Finite(m)) {
+        message += "\n" + s.name + " Error en cálculo de centroide";
+      } else if (!InsideMargin(image, ap, m.x, m.y)) {
+        message +=
+            "\n" + s.name + " Fuera de limites" + "\n" + "X: " + Coord(m.x) + ", Y: " + Coord(m.y);
+      }
+      if (m.peak > set.lsat) linearity.push_back(LinearityLine(m, s.name));
+      sumF += m.flux;
+      sumSky += m.sky;
+      sumFwhm += m.fwhm;
+      ++count;
+      cali2.push_back(FormatStarEntry(m.x, m.y, s.name));
+    }
+    const long long c = RoundHalfEven(sumF / count);
+    if (i == 0) {
+      cPrev = c;
+    } else {
+      const double r = static_cast<double>(cPrev) / static_cast<double>(c);
+      if (r > 1 / k || r < k)
+        message += "\nCuentas en estrellas de calibrado\nADUCALI: " + IntToStr(c) +
+                   ", ADUANT: " + IntToStr(cPrev);
+      else
+        cPrev = c;
+    }
+    if (!message.empty()) {
+      abort(fileName, message);
+      return out;
+    }
+    row.compara = c;
+
+    // Variable stars.
+    var2.clear();
+    for (size_t j = 0; j < job.lbVar.size(); ++j) {
+      const StarEntry s = ParseStarEntry(job.lbVar[j]);
+      const bool autoStar = IsAutoStar(s.name);
+      Tell(progress.star, static_cast<int>(j), s.name);
+      message.clear();
+      StarMeasurement m;
+      double nx = kLost, ny = kLost;
+      if (!InsideMargin(image, ap, s.x, s.y)) {
+        message = "\n" + s.name + " Fuera de limites (1)" + "\n" + "X: " + Coord(s.x) +
+                  ", Y: " + Coord(s.y);
+        m.flux = 0;
+      } else {
+        m = MeasureStar(image, ap, s.x, s.y);
+        if (!Finite(m)) {
+          message = "\n" + s.name + " Error en cálculo de centroide";
+        } else if (!InsideMargin(image, ap, m.x, m.y)) {
+          message = "\n" + s.name + " Fuera de limites (2)" + "\n" + "X: " + Coord(m.x) +
+                    ", Y: " + Coord(m.y);
+        } else {
+          nx = m.x;
+          ny = m.y;
+        }
+      }
+      if (message.empty()) {
+        if (!autoStar && m.peak > set.lsat) linearity.push_back(LinearityLine(m, s.name));
+        if (autoStar && m.flux < set.minAdu)
+          message = "\n" + s.name + " Total cuentas < mínimo" + "\n" + "ADU: " + IntToStr(m.flux) +
+                    ", ADUMIN: " + IntToStr(set.minAdu);
+      }
+      double mag = 10000;
+      if (message.empty()) {
+        mag = 10 - 2.512 * std::log10(static_cast<double>(m.flux) / static_cast<double>(c));
+        if (!std::isfinite(mag))
+          message = "\n" + s.name + " Error calculando magnitud instrumental";
+      }
+      if (!message.empty()) {
+        if (!autoStar) {
+          abort(fileName, message);
+          return out;
+        }
+        // A lost "VS_" star stays lost for the rest of the run.
+        mag = 10000;
+      }
+      var2.push_back(FormatTrackedEntry(nx, ny, s.name));
+      row.stars.push_back(RowStar{m.flux, mag});
+    }
+    Tell(progress.star, -1, "");
+    if (!linearity.empty()) {
+      out.linearity.push_back(fileName);
+      out.linearity.insert(out.linearity.end(), linearity.begin(), linearity.end());
+      out.linearity.emplace_back();
+    }
+
+    const double s2 = job.field.scale * job.field.scale;
+    row.airMass = RowAirMass(date, job.field);
+    row.fwhm = sumFwhm / count * job.field.scale;
+    double b = s2 > 0 ? sumSky / count / s2 : 1.0;
+    if (!(b >= 1.0)) b = 1.0;
+    row.fondo = b;
+    row.skyMag = 10 - 2.512 * std::log10(b / static_cast<double>(c));
+    row.position = std::string(Field(cali2.front(), rf::kEntryXY));
+    row.path = path;
+    if (std::string err = AppendToFile(file, FormatResultsRow(row) + "\r\n"); !err.empty()) {
+      abort(fileName, "\n" + err);
+      return out;
+    }
+    ++out.rowsWritten;
+
+    job.lbCali.swap(cali2);
+    job.lbVar.swap(var2);
+    if (!job.starsPath.empty()) {
+      if (std::string err =
+              WriteFileAtomic(job.starsPath, JoinLines(StarFileLines(job.lbVar, job.lbCali)));
+          !err.empty()) {
+        abort(fileName, "\n" + err);
+        return out;
+      }
+    }
+  }
+  return out;
+}
+
+ProcesoOutcome Proceso(RunJob& job, Messenger& messenger, const RunProgress& progress,
+                       int sensitivity, const ProgressText& tablesProgress) {
+  ProcesoOutcome out;
+  if (job.lbVar.empty() || job.lbCali.empty()) {
+    out.status = Status::Fail(kSelectStars);
+    messenger.Warning(kSelectStars);
+    return out;
+  }
+  out.run = RunPhotometry(job, progress);
+  if (!out.run.status.ok()) {
+    out.status = out.run.status;
+    messenger.Error(out.status.message);
+    return out;
+  }
+  // What the run wrote before a failing image is kept and used.
+  if (out.run.aborted) messenger.Error(out.run.abortText);
+  if (Status s = ReorderResultsFile(job.instrumentalPath); !s.ok()) {
+    out.status = s;
+    messenger.Error(s.message);
+    return out;
+  }
+  const auto lines = ReadTextLines(job.instrumentalPath);
+  if (!lines) {
+    out.status = Status::Fail("No se puede leer el fichero " + job.instrumentalPath);
+    messenger.Error(out.status.message);
+    return out;
+  }
+  if (Status s = BuildResults(*lines, out.tables, sensitivity, tablesProgress); !s.ok()) {
+    out.status = s;
+    messenger.Error(s.message);
+    return out;
+  }
+  out.ListaFotos = ImageListFromResults(*lines);
+  if (!out.ListaFotos.empty()) out.eFoto1 = out.ListaFotos.back();
+  return out;
+}
+
+}  // namespace lumenda

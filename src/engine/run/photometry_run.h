@@ -1,0 +1,86 @@
+// The photometry run ("Proceso"): every listed image is loaded once, every
+// marked star re-centred at its last position and measured, and one row per
+// image is appended to the results file.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "image/measure_star.h"
+#include "run/image_list.h"
+#include "run/results_tables.h"
+#include "settings/settings.h"
+#include "text/messages.h"
+
+namespace lumenda {
+
+// Settings read at the start of a run.
+struct RunSettings {
+  double k = 0.5;     // ECONTROL / 10: tolerance of the comparison counts
+  int lsat = 50000;   // LSAT: linearity level
+  int minAdu = 5000;  // MINADU: least counts of a "VS_" star
+  ApertureSettings aperture;
+};
+RunSettings RunSettingsFrom(const Settings& settings);
+
+// Everything a run works on. The star lists are updated with the tracked
+// positions after every image.
+struct RunJob {
+  std::vector<std::string> ListaFotos;
+  std::vector<std::string> lbVar;
+  std::vector<std::string> lbCali;
+  bool PrimeraSerie = true;
+  FieldCoordinates field;
+  RunSettings settings;
+  std::string instrumentalPath;  // the results file
+  std::string starsPath;         // "estrellas.txt", rewritten after each image
+};
+
+// Progress: image index (0-based) and file name; star index and name.
+struct RunProgress {
+  std::function<void(int, const std::string&)> image;
+  std::function<void(int, const std::string&)> star;
+};
+
+struct RunOutcome {
+  // Failure before or outside the images (no stars, unreadable previous
+  // results, too many rows, a file that cannot be written).
+  Status status;
+  // The run stopped on an image: the text of the error box (AbortRun).
+  bool aborted = false;
+  std::string abortText;
+  int rowsWritten = 0;
+  int previousRows = 0;
+  // Linearity report: per image its file name, one line per star above
+  // LSAT, an empty line.
+  std::vector<std::string> linearity;
+  std::vector<std::string> lbNomVar;
+};
+
+// "Error en imagen:\n" + file name + "\n" + message + "\n\nProceso terminado."
+std::string AbortRunText(const std::string& fileName, const std::string& message);
+
+// Air mass of a row's date for the field and site of the series (Kasten and
+// Young); 0 when the computation has no value.
+double RowAirMass(const std::string& date, const FieldCoordinates& field);
+
+// Measures all listed images and writes the results file. Rows written
+// before a failing image stay in the file.
+RunOutcome RunPhotometry(RunJob& job, const RunProgress& progress = {});
+
+// The whole "Proceso": checks, run, reordering, results tables, the image
+// list rebuilt from the file.
+struct ProcesoOutcome {
+  RunOutcome run;
+  Status status;  // what stopped the processing before or after the run
+  ResultsTables tables;
+  std::vector<std::string> ListaFotos;
+  std::string eFoto1;  // the last entry: the newest image processed
+};
+// Warnings and errors (the missing-star warning, the AbortRun box, file
+// errors) also go to `messenger`.
+ProcesoOutcome Proceso(RunJob& job, Messenger& messenger, const RunProgress& progress = {},
+                       int sensitivity = 1, const ProgressText& tablesProgress = {});
+
+}  // namespace lumenda

@@ -1,0 +1,43 @@
+// "Guardar datos..." and "Recuperar datos...": saved copies of the results.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "run/results_tables.h"
+#include "text/messages.h"
+
+namespace lumenda {
+
+// Saves the results file as a ".txt" copy or a ".csv" table of instrumental
+// magnitudes, chosen by the destination's extension (exact, lower case).
+// Any other extension is refused with a message and nothing is written.
+Status SaveResults(const std::string& instrumentalPath, const std::string& destination);
+
+// The ".csv" lines: names, then one line of magnitudes per data row.
+std::vector<std::string> ResultsCsv(const std::vector<std::string>& lines);
+
+// True when the lines look like a results file (field texts on lines 1-2
+// and at least one data row).
+bool CheckResultsFormat(const std::vector<std::string>& lines);
+bool CheckResultsFormat(const std::string& path);
+
+// True when all files share their header block (the field coordinates on
+// lines 1-2 may differ; ">" lines are left out).
+bool SameHeaders(const std::vector<std::string>& paths);
+
+struct RecoverOutcome {
+  std::vector<std::string> ListaFotos;  // one entry per recovered row
+  ResultsTables tables;
+};
+
+// Checks the files, merges their rows into `instrumentalPath` (sorted and
+// renumbered, written through a temporary file) and rebuilds the tables.
+// Failure messages: file name + ": Error en formato de datos.",
+// "Error: cabeceras no idénticas.", or the refusal of more than 10000 rows;
+// nothing is written then.
+Result<RecoverOutcome> RecoverResults(const std::vector<std::string>& paths,
+                                      const std::string& instrumentalPath, int sensitivity = 1,
+                                      const ProgressText& progress = {});
+
+}  // namespace lumenda
