@@ -1,0 +1,178 @@
+#include "period/fold.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace lumenda {
+
+FoldedTime FoldTime(double time, double t0, double period) {
+  const double limit = t0 + period;
+  if (!(period > 0) || !(time > limit)) return {time, 0};
+  auto after = [&](double k) { return std::fma(-k, period, time); };
+  // The quotient gives the count to within a step; settle it on the smallest
+  // k with time - k P <= t0 + P, where the subtraction loop would stop.
+  double k = std::max(1.0, std::ceil((time - limit) / period));
+  if (!std::isfinite(k) || k > 2147483647.0) k = 2147483647.0;
+  while (k > 1 && after(k - 1) <= limit) k -= 1;
+  while (after(k) > limit && k < 2147483647.0) k += 1;
+  return {after(k), static_cast<int32_t>(k)};
+}
+
+namespace {
+
+// One pass over points sorted by folded time: bins of P/100 opened at a
+// point; only bins whose points span two cycles or more count, and the bin
+// still open at the end is left out.
+template <typename Time, typename Magnitude, typename Cycle>
+DispersionResult DispersionPass(size_t count, double period, Time time, Magnitude magnitude,
+                                Cycle cycle) {
+  DispersionResult result;
+  if (count == 0 || !(period > 0)) return result;
+  const double width = period / 100.0;
+  double x0 = time(0);
+  int32_t reference = cycle(0);
+  bool mixed = false;
+  double y = magnitude(0);
+  double s = y, s2 = y * y, n = 1;
+  double sum = 0;
+  int bins = 0;
+  for (size_t i = 1; i < count; ++i) {
+    const double x = time(i);
+    y = magnitude(i);
+    if (x >= x0 && x <= x0 + width) {
+      s += y;
+      s2 += y * y;
+      n += 1;
+      if (cycle(i) != reference) mixed = true;
+    } else if (x > x0 + width) {
+      if (mixed) {
+        // The small constant keeps rounding residue from going negative.
+        sum += std::sqrt(s2 / n - (s / n) * (s / n) + 0.000001);
+        ++bins;
+      }
+      x0 = x;
+      reference = cycle(i);
+      mixed = false;
+      s = y;
+      s2 = y * y;
+      n = 1;
+    }
+  }
+  result.bins = bins;
+  if (bins > kMinimumMixedBins) {
+    result.valid = true;
+    result.value = sum / bins;
+  }
+  return result;
+}
+
+}  // namespace
+
+FoldWorkspace::FoldWorkspace(const PeriodData& data, MagnitudeMode mode) {
+  t0_ = data.FirstTime();
+  for (size_t i = 0; i < data.Observations.size(); ++i) {
+    const ObservationPoint& point = data.Observations[i];
+    if (point.Deleted) continue;
+    time_.push_back(point.Time);
+    base_.push_back(mode == MagnitudeMode::kAbsolute ? point.Magnitude : point.CentredMagnitude);
+    magnitude_.push_back(data.PlotMagnitude(point, mode));
+    series_.push_back(point.Series);
+    index_.push_back(static_cast<int32_t>(i));
+  }
+  const size_t n = time_.size();
+  folded_.resize(n);
+  cycle_.resize(n);
+  bucket_.resize(n);
+  order_.resize(n);
+  start_.resize(n + 1);
+}
+
+void FoldWorkspace::SetSeriesOffset(int32_t series, double offset) {
+  for (size_t i = 0; i < time_.size(); ++i) {
+    if (series_[i] == series) magnitude_[i] = base_[i] + offset;
+  }
+}
+
+void FoldWorkspace::FoldAndSort(double period) {
+  const size_t n = time_.size();
+  if (n == 0) return;
+  // Bucket sort on the phase: as many buckets as points, so a bucket holds
+  // about one point; equal folded times keep observation order.
+  const uint32_t buckets = static_cast<uint32_t>(n);
+  const double scale = buckets / period;
+  std::fill(start_.begin(), start_.end(), 0u);
+  for (size_t i = 0; i < n; ++i) {
+    FoldedTime f = FoldTime(time_[i], t0_, period);
+    folded_[i] = f.time;
+    cycle_[i] = f.cycle;
+    // folded - t0 is exact, so equal folded times share a bucket.
+    const double x = (f.time - t0_) * scale;
+    uint32_t b = 0;
+    if (x >= buckets) {
+      b = buckets - 1;
+    } else if (x > 0) {
+      b = static_cast<uint32_t>(x);
+    }
+    bucket_[i] = b;
+    ++start_[b + 1];
+  }
+  for (uint32_t b = 0; b < buckets; ++b) start_[b + 1] += start_[b];
+  for (size_t i = 0; i < n; ++i) order_[start_[bucket_[i]]++] = static_cast<uint32_t>(i);
+  // start_[b] now ends bucket b.
+  auto before = [this](uint32_t a, uint32_t b) {
+    return folded_[a] < folded_[b] || (folded_[a] == folded_[b] && a < b);
+  };
+  uint32_t begin = 0;
+  for (uint32_t b = 0; b < buckets; ++b) {
+    const uint32_t end = start_[b];
+    const uint32_t size = end - begin;
+    if (size > 16) {
+      std::sort(order_.begin() + begin, order_.begin() + end, before);
+    } else if (size > 1) {
+      for (uint32_t i = begin + 1; i < end; ++i) {
+        const uint32_t v = order_[i];
+        uint32_t j = i;
+        while (j > begin && before(v, order_[j - 1])) {
+          order_[j] = order_[j - 1];
+          --j;
+        }
+        order_[j] = v;
+      }
+    }
+    begin = end;
+  }
+}
+
+DispersionResult FoldWorkspace::Evaluate(double period) {
+  if (!(period > 0)) return {};
+  FoldAndSort(period);
+  const uint32_t* order = order_.data();
+  return DispersionPass(
+      time_.size(), period, [&](size_t i) { return folded_[order[i]]; },
+      [&](size_t i) { return magnitude_[order[i]]; }, [&](size_t i) { return cycle_[order[i]]; });
+}
+
+std::vector<FoldedPoint> FoldWorkspace::FoldedPoints(double period) {
+  std::vector<FoldedPoint> points;
+  if (!(period > 0)) return points;
+  FoldAndSort(period);
+  points.reserve(time_.size());
+  for (size_t i = 0; i < time_.size(); ++i) {
+    const uint32_t j = order_[i];
+    points.push_back({folded_[j], magnitude_[j], cycle_[j], index_[j]});
+  }
+  return points;
+}
+
+std::vector<FoldedPoint> Fold(const PeriodData& data, double period, MagnitudeMode mode) {
+  FoldWorkspace workspace(data, mode);
+  return workspace.FoldedPoints(period);
+}
+
+DispersionResult PhaseDispersion(const std::vector<FoldedPoint>& folded, double period) {
+  return DispersionPass(
+      folded.size(), period, [&](size_t i) { return folded[i].FoldedTime; },
+      [&](size_t i) { return folded[i].PlotMagnitude; }, [&](size_t i) { return folded[i].Cycle; });
+}
+
+}  // namespace lumenda
