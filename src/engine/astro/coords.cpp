@@ -24,9 +24,10 @@ std::pair<std::string, std::string> PixelToRADec(const PlateSolution& plate, dou
   const double xi = dx * std::cos(rho) - dy * std::sin(rho);
   const double eta = dx * std::sin(rho) + dy * std::cos(rho);
   const double dec = plate.cdelt2 * eta + plate.crval2;
-  double ra = plate.cdelt1 * xi / std::cos(dec * kRadiansPerDegree) + plate.crval1;
   // At a pole every right ascension is the same place.
-  if (!std::isfinite(ra)) ra = plate.crval1;
+  const double cosDec = std::cos(dec * kRadiansPerDegree);
+  const double ra =
+      std::fabs(cosDec) < 1e-12 ? plate.crval1 : plate.cdelt1 * xi / cosDec + plate.crval1;
   return {FormatRA(ra), FormatDec(dec)};
 }
 
