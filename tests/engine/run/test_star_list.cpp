@@ -1,0 +1,132 @@
+// Star-list entries, star files, relocation and the "Todas" merge.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+
+#include "run/star_list.h"
+#include "test_support.h"
+#include "text/text_file.h"
+
+namespace lumenda {
+namespace {
+
+TEST(StarEntry, FormatsAndParsesByColumn) {
+  EXPECT_EQ(FormatStarEntry(123.456, 7.5, "VAR-1"), "0123.46  0007.50  VAR-1");
+  EXPECT_EQ(FormatTrackedEntry(-100, -100, "VS_0001_0002"), "-100.00  -100.00  VS_0001_0002");
+  const StarEntry e = ParseStarEntry("0123.46  0007.50  11.52 V");
+  EXPECT_DOUBLE_EQ(e.x, 123.46);
+  EXPECT_DOUBLE_EQ(e.y, 7.5);
+  EXPECT_EQ(e.name, "11.52 V");
+  EXPECT_EQ(AutoStarName(123.4, 56.7), "VS_0123_0057");
+  EXPECT_TRUE(IsAutoStar("VS_0123_0057"));
+  EXPECT_FALSE(IsAutoStar("V_S"));
+}
+
+TEST(StarFile, WriteReadCheck) {
+  test::TempDir dir;
+  const std::string path = dir.File("estrellas.txt");
+  EXPECT_FALSE(WriteStarFile(path, {}, {"0001.00  0001.00  11"}).ok());
+  ASSERT_TRUE(WriteStarFile(path, {"0010.00  0020.00  VAR-1"}, {"0030.00  0040.00  11.5"}).ok());
+  EXPECT_EQ(test::ReadBytes(path), "V 0010.00  0020.00  VAR-1\r\nC 0030.00  0040.00  11.5\r\n");
+  const auto lines = ReadStarFile(path);
+  ASSERT_TRUE(lines.ok());
+  std::vector<std::string> var, cal;
+  SplitStarFile(lines.value, var, cal);
+  EXPECT_EQ(var, (std::vector<std::string>{"0010.00  0020.00  VAR-1"}));
+  EXPECT_EQ(cal, (std::vector<std::string>{"0030.00  0040.00  11.5"}));
+
+  const std::vector<std::vector<std::string>> bad = {
+      {"V 0010.00  0020.00  A", ""},
+      {"X 0010.00  0020.00  A"},
+      {"V 001000  0020.00  A"},
+      {"V 0010.00  002000  A"},
+      {},
+  };
+  for (const auto& b : bad) EXPECT_FALSE(CheckStarFileFormat(b));
+  test::WriteBytes(dir.File("mal.txt"), "hola\r\n");
+  EXPECT_EQ(ReadStarFile(dir.File("mal.txt")).message, "Error en formato de datos.");
+}
+
+TEST(StarFile, ReferencesFromTheFirstTwoLines) {
+  struct Case {
+    std::vector<std::string> lines;
+    bool ref2;
+  };
+  const Case cases[] = {
+      {{"V 0010.00  0020.00  VAR-1", "V 0030.00  0040.00  VAR-2"}, true},
+      {{"V 0010.00  0020.00  VAR-1", "C 0030.00  0040.00  11.5"}, false},
+      {{"V 0010.00  0020.00  VAR-1", "V 0030.00  0040.00  VS_0030_0040"}, false},
+      {{"V 0010.00  0020.00  VAR-1"}, false},
+  };
+  for (const Case& c : cases) {
+    const auto r = StarFileReferences(c.lines);
+    ASSERT_TRUE(r);
+    EXPECT_EQ(r->ref1.name, "VAR-1");
+    EXPECT_EQ(r->ref2.has_value(), c.ref2) << c.lines.back();
+  }
+  EXPECT_EQ(LocatePrompt(StarFileReferences(cases[0].lines)->ref1),
+            "Localiza y marca estrella: VAR-1  (X: 10  Y: 20).");
+}
+
+TEST(PositionMap, TranslationScaleRotationAndCoincidentReferences) {
+  const PositionMap shift({10, 20}, {15, 18});
+  EXPECT_TRUE(shift.IsTranslation());
+  const Point a = shift({100, 100});
+  EXPECT_DOUBLE_EQ(a.x, 105);
+  EXPECT_DOUBLE_EQ(a.y, 98);
+
+  // Rotated by 90 degrees and scaled by 2 about reference 1.
+  const PositionMap turn({0, 0}, {50, 50}, {10, 0}, {50, 70});
+  EXPECT_FALSE(turn.IsTranslation());
+  EXPECT_NEAR(turn.Scale(), 2.0, 1e-12);
+  EXPECT_NEAR(turn.Rotation(), std::numbers::pi / 2, 1e-12);
+  const Point b = turn({0, 5});
+  EXPECT_NEAR(b.x, 40, 1e-9);
+  EXPECT_NEAR(b.y, 50, 1e-9);
+
+  const PositionMap same({10, 20}, {15, 18}, {10, 20}, {40, 40});
+  EXPECT_TRUE(same.IsTranslation());
+  EXPECT_DOUBLE_EQ(same({0, 0}).x, 5);
+}
+
+TEST(Relocation, LostStarsGoToMinusOneHundred) {
+  const std::vector<std::string> file = {"V 0010.00  0020.00  VAR-1", "C 0050.00  0050.00  11.5",
+                                         "V 0090.00  0020.00  VS_0090_0020",
+                                         "V 0050.00  0080.00  FUERA"};
+  const InsideArea inside = [](Point p) {
+    return p.x >= 12 && p.x <= 87 && p.y >= 12 && p.y <= 87;
+  };
+  // The measured centre is half a pixel off the prediction; a star predicted
+  // at y 85 drifts out when re-centred.
+  const Recentre recentre = [](Point p) -> std::optional<Point> {
+    return Point{p.x + 0.5, p.y > 84 ? 88.0 : p.y};
+  };
+  std::vector<std::string> var, cal;
+  RelocateStars(file, PositionMap({10, 20}, {15, 25}), recentre, inside, var, cal);
+  EXPECT_EQ(var,
+            (std::vector<std::string>{"0015.50  0025.00  VAR-1", "-100.00  -100.00  VS_0090_0020",
+                                      "-100.00  -100.00  FUERA"}));
+  EXPECT_EQ(cal, (std::vector<std::string>{"0055.50  0055.00  11.5"}));
+}
+
+TEST(AutoStars, MergeSkipsMarkedKeysAndOutsideStars) {
+  std::vector<std::string> var = {"0010.40  0020.40  VAR-1"};
+  const std::vector<std::string> cal = {"0030.00  0030.00  11.5"};
+  const std::vector<std::string> found = {
+      "  10.00    20.00   12000   100   50.0   60.0   2.5   ",  // same key as VAR-1
+      "  11.00    20.00   12000   100   50.0   60.0   2.5   ",  // one pixel away
+      "  30.20    29.80   12000   100   50.0   60.0   2.5   ",  // the comparison
+      "   2.00    50.00   12000   100   50.0   60.0   2.5   ",  // outside
+  };
+  const InsideArea inside = [](Point p) { return p.x >= 5 && p.y >= 5; };
+  EXPECT_EQ(AddAutoStars(found, 100, 100, false, false, inside, var, cal), 1);
+  EXPECT_EQ(var.back(), "0011.00  0020.00  VS_0011_0020");
+  // With FLIPX the same line lands at 99 - x.
+  std::vector<std::string> var2;
+  EXPECT_EQ(AddAutoStars({found[3]}, 100, 100, true, false, inside, var2, {}), 1);
+  EXPECT_EQ(var2[0], "0097.00  0050.00  VS_0097_0050");
+}
+
+}  // namespace
+}  // namespace lumenda
