@@ -1,0 +1,150 @@
+#include "curves/data_editing.h"
+
+#include <algorithm>
+
+#include "run/results_format.h"
+#include "text/fixed_columns.h"
+#include "text/text_file.h"
+
+namespace lumenda {
+
+namespace {
+
+constexpr int kRenamePad = 12;
+
+template <typename Match>
+int EraseFromLast(std::vector<std::string>& lines, Match match) {
+  int removed = 0;
+  for (size_t i = lines.size(); i-- > 0;) {
+    if (match(lines[i])) {
+      lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(i));
+      ++removed;
+    }
+  }
+  return removed;
+}
+
+std::string Blanks(int n) {
+  return std::string(std::max(0, n), ' ');
+}
+
+// Occurrence of a right-aligned name: blank (or line start) before it, two
+// blanks (or the line end) after it.
+bool IsWholeName(const std::string& line, size_t pos, size_t length) {
+  const bool before = pos == 0 || line[pos - 1] == ' ';
+  const size_t end = pos + length;
+  const bool after = end == line.size() || line.compare(end, 2, "  ") == 0;
+  return before && after;
+}
+
+}  // namespace
+
+int DeleteImageRows(std::vector<std::string>& lines, std::string_view imagePath) {
+  if (imagePath.empty()) return 0;
+  return EraseFromLast(lines, [&](const std::string& line) {
+    return results::IsDataRow(line) && results::RowPath(line) == imagePath;
+  });
+}
+
+int DeleteImageEntries(std::vector<std::string>& imageList, std::string_view imagePath) {
+  if (imagePath.empty()) return 0;
+  return EraseFromLast(imageList, [&](const std::string& entry) {
+    const size_t blank = entry.find(' ');
+    return blank != std::string::npos && std::string_view(entry).substr(blank + 1) == imagePath;
+  });
+}
+
+Status DeleteImageData(const EditTargets& targets, std::string_view imagePath, Messenger& messenger,
+                       int* removed) {
+  if (removed) *removed = 0;
+  if (imagePath.empty() || !messenger.Confirm(kConfirmDeleteImage)) return Status::Ok();
+  if (targets.dataChanged) *targets.dataChanged = true;
+  if (!targets.resultsPath.empty() && FileExists(targets.resultsPath)) {
+    auto lines = ReadTextLines(targets.resultsPath);
+    if (!lines) return Status::Fail("No se puede leer el archivo " + targets.resultsPath);
+    const int count = DeleteImageRows(*lines, imagePath);
+    if (removed) *removed = count;
+    if (count > 0) {
+      const std::string error = WriteFileAtomic(targets.resultsPath, JoinLines(*lines));
+      if (!error.empty()) return Status::Fail(error);
+    }
+  }
+  if (ResultsTables* t = targets.tables) {
+    for (auto* table :
+         {&t->tDiferencia, &t->tAbsoluta, &t->tFlujos, &t->tPosiblesVariables, &t->tInstrumental})
+      DeleteImageRows(*table, imagePath);
+  }
+  if (targets.graphInstrumental) DeleteImageRows(*targets.graphInstrumental, imagePath);
+  if (targets.imageList) DeleteImageEntries(*targets.imageList, imagePath);
+  return Status::Ok();
+}
+
+void RenameInHeader(std::vector<std::string>& lines, const std::vector<std::string>& oldNames,
+                    const std::vector<std::string>& newNames) {
+  auto header = std::find_if(lines.begin(), lines.end(), [](const std::string& line) {
+    return line.find("FECHA MPC") != std::string::npos;
+  });
+  if (header == lines.end()) return;
+  std::string line = *header;
+  const size_t count = std::min(oldNames.size(), newNames.size());
+  for (size_t k = 0; k < count; ++k) {
+    const std::string old = Blanks(kRenamePad - CharCount(oldNames[k])) + oldNames[k];
+    const int oldWidth = CharCount(old);
+    const std::string& name = newNames[k];
+    const int grow = CharCount(name) - oldWidth;  // > 0: the new name is wider
+    const std::string replacement = Blanks(oldWidth - CharCount(name)) + name;
+    size_t pos = line.find(old);
+    while (pos != std::string::npos) {
+      if (!IsWholeName(line, pos, old.size())) {
+        pos = line.find(old, pos + 1);
+        continue;
+      }
+      // A wider name takes blanks of its column's left margin, keeping two
+      // between columns; only when there is no such room does the line grow.
+      size_t start = pos;
+      if (grow > 0) {
+        int room = 0;
+        while (static_cast<size_t>(room) < pos && line[pos - room - 1] == ' ') ++room;
+        start = pos - static_cast<size_t>(std::min(grow, std::max(0, room - 2)));
+      }
+      line.replace(start, pos + old.size() - start, replacement);
+      pos = line.find(old, start + replacement.size());
+    }
+  }
+  *header = line;
+}
+
+Status ApplyRenames(const EditTargets& targets, const std::vector<std::string>& oldNames,
+                    const std::vector<std::string>& newNames) {
+  if (targets.dataChanged) *targets.dataChanged = true;
+  if (!targets.resultsPath.empty()) {
+    auto lines = ReadTextLines(targets.resultsPath);
+    if (!lines) return Status::Fail("No se puede leer el archivo " + targets.resultsPath);
+    RenameInHeader(*lines, oldNames, newNames);
+    const std::string error = WriteFileAtomic(targets.resultsPath, JoinLines(*lines));
+    if (!error.empty()) return Status::Fail(error);
+  }
+  if (ResultsTables* t = targets.tables) {
+    for (auto* table :
+         {&t->tDiferencia, &t->tAbsoluta, &t->tInstrumental, &t->tFlujos, &t->tPosiblesVariables})
+      RenameInHeader(*table, oldNames, newNames);
+    t->lbNomVar = newNames;
+  }
+  if (targets.graphInstrumental) RenameInHeader(*targets.graphInstrumental, oldNames, newNames);
+  return Status::Ok();
+}
+
+std::string RenameEditText(std::string_view typed) {
+  std::string upper = ToUpper(typed);
+  // Cut at 12 characters, not 12 bytes.
+  size_t bytes = 0;
+  int chars = 0;
+  while (bytes < upper.size() && chars < kRenamePad) {
+    const unsigned char c = static_cast<unsigned char>(upper[bytes]);
+    bytes += c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
+    ++chars;
+  }
+  return upper.substr(0, std::min(bytes, upper.size()));
+}
+
+}  // namespace lumenda
