@@ -1,0 +1,132 @@
+// Synthetic multi-night light curves for the period tests.
+#pragma once
+
+#include <cmath>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "period/observations.h"
+#include "text/fixed_columns.h"
+#include "text/number_format.h"
+#include "text/text_file.h"
+
+namespace lumenda::test {
+
+struct NightPlan {
+  double period = 0.2371;  // days
+  double amplitude = 0.3;  // half of peak to peak, magnitudes
+  double firstTime = 2455000.3;
+  int nights = 8;
+  double nightLength = 0.8;   // days; > 3 cycles
+  double nightSpacing = 1.0;  // days between night starts
+  int pointsPerNight = 100;
+  double noise = 0.004;              // magnitudes
+  std::vector<double> nightOffsets;  // zero point per night (cycled)
+  uint64_t seed = 12345;
+};
+
+// Deterministic noise, the same with every standard library.
+class Noise {
+ public:
+  explicit Noise(uint64_t seed) : state_(seed * 2862933555777941757ULL + 3037000493ULL) {}
+  double Uniform() {
+    state_ = state_ * 6364136223846793005ULL + 1442695040888963407ULL;
+    return static_cast<double>(state_ >> 11) * (1.0 / 9007199254740992.0);
+  }
+  double Gaussian() {
+    double u1 = Uniform(), u2 = Uniform();
+    if (u1 < 1e-300) u1 = 1e-300;
+    return std::sqrt(-2 * std::log(u1)) * std::cos(6.283185307179586 * u2);
+  }
+
+ private:
+  uint64_t state_;
+};
+
+// An asymmetric pulsation (fast rise, slow decline), so the folded curve
+// has one clear shape per cycle.
+inline double Pulse(double phase) {
+  const double x = phase - std::floor(phase);
+  return x < 0.2 ? 1 - 2 * x / 0.2 : -1 + 2 * (x - 0.2) / 0.8;
+}
+
+struct NightData {
+  std::vector<double> times;
+  std::vector<double> magnitudes;
+};
+
+inline std::vector<NightData> MakeNights(const NightPlan& plan) {
+  Noise noise(plan.seed);
+  std::vector<NightData> nights;
+  for (int j = 0; j < plan.nights; ++j) {
+    NightData night;
+    const double start = plan.firstTime + j * plan.nightSpacing + 0.05 * noise.Uniform();
+    const double offset =
+        plan.nightOffsets.empty() ? 0 : plan.nightOffsets[j % plan.nightOffsets.size()];
+    for (int i = 0; i < plan.pointsPerNight; ++i) {
+      const double t = start + plan.nightLength * (i + 0.5 * noise.Uniform()) / plan.pointsPerNight;
+      const double m = 12.0 + plan.amplitude * Pulse((t - plan.firstTime) / plan.period) + offset +
+                       plan.noise * noise.Gaussian();
+      night.times.push_back(t);
+      night.magnitudes.push_back(m);
+    }
+    nights.push_back(std::move(night));
+  }
+  return nights;
+}
+
+// One observation file: a header line naming the star, then "time  mag".
+inline std::string ObservationText(const std::vector<double>& times,
+                                   const std::vector<double>& magnitudes,
+                                   const std::string& header = "SINTETICA HJD MAG") {
+  std::vector<std::string> lines{header};
+  for (size_t i = 0; i < times.size(); ++i) {
+    lines.push_back(FormatFloat("0.00000", times[i]) + "  " + FormatFloat("0.000", magnitudes[i]));
+  }
+  return JoinLines(lines);
+}
+
+// Writes one file per night (or one file for all) into `dir`; returns paths.
+inline std::vector<std::string> WriteNights(const std::vector<NightData>& nights,
+                                            const std::string& dir, bool oneFile) {
+  std::vector<std::string> paths;
+  if (oneFile) {
+    std::vector<double> t, m;
+    for (const NightData& n : nights) {
+      t.insert(t.end(), n.times.begin(), n.times.end());
+      m.insert(m.end(), n.magnitudes.begin(), n.magnitudes.end());
+    }
+    paths.push_back(dir + "todo.txt");
+    WriteFileAtomic(paths.back(), ObservationText(t, m));
+    return paths;
+  }
+  for (size_t j = 0; j < nights.size(); ++j) {
+    paths.push_back(dir + "noche" + std::to_string(j) + ".txt");
+    WriteFileAtomic(paths.back(), ObservationText(nights[j].times, nights[j].magnitudes));
+  }
+  return paths;
+}
+
+// Builds the data directly (no files), one series per night.
+inline PeriodData MakeData(const std::vector<NightData>& nights) {
+  PeriodData data;
+  for (size_t j = 0; j < nights.size(); ++j) {
+    double sum = 0;
+    for (double m : nights[j].magnitudes) sum += m;
+    const double mean = sum / static_cast<double>(nights[j].magnitudes.size());
+    for (size_t i = 0; i < nights[j].times.size(); ++i) {
+      ObservationPoint p;
+      p.Time = nights[j].times[i];
+      p.Magnitude = nights[j].magnitudes[i];
+      p.CentredMagnitude = p.Magnitude - mean;
+      p.Series = static_cast<int32_t>(j);
+      data.Observations.push_back(p);
+    }
+  }
+  data.SeriesOffsets.assign(nights.size(), 0.0);
+  SortByTime(data.Observations);
+  return data;
+}
+
+}  // namespace lumenda::test

@@ -1,0 +1,316 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "period/period_search.h"
+#include "synthetic.h"
+#include "test_support.h"
+
+namespace lumenda {
+namespace {
+
+TEST(RangeDialog, CountsTrialPeriodsOnTheGeometricGrid) {
+  struct Case {
+    const char* min;
+    const char* max;
+    double increment;
+    std::optional<int> count;
+  };
+  const Case cases[] = {
+      {"0.10", "1.00", 1, 4},  // 0.1, 0.2, 0.4, 0.8
+      {"0.10", "0.80", 1, 4},  // the maximum itself is a trial
+      {"0.10", "0.79", 1, 3},
+      {"0.10", "1.00", 0.1, 25},  // 0.1 * 1.1^24 = 0.985
+      {"0.10", "0.10", 1, 1},
+      {"0.009", "1.00", 1, std::nullopt},
+      {"0.10", "0.00", 1, std::nullopt},
+      {"abc", "1.00", 1, std::nullopt},
+      {"0.10", "", 1, std::nullopt},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.min << " " << c.max << " " << c.increment);
+    EXPECT_EQ(CountTrialPeriods(c.min, c.max, c.increment), c.count);
+  }
+  // The default search on a 9.3-day span.
+  const int n = *CountTrialPeriods("0.10", "09.30", 0.001);
+  EXPECT_EQ(n, static_cast<int>(std::ceil(std::log(93.0) / std::log(1.001))));
+}
+
+TEST(RangeDialog, GridHasAConstantRatio) {
+  std::vector<double> periods = TrialPeriods(0.1, 9.3, 0.001);
+  ASSERT_GT(periods.size(), 4000u);
+  EXPECT_EQ(periods.front(), 0.1);
+  EXPECT_LE(periods.back(), 9.3);
+  EXPECT_GT(periods.back() * 1.001, 9.3);
+  for (size_t i = 1; i < periods.size(); ++i) {
+    ASSERT_NEAR(periods[i] / periods[i - 1], 1.001, 1e-12);
+  }
+  EXPECT_TRUE(TrialPeriods(0, 1, 0.1).empty());
+}
+
+TEST(RangeDialog, RefusesToCloseOnBadRanges) {
+  struct Case {
+    const char* min;
+    const char* max;
+    const char* message;
+    RangeField focus;
+  };
+  const Case cases[] = {
+      {"0.10", "01.00", "", RangeField::kNone},
+      {"0.00", "01.00", "El periodo mínimo debe ser mayor que 0.", RangeField::kMinimum},
+      {"0.00", "00.00", "El periodo mínimo debe ser mayor que 0.", RangeField::kMinimum},
+      {"0.10", "00.00", "El periodo máximo debe ser mayor que 0.", RangeField::kMaximum},
+      {"0.50", "00.50", "El periodo máximo debe ser mayor que el mínimo.", RangeField::kMinimum},
+      {"0.90", "00.50", "El periodo máximo debe ser mayor que el mínimo.", RangeField::kMinimum},
+      {" . ", "01.00", "El periodo mínimo debe ser mayor que 0.", RangeField::kMinimum},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.min << " " << c.max);
+    RangeCheck check = CheckPeriodRange(c.min, c.max);
+    EXPECT_EQ(check.message, c.message);
+    EXPECT_EQ(check.focus, c.focus);
+  }
+  EXPECT_EQ(IncrementIndexOf("0.001"), 3);
+  EXPECT_EQ(IncrementIndexOf("1"), 0);
+  EXPECT_EQ(IncrementIndexOf("0.002"), std::nullopt);
+}
+
+PeriodData SmallData(int points, double span) {
+  PeriodData data;
+  for (int i = 0; i < points; ++i) {
+    ObservationPoint p;
+    p.Time = 2455000 + span * i / (points - 1);
+    p.Series = i % 2;
+    p.Magnitude = 10 + p.Series + std::sin(i * 1.7) * 0.1;
+    data.Observations.push_back(p);
+  }
+  for (int s = 0; s < 2; ++s) {
+    double sum = 0;
+    for (const auto& p : data.Observations) sum += p.Series == s ? p.Magnitude : 0;
+    for (auto& p : data.Observations) {
+      if (p.Series == s) p.CentredMagnitude = p.Magnitude - sum / (points / 2);
+    }
+  }
+  data.SeriesOffsets = {0, 0};
+  return data;
+}
+
+TEST(PrepareSearch, AlignsNightsAndChecksTheSpan) {
+  PeriodData none;
+  SearchState state;
+  EXPECT_EQ(PrepareSearch(none, state).message, "No hay observaciones.");
+
+  PeriodData shortData = SmallData(20, 0.019);
+  EXPECT_EQ(PrepareSearch(shortData, state).message, "Datos insuficuentes");
+
+  PeriodData longData = SmallData(20, 150);
+  state = SearchState{};
+  ASSERT_TRUE(PrepareSearch(longData, state).ok());
+  EXPECT_EQ(state.MaxPeriod, 99.99);
+
+  PeriodData data = SmallData(40, 3.456);
+  double before = 0;
+  for (const auto& p : data.Observations) before += p.Magnitude;
+  state = SearchState{};
+  ASSERT_TRUE(PrepareSearch(data, state).ok());
+  EXPECT_NEAR(state.MaxPeriod, 3.456, 1e-9);
+  EXPECT_EQ(MinPeriodText(state), "0.10");
+  EXPECT_EQ(MaxPeriodText(state), "03.46");
+  double after = 0;
+  for (const auto& p : data.Observations) {
+    after += p.Magnitude;
+    // The offset between the two series is gone, the overall level kept.
+    EXPECT_NEAR(p.Magnitude - p.CentredMagnitude, before / 40, 1e-12);
+  }
+  EXPECT_NEAR(after, before, 1e-9);
+  PeriodData again = data;
+  ASSERT_TRUE(PrepareSearch(again, state).ok());
+  for (size_t i = 0; i < data.Observations.size(); ++i) {
+    EXPECT_NEAR(again.Observations[i].Magnitude, data.Observations[i].Magnitude, 1e-12);
+  }
+}
+
+TEST(PrepareSearch, RangeChangesDecideWhetherToSearchAgain) {
+  SearchState state;
+  state.SearchPending = false;
+  state.MinPeriod = 0.1;
+  state.MaxPeriod = 3.456;
+  state.IncrementIndex = 3;
+  ApplyRange(state, "0.10", "03.46", 3);
+  EXPECT_FALSE(state.SearchPending);  // same texts: the old periodogram again
+  EXPECT_DOUBLE_EQ(state.MaxPeriod, 3.46);
+  ApplyRange(state, "0.10", "03.46", 4);
+  EXPECT_TRUE(state.SearchPending);
+  state.SearchPending = false;
+  ApplyRange(state, "0.20", "03.46", 4);
+  EXPECT_TRUE(state.SearchPending);
+  EXPECT_DOUBLE_EQ(state.MinPeriod, 0.2);
+  // The window starts from index 2, so its first search always runs.
+  EXPECT_EQ(SearchState{}.IncrementIndex, 2);
+}
+
+TEST(FinishSearch, NeedsThreeValidTrials) {
+  // Too few points to fill 41 mixed bins at any period.
+  PeriodData data = SmallData(60, 2.0);
+  SearchState state;
+  ASSERT_TRUE(PrepareSearch(data, state).ok());
+  ApplyRange(state, "0.10", "02.00", 3);
+  EXPECT_EQ(FinishSearch(data, state, MagnitudeMode::kRelative).message, "Datos insuficientes.");
+  EXPECT_FALSE(state.SearchPending);
+}
+
+TEST(GridSearch, ParallelRunEqualsSequentialRun) {
+  test::NightPlan plan;
+  plan.nightOffsets = {0, 0.08, -0.04, 0.02};
+  PeriodData data = test::MakeData(test::MakeNights(plan));
+  std::vector<double> periods = TrialPeriods(0.1, data.TimeSpan(), 0.001);
+  size_t lastDone = 0, calls = 0;
+  Periodogram one = GridSearch(data, MagnitudeMode::kRelative, periods, 1);
+  Periodogram many =
+      GridSearch(data, MagnitudeMode::kRelative, periods, 3, [&](size_t d, size_t t) {
+        EXPECT_EQ(t, periods.size());
+        EXPECT_GE(d, lastDone);
+        lastDone = d;
+        ++calls;
+      });
+  ASSERT_GT(one.size(), 1000u);
+  ASSERT_EQ(one.size(), many.size());
+  for (size_t i = 0; i < one.size(); ++i) {
+    ASSERT_EQ(one[i].Period, many[i].Period) << i;
+    ASSERT_EQ(one[i].Dispersion, many[i].Dispersion) << i;
+    if (i > 0) {
+      ASSERT_LT(one[i - 1].Period, one[i].Period);
+    }
+  }
+  EXPECT_EQ(lastDone, periods.size());
+  EXPECT_GT(calls, 1u);
+}
+
+TEST(DeepestMinima, ListsLocalMinimaDeepestFirst) {
+  Periodogram curve;
+  const double values[] = {5, 3, 4, 2, 2, 6, 1, 7, 0.5};
+  for (int i = 0; i < 9; ++i) curve.push_back({0.1 * (i + 1), values[i]});
+  Periodogram minima = DeepestMinima(curve, 5);
+  ASSERT_EQ(minima.size(), 3u);  // the end points are not minima
+  EXPECT_DOUBLE_EQ(minima[0].Period, 0.7);
+  EXPECT_DOUBLE_EQ(minima[1].Period, 0.4);  // a flat bottom counts once
+  EXPECT_DOUBLE_EQ(minima[2].Period, 0.2);
+  EXPECT_EQ(DeepestMinima(curve, 1).size(), 1u);
+  Periodogram falling{{0.1, 3}, {0.2, 2}, {0.3, 1}};
+  ASSERT_EQ(DeepestMinima(falling, 5).size(), 1u);
+  EXPECT_DOUBLE_EQ(DeepestMinima(falling, 5)[0].Period, 0.3);
+}
+
+bool AmongMinima(const Periodogram& minima, double period, double tolerance) {
+  for (const PeriodogramPoint& m : minima) {
+    if (std::abs(m.Period - period) <= tolerance * period) return true;
+  }
+  return false;
+}
+
+TEST(PeriodSearch, FindsTheTruePeriodOnSyntheticNights) {
+  struct Case {
+    double period;
+    std::vector<double> offsets;
+  };
+  const Case cases[] = {
+      {0.2371, {}},
+      {0.2371, {0, 0.15, -0.1, 0.05}},
+      {0.1613, {0, -0.2, 0.12}},
+      {0.3047, {0.3, 0, -0.3}},
+  };
+  test::TempDir dir;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.period);
+    test::NightPlan plan;
+    plan.period = c.period;
+    plan.nightOffsets = c.offsets;
+    plan.nightLength = std::max(0.8, 3.2 * c.period);
+    PeriodData data;
+    ASSERT_TRUE(
+        LoadObservationFiles(test::WriteNights(test::MakeNights(plan), dir.path(), false), data)
+            .ok());
+    ASSERT_EQ(data.SeriesCount(), plan.nights);
+    SearchState state;
+    ASSERT_TRUE(PrepareSearch(data, state).ok());
+    ApplyRange(state, MinPeriodText(state), MaxPeriodText(state), kDialogIncrementIndex);
+    ASSERT_TRUE(FinishSearch(data, state, MagnitudeMode::kRelative).ok());
+    EXPECT_TRUE(AmongMinima(DeepestMinima(state.Result, 5), c.period, 0.002));
+  }
+}
+
+TEST(PeriodSearch, RefinedDeepestMinimumOfOneSeriesIsWithinAThousandth) {
+  test::TempDir dir;
+  for (double period : {0.1877, 0.2371, 0.4123}) {
+    SCOPED_TRACE(period);
+    test::NightPlan plan;
+    plan.period = period;
+    plan.nightLength = std::max(0.8, 3.2 * period);
+    PeriodData data;
+    ASSERT_TRUE(
+        LoadObservationFiles(test::WriteNights(test::MakeNights(plan), dir.path(), true), data)
+            .ok());
+    ASSERT_EQ(data.SeriesCount(), 1);
+    SearchState state;
+    ASSERT_TRUE(PrepareSearch(data, state).ok());
+    ApplyRange(state, MinPeriodText(state), MaxPeriodText(state), kDialogIncrementIndex);
+    ASSERT_TRUE(FinishSearch(data, state, MagnitudeMode::kRelative).ok());
+    PeriodogramPoint deepest = DeepestMinima(state.Result, 1).at(0);
+    Refinement refined =
+        RefinePeriod(data, MagnitudeMode::kRelative, deepest.Period, deepest.Dispersion);
+    EXPECT_NEAR(refined.period, period, period * 0.001);
+    EXPECT_LE(refined.value, deepest.Dispersion);
+  }
+}
+
+TEST(RefinePeriod, KeepsTheStartOnTiesAndSkipsPeriodsAtOrBelowZero) {
+  test::NightPlan plan;
+  PeriodData data = test::MakeData(test::MakeNights(plan));
+  // "---" shown: the first valid trial below 100 is taken, then only
+  // strictly better ones.
+  Refinement fromNothing = RefinePeriod(data, MagnitudeMode::kRelative, 0.2371, std::nullopt);
+  EXPECT_LT(fromNothing.value, 100);
+  EXPECT_NEAR(fromNothing.period, 0.2371, 0.001);
+  // A start that nothing beats stays.
+  Refinement kept = RefinePeriod(data, MagnitudeMode::kRelative, 0.2371, 0.0);
+  EXPECT_EQ(kept.period, 0.2371);
+  EXPECT_EQ(kept.value, 0.0);
+  // Around a tiny period half the scan lies at or below zero.
+  Refinement tiny = RefinePeriod(data, MagnitudeMode::kRelative, 0.0004, std::nullopt);
+  EXPECT_GT(tiny.period, 0);
+}
+
+TEST(ManualPeriod, ChecksDataAndLowerBound) {
+  PeriodData none;
+  EXPECT_EQ(CheckManualPeriod(none, "01.00000").message, "No hay observaciones.");
+  PeriodData data = SmallData(20, 1);
+  EXPECT_EQ(CheckManualPeriod(data, "00.00099").message,
+            "El periodo manual no puede ser inferior a 0.001");
+  EXPECT_EQ(CheckManualPeriod(data, "00.00100").value, 0.001);
+  EXPECT_EQ(CheckManualPeriod(data, "01.50000").value, 1.5);
+  EXPECT_FALSE(CheckManualPeriod(data, "  .     ").ok());
+}
+
+TEST(ArrowKeys, StepsAndPeriodChanges) {
+  double step = 0.00001;
+  const char* up[] = {"(0.0001)", "(0.001)", "(0.01)", "(0.1)", "(1)", "(10)", "(10)"};
+  EXPECT_EQ(StepText(step), "(1E-5)");
+  for (const char* text : up) {
+    step = StepUp(step);
+    EXPECT_EQ(StepText(step), text);
+  }
+  const char* down[] = {"(1)", "(0.1)", "(0.01)", "(0.001)", "(0.0001)", "(1E-5)", "(1E-5)"};
+  for (const char* text : down) {
+    step = StepDown(step);
+    EXPECT_EQ(StepText(step), text);
+  }
+  EXPECT_EQ(StepRight(0.5, 0.001), 0.501);
+  EXPECT_EQ(StepLeft(0.5, 0.001), 0.499);
+  EXPECT_EQ(StepLeft(0.5, 1), std::nullopt);  // a step larger than the period
+  EXPECT_EQ(StepLeft(0.5, 0.5), std::nullopt);
+  EXPECT_EQ(StepRight(-2, 1), std::nullopt);
+  EXPECT_EQ(StepRight(0.1234567, 0.00001), 0.123467);  // the label shows six decimals
+}
+
+}  // namespace
+}  // namespace lumenda
