@@ -164,7 +164,10 @@ void GroupMeasurements(const GraphSettings& settings, LightCurve& curve) {
     }
     const double t = CalendarOfDate(Field(row, r::kTableDate));
     if (count == 0) t0 = t;
-    if ((t - t0) * 1440.0 < settings.groupMinutes) {
+    // Dates are whole units of 0.00001 day (0.0144 minute); comparing units
+    // keeps a row exactly N minutes after the first one out of its group.
+    const long long units = RoundHalfEven((t - t0) * 100000.0);
+    if (units * 144 < static_cast<long long>(settings.groupMinutes) * 10000) {
       group.push_back(row);
       ++count;
     } else {
