@@ -68,6 +68,11 @@ RunSettings RunSettingsFrom(const Settings& s) {
   return r;
 }
 
+bool ComparisonCountsStable(long long cPrev, long long c, double k) {
+  const double r = static_cast<double>(cPrev) / static_cast<double>(c);
+  return !(r > 1 / k || r < k);
+}
+
 std::string AbortRunText(const std::string& fileName, const std::string& message) {
   return "Error en imagen:\n" + fileName + "\n" + message + "\n" + "\n" + "Proceso terminado.";
 }
@@ -176,8 +181,7 @@ RunOutcome RunPhotometry(RunJob& job, const RunProgress& progress) {
     if (i == 0) {
       cPrev = c;
     } else {
-      const double r = static_cast<double>(cPrev) / static_cast<double>(c);
-      if (r > 1 / k || r < k)
+      if (!ComparisonCountsStable(cPrev, c, k))
         message += "\nCuentas en estrellas de calibrado\nADUCALI: " + IntToStr(c) +
                    ", ADUANT: " + IntToStr(cPrev);
       else

@@ -58,6 +58,10 @@ struct RunOutcome {
   std::vector<std::string> lbNomVar;
 };
 
+// The mean counts of the comparison stars may change between images by a
+// factor between k and 1/k (bounds included).
+bool ComparisonCountsStable(long long cPrev, long long c, double k);
+
 // "Error en imagen:\n" + file name + "\n" + message + "\n\nProceso terminado."
 std::string AbortRunText(const std::string& fileName, const std::string& message);
 
