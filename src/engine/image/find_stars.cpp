@@ -287,6 +287,11 @@ double MeanFWHM(const TPlaca& image, int saturation, std::string& message) {
   return sum / count;
 }
 
+bool AcceptStar(const StarFit& fit, int minCounts, double minSnr) {
+  // The FWHM is compared in single precision, as it is stored: 1.2 itself is out.
+  return fit.snr > minSnr && fit.flux > minCounts && fit.flag == ' ' && fit.fwhm > 1.2f;
+}
+
 std::string FormatStarLine(const StarFit& fit) {
   std::string line;
   int last = 0;
@@ -367,8 +372,7 @@ std::vector<std::string> FindStars(TPlaca& image, int halfSize, int minCounts, i
       if (net <= minCounts) continue;
 
       const StarFit fit = FitStar(image, x, y, r + 2, saturation);
-      if (fit.snr <= minSnr || fit.flux <= minCounts || fit.flag != ' ' || fit.fwhm <= 1.2f)
-        continue;
+      if (!AcceptStar(fit, minCounts, minSnr)) continue;
       stars.push_back(FormatStarLine(fit));
     }
   }

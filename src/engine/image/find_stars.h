@@ -47,6 +47,10 @@ StarFit FitStar(const TPlaca& image, int x, int y, int h, int saturation);
 // the image; 0 with "No hay estrellas para FWHM" in `message` when none.
 double MeanFWHM(const TPlaca& image, int saturation, std::string& message);
 
+// The acceptance test of the search: SNR above minSnr, flux above
+// minCounts, no flag, and FWHM above 1.2.
+bool AcceptStar(const StarFit& fit, int minCounts, double minSnr);
+
 // Formats one star-list line.
 std::string FormatStarLine(const StarFit& fit);
 

@@ -1,0 +1,452 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "fits_bytes.h"
+#include "image/fits_image.h"
+#include "test_support.h"
+
+namespace lumenda {
+namespace {
+
+using test::Big16;
+using test::BigFloat;
+using test::BigInt32;
+using test::Bytes8;
+using test::FitsCard;
+using test::FitsFile;
+using test::ImageCards;
+using test::RawCard;
+
+// Writes the file into a fresh folder and loads it.
+struct Loaded {
+  test::TempDir dir;
+  TPlaca image;
+  bool ok = false;
+  std::string path;
+  explicit Loaded(const std::string& bytes, bool headerOnly = false) {
+    path = dir.File("imagen.fit");
+    test::WriteBytes(path, bytes);
+    ok = headerOnly ? image.LoadHeader(path) : image.LoadFile(path);
+  }
+};
+
+std::vector<std::string> With(std::vector<std::string> cards, std::vector<std::string> more) {
+  cards.insert(cards.end(), more.begin(), more.end());
+  return cards;
+}
+
+struct ConversionCase {
+  const char* name;
+  int bitpix;
+  std::vector<std::string> extra;
+  std::string sample;  // one raw sample, big-endian
+  uint16_t expected;
+};
+
+TEST(FitsImage, ConvertsSamplesOfEveryPixelFormat) {
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  const std::vector<ConversionCase> cases = {
+      {"16 BZERO 32768, 0x8000", 16, {FitsCard("BZERO", "32768")}, std::string("\x80\x00", 2), 0},
+      {"16 BZERO 32768, 0xFFFF",
+       16,
+       {FitsCard("BZERO", "32768")},
+       std::string("\xFF\xFF", 2),
+       32767},
+      {"16 BZERO 32768, 0x0000", 16, {FitsCard("BZERO", "32768")}, std::string("\0\0", 2), 32768},
+      {"16 without BZERO, 0xFFFF", 16, {}, std::string("\xFF\xFF", 2), 65535},
+      {"16 BZERO 32767.5 rounds to even",
+       16,
+       {FitsCard("BZERO", "32767.5")},
+       std::string("\x80\x00", 2),
+       0},
+      {"16 BZERO 0.5 rounds to 0", 16, {FitsCard("BZERO", "0.5")}, std::string("\x00\x07", 2), 7},
+      {"16 BSCALE 0.5, 2.5 -> 2", 16, {FitsCard("BSCALE", "0.5")}, std::string("\x00\x05", 2), 2},
+      {"16 BSCALE 0.5, 1.5 -> 2", 16, {FitsCard("BSCALE", "0.5")}, std::string("\x00\x03", 2), 2},
+      {"16 BSCALE 0.5, 0.5 -> 0", 16, {FitsCard("BSCALE", "0.5")}, std::string("\x00\x01", 2), 0},
+      {"16 BSCALE -1 keeps low 16 bits",
+       16,
+       {FitsCard("BSCALE", "-1")},
+       std::string("\x00\x01", 2),
+       65535},
+      {"16 BSCALE 2 BZERO 1 wraps",
+       16,
+       {FitsCard("BSCALE", "2"), FitsCard("BZERO", "1")},
+       std::string("\x80\x00", 2),
+       1},
+      {"16 decimal comma in BSCALE",
+       16,
+       {FitsCard("BSCALE", "'0,5'")},
+       std::string("\x00\x04", 2),
+       2},
+      {"8 BSCALE 2, 200 -> 400", 8, {FitsCard("BSCALE", "2")}, Bytes8({200}), 400},
+      {"8 BSCALE 0.5, 3 -> 2", 8, {FitsCard("BSCALE", "0.5")}, Bytes8({3}), 2},
+      {"8 BZERO 10", 8, {FitsCard("BZERO", "10")}, Bytes8({255}), 265},
+      {"-32 12.4 -> 112", -32, {}, BigFloat({12.4f}), 112},
+      {"-32 12.5 -> 112 (half to even)", -32, {}, BigFloat({12.5f}), 112},
+      {"-32 13.5 -> 114", -32, {}, BigFloat({13.5f}), 114},
+      {"-32 -150 -> 0", -32, {}, BigFloat({-150.0f}), 0},
+      {"-32 70000 -> 65535", -32, {}, BigFloat({70000.0f}), 65535},
+      {"-32 BZERO subtracted, BSCALE ignored",
+       -32,
+       {FitsCard("BZERO", "50"), FitsCard("BSCALE", "3")},
+       BigFloat({12.4f}),
+       62},
+      {"-32 NaN -> 0", -32, {}, BigFloat({nan}), 0},
+      {"-32 huge -> 65535", -32, {}, BigFloat({3e38f}), 65535},
+      {"32 -5 -> 0", 32, {}, BigInt32({-5}), 0},
+      {"32 100000 -> 65535", 32, {}, BigInt32({100000}), 65535},
+      {"32 ignores BZERO and BSCALE",
+       32,
+       {FitsCard("BZERO", "7"), FitsCard("BSCALE", "2")},
+       BigInt32({1234}),
+       1234},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Loaded l(FitsFile(With(ImageCards(c.bitpix, 1, 1), c.extra), c.sample));
+    ASSERT_TRUE(l.ok) << l.image.Message();
+    EXPECT_EQ(l.image.Pixel(0, 0), c.expected);
+  }
+}
+
+TEST(FitsImage, RewritesBitpixAndBzeroCardsAfterLoading) {
+  struct Case {
+    int bitpix;
+    std::string sample;
+    const char* bzeroBefore;
+  };
+  for (const Case& c : std::vector<Case>{{32, BigInt32({-5}), nullptr},
+                                         {-32, BigFloat({1.0f}), "0"},
+                                         {16, Big16({1}), "32768"},
+                                         {8, Bytes8({1}), nullptr}}) {
+    SCOPED_TRACE(c.bitpix);
+    auto cards = ImageCards(c.bitpix, 1, 1);
+    if (c.bzeroBefore) cards.push_back(FitsCard("BZERO", c.bzeroBefore));
+    const std::string bytes = FitsFile(cards, c.sample);
+    Loaded header(bytes, true);
+    ASSERT_TRUE(header.ok);
+    EXPECT_EQ(header.image.GetKeyword("BITPIX"), std::to_string(c.bitpix));
+    Loaded l(bytes);
+    ASSERT_TRUE(l.ok) << l.image.Message();
+    EXPECT_EQ(l.image.GetKeyword("BITPIX"), c.bitpix == 8 ? "8" : "16");
+    EXPECT_EQ(l.image.GetKeyword("BZERO"), "0.0");
+    int bzeroCards = 0;
+    for (const auto& line : l.image.Header()) bzeroCards += line.rfind("BZERO", 0) == 0;
+    EXPECT_EQ(bzeroCards, 1);
+  }
+}
+
+TEST(FitsImage, FillsColumnsFirstThenRowsAndGivesZeroOutside) {
+  Loaded l(FitsFile(ImageCards(16, 3, 2), Big16({1, 2, 3, 4, 5, 6})));
+  ASSERT_TRUE(l.ok);
+  EXPECT_EQ(l.image.Width(), 3);
+  EXPECT_EQ(l.image.Height(), 2);
+  EXPECT_EQ(l.image.Pixel(0, 0), 1);
+  EXPECT_EQ(l.image.Pixel(2, 0), 3);
+  EXPECT_EQ(l.image.Pixel(0, 1), 4);
+  EXPECT_EQ(l.image.Pixel(2, 1), 6);
+  for (auto [x, y] : std::vector<std::pair<int, int>>{{-1, 0}, {3, 0}, {0, -1}, {0, 2}, {65539, 0}})
+    EXPECT_EQ(l.image.Pixel(x, y), 0) << x << "," << y;
+  ASSERT_NE(l.image.Data(), nullptr);
+  EXPECT_EQ(l.image.Data()[4], 5);
+}
+
+// Images large enough to cross the loader's internal blocks, in every
+// format, checked sample by sample.
+TEST(FitsImage, LoadsLargeImagesOfEveryFormatSampleBySample) {
+  const int w = 613, h = 401;
+  const size_t n = static_cast<size_t>(w) * h;
+  auto value = [](size_t i) { return static_cast<uint32_t>((i * 2654435761u) >> 7); };
+  std::vector<uint16_t> s16(n);
+  std::vector<uint8_t> s8(n);
+  std::vector<int32_t> s32(n);
+  std::vector<float> sf(n);
+  for (size_t i = 0; i < n; ++i) {
+    s16[i] = static_cast<uint16_t>(value(i));
+    s8[i] = static_cast<uint8_t>(value(i));
+    s32[i] = static_cast<int32_t>(value(i) % 90000) - 10000;
+    sf[i] = static_cast<float>(value(i) % 80000) / 4.0f - 500.0f;
+  }
+  struct Case {
+    int bitpix;
+    std::string data;
+    std::vector<std::string> extra;
+  };
+  const std::vector<Case> cases = {{16, Big16(s16), {FitsCard("BZERO", "32768")}},
+                                   {16, Big16(s16), {FitsCard("BSCALE", "3")}},
+                                   {8, Bytes8(s8), {}},
+                                   {32, BigInt32(s32), {}},
+                                   {-32, BigFloat(sf), {FitsCard("BZERO", "20")}}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.bitpix);
+    Loaded l(FitsFile(With(ImageCards(c.bitpix, w, h), c.extra), c.data));
+    ASSERT_TRUE(l.ok) << l.image.Message();
+    size_t wrong = 0;
+    for (size_t i = 0; i < n; ++i) {
+      uint16_t expected = 0;
+      if (c.bitpix == 16 && c.extra[0].rfind("BZERO", 0) == 0)
+        expected = static_cast<uint16_t>(s16[i] + 32768);
+      else if (c.bitpix == 16)
+        expected = static_cast<uint16_t>(s16[i] * 3u);
+      else if (c.bitpix == 8)
+        expected = s8[i];
+      else if (c.bitpix == 32)
+        expected = static_cast<uint16_t>(std::clamp(s32[i], 0, 65535));
+      else
+        expected = static_cast<uint16_t>(
+            std::clamp(std::nearbyint(static_cast<double>(sf[i])) - 20 + 100, 0.0, 65535.0));
+      const int x = static_cast<int>(i % w), y = static_cast<int>(i / w);
+      wrong += l.image.Pixel(x, y) != expected;
+    }
+    EXPECT_EQ(wrong, 0u);
+  }
+}
+
+TEST(FitsImage, AcceptsAFileWithoutTheLastRecordsPadding) {
+  Loaded l(FitsFile(ImageCards(16, 2, 2), Big16({9, 8, 7, 6}), false));
+  ASSERT_TRUE(l.ok) << l.image.Message();
+  EXPECT_EQ(l.image.Pixel(1, 1), 6);
+}
+
+struct RefusalCase {
+  const char* name;
+  std::vector<std::string> cards;
+  std::string data;
+  std::string message;  // "%" stands for the file's path
+};
+
+TEST(FitsImage, RefusesUnsupportedOrDamagedFilesWithTheirMessage) {
+  const std::string px = Big16({1, 2, 3, 4});
+  auto cards = [](std::vector<std::pair<const char*, const char*>> kv) {
+    std::vector<std::string> out;
+    for (auto [k, v] : kv) out.push_back(FitsCard(k, v));
+    return out;
+  };
+  const std::vector<RefusalCase> cases = {
+      {"BITPIX -64",
+       cards(
+           {{"SIMPLE", "T"}, {"BITPIX", "-64"}, {"NAXIS", "2"}, {"NAXIS1", "2"}, {"NAXIS2", "2"}}),
+       px, " Error: formato de pixel (BITPIX=-64) no soportado"},
+      {"BITPIX 64 shows three characters at most",
+       cards(
+           {{"SIMPLE", "T"}, {"BITPIX", "640"}, {"NAXIS", "2"}, {"NAXIS1", "2"}, {"NAXIS2", "2"}}),
+       px, " Error: formato de pixel (BITPIX=640) no soportado"},
+      {"NAXIS 3",
+       cards({{"SIMPLE", "T"}, {"BITPIX", "16"}, {"NAXIS", "3"}, {"NAXIS1", "2"}, {"NAXIS2", "2"}}),
+       px, "Error: formato (NAXIS=3) no soportado"},
+      {"SIMPLE F",
+       cards({{"SIMPLE", "F"}, {"BITPIX", "16"}, {"NAXIS", "2"}, {"NAXIS1", "2"}, {"NAXIS2", "2"}}),
+       px, "Error: formato (SIMPLE=F) no soportado"},
+      {"NAXIS1 of 0",
+       cards({{"SIMPLE", "T"}, {"BITPIX", "16"}, {"NAXIS", "2"}, {"NAXIS1", "0"}, {"NAXIS2", "2"}}),
+       px, "Error: tamaño de imagen (NAXIS1=0, NAXIS2=2) no soportado"},
+      {"NAXIS2 not a number",
+       cards({{"SIMPLE", "T"},
+              {"BITPIX", "16"},
+              {"NAXIS", "2"},
+              {"NAXIS1", "2"},
+              {"NAXIS2", "'dos'"}}),
+       px, "Error: tamaño de imagen (NAXIS1=2, NAXIS2=dos) no soportado"},
+      {"NAXIS1 above 65535",
+       cards({{"SIMPLE", "T"},
+              {"BITPIX", "8"},
+              {"NAXIS", "2"},
+              {"NAXIS1", "65536"},
+              {"NAXIS2", "1"}}),
+       std::string(65536, 'x'), "Error: tamaño de imagen (NAXIS1=65536, NAXIS2=1) no soportado"},
+      {"NAXIS2 missing",
+       cards({{"SIMPLE", "T"}, {"BITPIX", "16"}, {"NAXIS", "2"}, {"NAXIS1", "2"}}), px,
+       "Error: tamaño de imagen (NAXIS1=2, NAXIS2=) no soportado"},
+      {"BZERO above 65535",
+       cards({{"SIMPLE", "T"},
+              {"BITPIX", "16"},
+              {"NAXIS", "2"},
+              {"NAXIS1", "2"},
+              {"NAXIS2", "2"},
+              {"BZERO", "65535.5"}}),
+       px, "Error: valor de BZERO (65535.5) no soportado"},
+      {"BZERO negative",
+       cards({{"SIMPLE", "T"},
+              {"BITPIX", "16"},
+              {"NAXIS", "2"},
+              {"NAXIS1", "2"},
+              {"NAXIS2", "2"},
+              {"BZERO", "-1"}}),
+       px, "Error: valor de BZERO (-1) no soportado"},
+      {"BSCALE not a number",
+       cards({{"SIMPLE", "T"},
+              {"BITPIX", "16"},
+              {"NAXIS", "2"},
+              {"NAXIS1", "2"},
+              {"NAXIS2", "2"},
+              {"BSCALE", "'x'"}}),
+       px, "Error: valor de BSCALE (x) no soportado"},
+      {"data end early",
+       cards({{"SIMPLE", "T"},
+              {"BITPIX", "16"},
+              {"NAXIS", "2"},
+              {"NAXIS1", "3000"},
+              {"NAXIS2", "3000"}}),
+       px, "Error: el fichero % termina antes del final de la imagen"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Loaded l(FitsFile(c.cards, c.data));
+    EXPECT_FALSE(l.ok);
+    std::string expected = c.message;
+    if (auto p = expected.find('%'); p != std::string::npos) expected.replace(p, 1, l.path);
+    EXPECT_EQ(l.image.Message(), expected);
+    EXPECT_EQ(l.image.Width(), 0);
+    EXPECT_EQ(l.image.Pixel(0, 0), 0);
+    EXPECT_EQ(l.image.Data(), nullptr);
+  }
+}
+
+TEST(FitsImage, RefusesMissingUnreadableAndNonFitsFiles) {
+  test::TempDir dir;
+  TPlaca image;
+  const std::string missing = dir.File("no#existe.fit");
+  EXPECT_FALSE(image.LoadFile(missing));
+  EXPECT_EQ(image.Message(), "No se encuentra el fichero " + missing);
+
+  EXPECT_FALSE(image.LoadFile(dir.path()));
+  EXPECT_EQ(image.Message(), "No se puede abrir el fichero " + dir.path());
+
+  const std::string text = dir.File("notas.txt");
+  test::WriteBytes(text, "esto no es una imagen\n");
+  EXPECT_FALSE(image.LoadFile(text));
+  EXPECT_EQ(image.Message(), "Error: formato (SIMPLE=) no soportado");
+
+  // A header cut before its END card.
+  std::string cut = FitsFile(ImageCards(16, 1, 1), Big16({1}));
+  cut.resize(2880);
+  cut.replace(5 * 80, 3, "   ");  // no END in the only record
+  const std::string noEnd = dir.File("sin_end.fit");
+  test::WriteBytes(noEnd, cut);
+  EXPECT_FALSE(image.LoadHeader(noEnd));
+  EXPECT_EQ(image.Message(),
+            "Error: el fichero " + noEnd + " termina antes del final de la cabecera (END)");
+}
+
+TEST(FitsImage, LoadHeaderReadsSizeAndKeepsPixelsOnlyOfTheSameSize) {
+  test::TempDir dir;
+  const std::string a = dir.File("a.fit"), b = dir.File("b.fit"), c = dir.File("c.fit");
+  test::WriteBytes(a, FitsFile(ImageCards(16, 2, 2), Big16({1, 2, 3, 4})));
+  test::WriteBytes(
+      b, FitsFile(With(ImageCards(16, 2, 2), {FitsCard("OBJECT", "'M 57'")}), Big16({9, 9, 9, 9})));
+  test::WriteBytes(c, FitsFile(ImageCards(16, 5, 1), Big16({9, 9, 9, 9, 9})));
+  TPlaca image;
+  ASSERT_TRUE(image.LoadFile(a));
+  ASSERT_TRUE(image.LoadHeader(b));
+  EXPECT_EQ(image.GetKeyword("OBJECT"), "M 57");
+  EXPECT_EQ(image.Pixel(1, 1), 4);  // old pixels, same size
+  ASSERT_TRUE(image.LoadHeader(c));
+  EXPECT_EQ(image.Width(), 5);
+  EXPECT_EQ(image.Height(), 1);
+  EXPECT_FALSE(image.HasPixels());
+  EXPECT_EQ(image.Pixel(1, 0), 0);
+  EXPECT_EQ(image.Data(), nullptr);
+  ASSERT_TRUE(image.LoadFile(c));
+  EXPECT_EQ(image.Pixel(4, 0), 9);
+}
+
+TEST(FitsImage, KeywordValuesAreCleaned) {
+  struct Case {
+    std::string card;
+    const char* key;
+    const char* value;
+  };
+  const std::vector<Case> cases = {
+      {RawCard("OBJECT  = 'M 57    '           / objeto"), "OBJECT", "M 57"},
+      {RawCard("EXPTIME =                 30,5 / segundos"), "EXPTIME", "30.5"},
+      {RawCard("EXPTIME =                 30,5 / segundos"), "exptime", "30.5"},
+      {RawCard("DATE-OBS= 12/08/08"), "DATE-OBS", "12/08/08"},
+      {RawCard("NOTA    = 12 / 4 y mas / corte"), "NOTA", "12 / 4 y mas"},
+      {RawCard("NOTA2   = 12345678/ tras col 19"), "NOTA2", "12345678"},
+      {RawCard("VACIO   ="), "VACIO", ""},
+      {RawCard("COMILLA = '"), "COMILLA", ""},
+      {RawCard("ABIERTA = 'sin cierre"), "ABIERTA", "sin cierre"},
+      {RawCard("NOEXISTE= 1"), "OTRA", ""},
+      {RawCard("LARGO   = 1"), "LARGOLARGO", ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.card);
+    TPlaca image;
+    image.Header() = {test::FitsCard("SIMPLE", "T"), c.card, RawCard("OBJECT  = 'segundo'")};
+    EXPECT_EQ(image.GetKeyword(c.key), c.value);
+  }
+}
+
+TEST(FitsImage, SetKeywordBuildsCardsAndReplacesTheLastOne) {
+  struct Case {
+    const char* key;
+    const char* value;
+    std::string comment;
+    std::string card;
+  };
+  const std::string pad80(80, ' ');
+  const std::vector<Case> cases = {
+      {"STYRADIO", "3", "", "STYRADIO=                    3"},
+      {"EXPTIME", "30.5", "segundos", "EXPTIME =                 30.5 / segundos"},
+      {"OBJECT", "M 57", "", "OBJECT  = 'M 57                '"},
+      {"SIMPLE", "X", "", "SIMPLE  =                    T"},
+      {"LARGOKEYWORD", "1", "", "LARGOKEY=                    1"},
+      {"COMENTA", "1", std::string(90, 'c'), ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.key);
+    const std::string card = MakeHeaderCard(c.key, c.value, c.comment);
+    EXPECT_EQ(card.size(), 80u);
+    if (!c.card.empty()) {
+      EXPECT_EQ(card, (c.card + pad80).substr(0, 80));
+    }
+  }
+
+  TPlaca image;
+  image.Header() = {RawCard("SIMPLE  = T"), RawCard("FILTER  = 'V'"), RawCard("FILTER  = 'R'")};
+  image.SetKeyword("STYRADIO", "3");
+  ASSERT_EQ(image.Header().size(), 4u);
+  EXPECT_EQ(image.Header()[3].substr(10, 20), std::string(19, ' ') + "3");
+  EXPECT_EQ(image.GetKeyword("STYRADIO"), "3");
+  image.SetKeyword("FILTER", "B");
+  ASSERT_EQ(image.Header().size(), 4u);
+  EXPECT_EQ(image.GetKeyword("FILTER"), "V");  // the first card is read
+  EXPECT_EQ(image.Header()[2].substr(0, 13), "FILTER  = 'B ");
+  image.SetKeyword("filter", "I");  // names are matched exactly
+  EXPECT_EQ(image.Header().size(), 5u);
+}
+
+TEST(FitsImage, HeaderKeepsBlankCardsAndDropsEnd) {
+  Loaded l(FitsFile({FitsCard("SIMPLE", "T"), FitsCard("BITPIX", "8"), RawCard(""),
+                     FitsCard("NAXIS", "2"), FitsCard("NAXIS1", "1"), FitsCard("NAXIS2", "1")},
+                    Bytes8({5})));
+  ASSERT_TRUE(l.ok) << l.image.Message();
+  const auto& header = l.image.Header();
+  ASSERT_GE(header.size(), 6u);
+  EXPECT_EQ(header[0], "SIMPLE  =                    T");
+  EXPECT_EQ(header[2], "");
+  for (const auto& line : header) EXPECT_NE(line, "END");
+}
+
+TEST(FitsImage, CopiesAndResizesInMemory) {
+  TPlaca image;
+  EXPECT_FALSE(image.Resize(0, 5));
+  EXPECT_FALSE(image.Resize(65536, 1));
+  ASSERT_TRUE(image.Resize(4, 3));
+  image.SetPixel(3, 2, 77);
+  image.SetPixel(4, 2, 99);  // outside: ignored
+  image.SetKeyword("OBJECT", "copia");
+  image.SetScan(2, 1);
+  TPlaca copy(image);
+  EXPECT_EQ(copy.Pixel(3, 2), 77);
+  EXPECT_EQ(copy.GetKeyword("OBJECT"), "copia");
+  EXPECT_EQ(copy.ScanX(), 2);
+  image.SetPixel(3, 2, 1);
+  EXPECT_EQ(copy.Pixel(3, 2), 77);
+}
+
+}  // namespace
+}  // namespace lumenda
