@@ -1,7 +1,129 @@
+// lumenda-cli tiempo: the dates of one MPC date text, its heliocentric and
+// barycentric corrections for a field, and the sidereal time, altitude and
+// air mass for a site.
+#include <iostream>
+#include <memory>
+#include <numbers>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "astro/coords.h"
+#include "astro/time.h"
+#include "cli_support.h"
 #include "commands.h"
+#include "text/fixed_columns.h"
+#include "text/number_format.h"
 
 namespace lumenda::cli {
+namespace {
 
-void AddTimeCommands(CLI::App& app) { (void)app; }
+constexpr double kRadiansPerDegree = std::numbers::pi / 180.0;
+
+struct TimeOptions {
+  std::string mpc;
+  std::string ra;
+  std::string dec;
+  std::string lat;
+  std::string lon;
+};
+
+// "dd mm ss H" (H one of the two hemisphere letters) -> radians, negated for
+// `negativeLetter`. nullopt when the text is not of that form or out of range.
+std::optional<double> ReadSiteAngle(const std::string& text, char positiveLetter,
+                                    char negativeLetter, double maxDegrees) {
+  const std::string trimmed = ToUpper(Trim(text));
+  if (trimmed.empty()) return std::nullopt;
+  const char hemisphere = trimmed.back();
+  if (hemisphere != positiveLetter && hemisphere != negativeLetter) return std::nullopt;
+  std::istringstream fields(trimmed.substr(0, trimmed.size() - 1));
+  std::vector<std::string> parts;
+  for (std::string part; fields >> part;) parts.push_back(part);
+  if (parts.size() != 3) return std::nullopt;
+  const auto degrees = ParseInt(parts[0]);
+  const auto minutes = ParseInt(parts[1]);
+  const auto seconds = ParseDouble(parts[2]);
+  if (!degrees || !minutes || !seconds || *degrees < 0 || *minutes < 0 || *minutes >= 60 ||
+      !(*seconds >= 0) || *seconds >= 60)
+    return std::nullopt;
+  const double value = *degrees + *minutes / 60.0 + *seconds / 3600.0;
+  if (value > maxDegrees) return std::nullopt;
+  return (hemisphere == negativeLetter ? -value : value) * kRadiansPerDegree;
+}
+
+void PrintLine(const std::string& name, const std::string& value) {
+  std::cout << name << " " << value << "\n";
+}
+
+void RunTime(const TimeOptions& options) {
+  const Result<std::string> jd = TryDateToJD(options.mpc);
+  if (!jd.ok()) Fail(jd.message);
+  const bool hasField = !options.ra.empty() || !options.dec.empty();
+  const bool hasSite = !options.lat.empty() || !options.lon.empty();
+  if (hasField && (options.ra.empty() || options.dec.empty()))
+    Fail("Las coordenadas del campo necesitan --ar y --dec");
+  if (hasSite && (options.lat.empty() || options.lon.empty()))
+    Fail("El lugar de observación necesita --lat y --lon");
+  if (jd.value == kNullJDText && (hasField || hasSite))
+    Fail("La fecha MPC es nula: no hay correcciones ni altura que calcular");
+
+  std::string raText;
+  std::string decText;
+  if (hasField) {
+    const Result<std::string> ra = NormalizeRA(options.ra);
+    if (!ra.ok()) Fail(ra.message);
+    const Result<std::string> dec = NormalizeDec(options.dec);
+    if (!dec.ok()) Fail(dec.message);
+    raText = ra.value;
+    decText = dec.value;
+  }
+  std::optional<double> lat;
+  std::optional<double> lon;
+  if (hasSite) {
+    lat = ReadSiteAngle(options.lat, 'N', 'S', 90);
+    if (!lat) Fail("Latitud no válida: '" + options.lat + "' (se espera \"dd mm ss N\" o \"S\")");
+    lon = ReadSiteAngle(options.lon, 'W', 'E', 180);
+    if (!lon) Fail("Longitud no válida: '" + options.lon + "' (se espera \"ddd mm ss W\" o \"E\")");
+  }
+
+  PrintLine("JD", jd.value);
+  if (hasField) {
+    const Result<std::string> hjd = TryHeliocentricJD(jd.value, raText, decText);
+    if (!hjd.ok()) Fail(hjd.message);
+    const Result<std::string> bjd = TryBarycentricJD(jd.value, raText, decText);
+    if (!bjd.ok()) Fail(bjd.message);
+    PrintLine("HJD", hjd.value);
+    PrintLine("BJD", bjd.value);
+  }
+  if (hasSite) {
+    const double t = DateStringToDateTime(options.mpc);
+    const double theta = SiderealTime(t);
+    PrintLine("TSG", FormatFloat("0.000000", theta * 12.0 / std::numbers::pi));
+    if (hasField) {
+      const double ra = RATextToDegrees(raText).value * kRadiansPerDegree;
+      const double dec = DecTextToDegrees(decText).value * kRadiansPerDegree;
+      const double altitude = EquatorialToHorizontal(theta, *lon, *lat, ra, dec).altitude;
+      PrintLine("ALTURA", FormatFloat("0.0000", altitude / kRadiansPerDegree));
+      PrintLine("MASA_AIRE", FormatFloat("0.00000", AirMass(altitude)));
+    }
+  }
+}
+
+}  // namespace
+
+void AddTimeCommands(CLI::App& app) {
+  auto options = std::make_shared<TimeOptions>();
+  CLI::App* command = app.add_subcommand(
+      "tiempo",
+      "Fecha juliana, correcciones heliocéntrica y baricéntrica, tiempo sidéreo, "
+      "altura y masa de aire de una fecha MPC");
+  command->add_option("FECHA_MPC", options->mpc, "Fecha MPC (aaaammdd.ddddd)")->required();
+  command->add_option("--ar", options->ra, "Ascensión recta (hh mm ss.s)");
+  command->add_option("--dec", options->dec, "Declinación (+dd mm ss)");
+  command->add_option("--lat", options->lat, "Latitud (dd mm ss N|S)");
+  command->add_option("--lon", options->lon, "Longitud (ddd mm ss W|E)");
+  command->callback([options] { RunTime(*options); });
+}
 
 }  // namespace lumenda::cli
