@@ -73,6 +73,7 @@ FoldWorkspace::FoldWorkspace(const PeriodData& data, MagnitudeMode mode) {
   for (size_t i = 0; i < data.Observations.size(); ++i) {
     const ObservationPoint& point = data.Observations[i];
     if (point.Deleted) continue;
+    if (!time_.empty() && point.Time < time_.back()) timeOrdered_ = false;
     time_.push_back(point.Time);
     base_.push_back(mode == MagnitudeMode::kAbsolute ? point.Magnitude : point.CentredMagnitude);
     magnitude_.push_back(data.PlotMagnitude(point, mode));
@@ -81,9 +82,8 @@ FoldWorkspace::FoldWorkspace(const PeriodData& data, MagnitudeMode mode) {
   }
   const size_t n = time_.size();
   folded_.resize(n);
-  cycle_.resize(n);
+  sorted_.resize(n);
   bucket_.resize(n);
-  order_.resize(n);
   start_.resize(n + 1);
 }
 
@@ -96,17 +96,39 @@ void FoldWorkspace::SetSeriesOffset(int32_t series, double offset) {
 void FoldWorkspace::FoldAndSort(double period) {
   const size_t n = time_.size();
   if (n == 0) return;
-  // Bucket sort on the phase: as many buckets as points, so a bucket holds
-  // about one point; equal folded times keep observation order.
+  const double limit = t0_ + period;
+  // As many buckets as points, so a bucket holds about one point.
   const uint32_t buckets = static_cast<uint32_t>(n);
   const double scale = buckets / period;
   std::fill(start_.begin(), start_.end(), 0u);
+  double k = 0;
   for (size_t i = 0; i < n; ++i) {
-    FoldedTime f = FoldTime(time_[i], t0_, period);
-    folded_[i] = f.time;
-    cycle_[i] = f.cycle;
+    const double t = time_[i];
+    double folded;
+    if (timeOrdered_) {
+      // The smallest k with t - kP <= t0 + P never decreases as t grows, so
+      // it is carried from point to point; a long gap is crossed by division.
+      folded = std::fma(-k, period, t);
+      if (folded > limit) {
+        if (folded - limit > 4 * period) {
+          FoldedTime f = FoldTime(t, t0_, period);
+          k = f.cycle;
+          folded = f.time;
+        } else {
+          do {
+            k += 1;
+            folded = std::fma(-k, period, t);
+          } while (folded > limit);
+        }
+      }
+    } else {
+      FoldedTime f = FoldTime(t, t0_, period);
+      k = f.cycle;
+      folded = f.time;
+    }
+    folded_[i] = {folded, magnitude_[i], static_cast<int32_t>(k), static_cast<uint32_t>(i)};
     // folded - t0 is exact, so equal folded times share a bucket.
-    const double x = (f.time - t0_) * scale;
+    const double x = (folded - t0_) * scale;
     uint32_t b = 0;
     if (x >= buckets) {
       b = buckets - 1;
@@ -117,26 +139,26 @@ void FoldWorkspace::FoldAndSort(double period) {
     ++start_[b + 1];
   }
   for (uint32_t b = 0; b < buckets; ++b) start_[b + 1] += start_[b];
-  for (size_t i = 0; i < n; ++i) order_[start_[bucket_[i]]++] = static_cast<uint32_t>(i);
-  // start_[b] now ends bucket b.
-  auto before = [this](uint32_t a, uint32_t b) {
-    return folded_[a] < folded_[b] || (folded_[a] == folded_[b] && a < b);
+  for (size_t i = 0; i < n; ++i) sorted_[start_[bucket_[i]]++] = folded_[i];
+  // start_[b] now ends bucket b; equal folded times keep the points' order.
+  auto before = [](const Record& a, const Record& b) {
+    return a.time < b.time || (a.time == b.time && a.point < b.point);
   };
   uint32_t begin = 0;
   for (uint32_t b = 0; b < buckets; ++b) {
     const uint32_t end = start_[b];
     const uint32_t size = end - begin;
     if (size > 16) {
-      std::sort(order_.begin() + begin, order_.begin() + end, before);
+      std::sort(sorted_.begin() + begin, sorted_.begin() + end, before);
     } else if (size > 1) {
       for (uint32_t i = begin + 1; i < end; ++i) {
-        const uint32_t v = order_[i];
+        const Record v = sorted_[i];
         uint32_t j = i;
-        while (j > begin && before(v, order_[j - 1])) {
-          order_[j] = order_[j - 1];
+        while (j > begin && before(v, sorted_[j - 1])) {
+          sorted_[j] = sorted_[j - 1];
           --j;
         }
-        order_[j] = v;
+        sorted_[j] = v;
       }
     }
     begin = end;
@@ -146,21 +168,18 @@ void FoldWorkspace::FoldAndSort(double period) {
 DispersionResult FoldWorkspace::Evaluate(double period) {
   if (!(period > 0)) return {};
   FoldAndSort(period);
-  const uint32_t* order = order_.data();
+  const Record* r = sorted_.data();
   return DispersionPass(
-      time_.size(), period, [&](size_t i) { return folded_[order[i]]; },
-      [&](size_t i) { return magnitude_[order[i]]; }, [&](size_t i) { return cycle_[order[i]]; });
+      sorted_.size(), period, [r](size_t i) { return r[i].time; },
+      [r](size_t i) { return r[i].magnitude; }, [r](size_t i) { return r[i].cycle; });
 }
 
 std::vector<FoldedPoint> FoldWorkspace::FoldedPoints(double period) {
   std::vector<FoldedPoint> points;
   if (!(period > 0)) return points;
   FoldAndSort(period);
-  points.reserve(time_.size());
-  for (size_t i = 0; i < time_.size(); ++i) {
-    const uint32_t j = order_[i];
-    points.push_back({folded_[j], magnitude_[j], cycle_[j], index_[j]});
-  }
+  points.reserve(sorted_.size());
+  for (const Record& r : sorted_) points.push_back({r.time, r.magnitude, r.cycle, index_[r.point]});
   return points;
 }
 

@@ -45,10 +45,11 @@ std::vector<FoldedPoint> Fold(const PeriodData& data, double period, MagnitudeMo
 // The statistic on the points of `Fold` (data, period, mode).
 DispersionResult PhaseDispersion(const std::vector<FoldedPoint>& folded, double period);
 
-// Reusable buffers for many trials on the same points. Folding cost per
-// trial is linear in the number of points (bucket sort on the phase, with a
-// comparison sort only inside crowded buckets), so the whole trial stays
-// within O(N log N) even when phases pile up.
+// Reusable buffers for many trials on the same points. A trial costs time
+// linear in the number of points: the cycle count of a point follows from
+// the one before it (times ascend), and the points are bucket-sorted on
+// their phase, with a comparison sort only inside crowded buckets, so even
+// when phases pile up a trial stays within O(N log N).
 class FoldWorkspace {
  public:
   // Takes the points that are not deleted with their plot magnitudes.
@@ -67,18 +68,25 @@ class FoldWorkspace {
  private:
   void FoldAndSort(double period);
 
+  struct Record {
+    double time;       // folded
+    double magnitude;  // plot magnitude
+    int32_t cycle;
+    uint32_t point;  // position in the workspace, to break ties
+  };
+
   double t0_ = 0;
+  bool timeOrdered_ = true;
   std::vector<double> time_;
   std::vector<double> base_;  // magnitude of the mode, no offset
   std::vector<double> magnitude_;
   std::vector<int32_t> series_;
   std::vector<int32_t> index_;
   // Per trial.
-  std::vector<double> folded_;
-  std::vector<int32_t> cycle_;
+  std::vector<Record> folded_;
+  std::vector<Record> sorted_;
   std::vector<uint32_t> bucket_;
   std::vector<uint32_t> start_;
-  std::vector<uint32_t> order_;
 };
 
 }  // namespace lumenda

@@ -175,7 +175,10 @@ Result<double> CheckManualPeriod(const PeriodData& data, std::string_view text) 
   if (data.Empty()) return Result<double>::Fail("No hay observaciones.");
   std::optional<double> period = ParseDouble(text);
   if (!period) {
-    return Result<double>::Fail("\"" + std::string(text) + "\" no es un valor numérico válido.");
+    // Built by appending: GCC 12 warns falsely on a literal + string temporary.
+    std::string message = "\"";
+    message.append(text).append("\" no es un valor numérico válido.");
+    return Result<double>::Fail(message);
   }
   if (*period < 0.001) {
     return Result<double>::Fail("El periodo manual no puede ser inferior a 0.001");
@@ -202,7 +205,8 @@ double StepDown(double step) {
   return step > 0.00001 ? ThroughText(step / 10) : step;
 }
 std::string StepText(double step) {
-  return "(" + FloatToStr(step) + ")";
+  std::string text = "(";
+  return text.append(FloatToStr(step)).append(")");
 }
 
 std::optional<double> StepRight(double period, double step) {
