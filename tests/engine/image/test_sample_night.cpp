@@ -1,0 +1,308 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <map>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "image/fits_image.h"
+#include "image/sample_night.h"
+#include "test_support.h"
+#include "text/dates.h"
+#include "text/number_format.h"
+#include "text/text_file.h"
+
+namespace lumenda {
+namespace {
+
+using test::ReadBytes;
+using test::TempDir;
+
+std::vector<std::string> Words(const std::string& line) {
+  std::istringstream in(line);
+  std::vector<std::string> words;
+  for (std::string w; in >> w;) words.push_back(w);
+  return words;
+}
+
+double Number(const std::string& text) {
+  auto v = ParseDouble(text);
+  EXPECT_TRUE(v) << "not a number: " << text;
+  return v.value_or(0);
+}
+
+struct TruthStar {
+  double mag, x, y, counts;
+};
+struct TruthImage {
+  std::string file, mpcDate;
+  double jd, airMass, clouds, fwhm, sky;
+  std::vector<TruthStar> stars;
+};
+struct Truth {
+  std::map<std::string, std::string> keys;  // first word -> rest of the line
+  std::vector<std::string> names;           // ESTRELLA names in order
+  std::vector<char> roles;
+  std::map<std::string, std::pair<double, double>> periods;  // name -> period, epoch
+  std::vector<TruthImage> images;
+};
+
+Truth ParseTruth(const std::string& text) {
+  Truth t;
+  for (const std::string& line : SplitLines(text)) {
+    if (line.empty() || line[0] == '#') continue;
+    auto w = Words(line);
+    if (w[0] == "ESTRELLA") {
+      t.names.push_back(w[1]);
+      t.roles.push_back(w[2][0]);
+    } else if (w[0] == "PERIODO") {
+      t.periods[w[1]] = {Number(w[2]), Number(w[3])};
+    } else if (w[0] == "IMAGEN") {
+      EXPECT_EQ(w.size(), 8 + 4 * t.names.size()) << line;
+      if (w.size() != 8 + 4 * t.names.size()) continue;
+      TruthImage im{w[1],         w[2],         Number(w[3]), Number(w[4]),
+                    Number(w[5]), Number(w[6]), Number(w[7]), {}};
+      for (size_t k = 0; k < t.names.size(); ++k)
+        im.stars.push_back({Number(w[8 + 4 * k]), Number(w[9 + 4 * k]), Number(w[10 + 4 * k]),
+                            Number(w[11 + 4 * k])});
+      t.images.push_back(im);
+    } else {
+      t.keys[w[0]] = line.substr(w[0].size() + 1);
+    }
+  }
+  return t;
+}
+
+Truth ReadTruth(const std::string& path) {
+  return ParseTruth(ReadBytes(path));
+}
+
+struct Aperture {
+  double net;    // counts above the sky
+  double sigma;  // expected noise of `net`
+};
+
+// Net counts within `radius` of (x, y) (whole pixels by their centres), sky
+// from the mean of the annulus 20..30, and the noise expected from photon
+// statistics and the read noise.
+Aperture ApertureCounts(const TPlaca& image, double x, double y, double radius) {
+  std::vector<double> ring;
+  double sum = 0;
+  int n = 0;
+  for (int j = static_cast<int>(y) - 31; j <= static_cast<int>(y) + 31; ++j) {
+    for (int i = static_cast<int>(x) - 31; i <= static_cast<int>(x) + 31; ++i) {
+      const double d = std::hypot(i - x, j - y);
+      if (d <= radius) {
+        sum += image.Pixel(i, j);
+        ++n;
+      } else if (d > 20 && d < 30) {
+        ring.push_back(image.Pixel(i, j));
+      }
+    }
+  }
+  double sky = 0;
+  for (double v : ring) sky += v;
+  sky /= ring.size();
+  const double net = sum - n * sky;
+  return {net, std::sqrt(std::max(net, 0.0) + n * (sky - 100 + 64) * (1 + 1.0 * n / ring.size()))};
+}
+
+class SampleNight : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    dir_ = new TempDir;
+    Status st = WriteSampleNight(dir_->path(), kImages, 3);
+    ASSERT_TRUE(st.ok()) << st.message;
+  }
+  static void TearDownTestSuite() {
+    delete dir_;
+    dir_ = nullptr;
+  }
+  static constexpr int kImages = 6;
+  static TempDir* dir_;
+};
+TempDir* SampleNight::dir_ = nullptr;
+
+TEST_F(SampleNight, SameSeedSameBytesOtherSeedOtherImages) {
+  TempDir again, shorter, other;
+  ASSERT_TRUE(WriteSampleNight(again.path(), kImages, 3).ok());
+  ASSERT_TRUE(WriteSampleNight(shorter.path(), 2, 3).ok());
+  ASSERT_TRUE(WriteSampleNight(other.path(), 2, 4).ok());
+  for (const char* name : {"muestra_001.fit", "muestra_006.fit", "estrellas.txt", "verdad.txt"})
+    EXPECT_EQ(ReadBytes(again.File(name)), ReadBytes(dir_->File(name))) << name;
+  // A shorter night is the start of the longer one.
+  EXPECT_EQ(ReadBytes(shorter.File("muestra_002.fit")), ReadBytes(dir_->File("muestra_002.fit")));
+  EXPECT_FALSE(std::filesystem::exists(shorter.File("muestra_003.fit")));
+  EXPECT_NE(ReadBytes(other.File("muestra_002.fit")), ReadBytes(dir_->File("muestra_002.fit")));
+}
+
+TEST_F(SampleNight, HeadersAreWellFormed) {
+  const std::regex isoDate(R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d)");
+  for (int i = 1; i <= kImages; ++i) {
+    const std::string path = dir_->File(SampleImageName(i));
+    const std::string bytes = ReadBytes(path);
+    EXPECT_EQ(bytes.size() % 2880, 0u);
+    EXPECT_EQ(bytes.size(), 2880u + 183u * 2880u);  // one header record, data padded
+    EXPECT_NE(bytes.find("BZERO   =                32768"), std::string::npos);
+    EXPECT_NE(bytes.find("BITPIX  =                   16"), std::string::npos);
+    for (unsigned char c : bytes.substr(0, 2880)) ASSERT_TRUE(c >= 0x20 && c <= 0x7E);
+
+    TPlaca image;
+    ASSERT_TRUE(image.LoadFile(path)) << image.Message();
+    EXPECT_EQ(image.Width(), kSampleWidth);
+    EXPECT_EQ(image.Height(), kSampleHeight);
+    EXPECT_TRUE(std::regex_match(image.GetKeyword("DATE-OBS"), isoDate))
+        << image.GetKeyword("DATE-OBS");
+    EXPECT_EQ(image.GetKeyword("EXPTIME"), "60.0");
+    EXPECT_TRUE(std::regex_match(image.GetKeyword("OBJCTRA"), std::regex(R"(\d\d \d\d \d\d\.\d)")));
+    EXPECT_TRUE(
+        std::regex_match(image.GetKeyword("OBJCTDEC"), std::regex(R"([+-]\d\d \d\d \d\d)")));
+    EXPECT_EQ(image.GetKeyword("FILTER"), "V");
+    for (const char* key : {"CRPIX1", "CRPIX2", "CRVAL1", "CRVAL2", "CDELT1", "CDELT2", "CROTA1",
+                            "CROTA2", "MZERO", "AIRMASS"})
+      EXPECT_TRUE(ParseDouble(image.GetKeyword(key))) << key << "=" << image.GetKeyword(key);
+    EXPECT_NEAR(Number(image.GetKeyword("CDELT2")) * 3600, 2.0, 1e-6);
+    EXPECT_NEAR(Number(image.GetKeyword("CDELT1")), -Number(image.GetKeyword("CDELT2")), 1e-12);
+
+    // Nothing near the linearity level of the default settings.
+    int maximum = 0;
+    for (int y = 0; y < image.Height(); ++y)
+      for (int x = 0; x < image.Width(); ++x) maximum = std::max<int>(maximum, image.Pixel(x, y));
+    EXPECT_LT(maximum, 30000);
+    EXPECT_GT(maximum, 5000);
+  }
+}
+
+TEST_F(SampleNight, TruthMatchesTheImages) {
+  const Truth truth = ReadTruth(dir_->File("verdad.txt"));
+  ASSERT_EQ(truth.images.size(), static_cast<size_t>(kImages));
+  EXPECT_EQ(truth.keys.at("IMAGENES"), "6");
+  EXPECT_EQ(truth.keys.at("SEMILLA"), "3");
+  const double zp = Number(truth.keys.at("ZP"));
+  const double k = Number(truth.keys.at("K"));
+  const double exptime = Number(truth.keys.at("EXPTIME"));
+  ASSERT_EQ(truth.names.size(), 6u);
+  EXPECT_EQ(ReadBytes(dir_->File("verdad.txt")), SampleNightTruth(kImages, 3));
+
+  std::vector<double> netSum(truth.names.size()), truthSum(truth.names.size());
+  for (int i = 0; i < kImages; ++i) {
+    const TruthImage& row = truth.images[i];
+    EXPECT_EQ(row.file, SampleImageName(i + 1));
+    TPlaca image;
+    ASSERT_TRUE(image.LoadFile(dir_->File(row.file)));
+
+    // Mid-exposure date from DATE-OBS + EXPTIME / 2.
+    const std::string iso = image.GetKeyword("DATE-OBS");
+    const double t = *EncodeDate(std::stoi(iso.substr(0, 4)), std::stoi(iso.substr(5, 2)),
+                                 std::stoi(iso.substr(8, 2))) +
+                     *EncodeTime(std::stoi(iso.substr(11, 2)), std::stoi(iso.substr(14, 2)),
+                                 std::stoi(iso.substr(17, 2))) +
+                     exptime / 2 / 86400;
+    EXPECT_EQ(row.mpcDate, FormatDate("yyyymmdd", std::floor(t)) +
+                               FormatFloat("0.00000", t - std::floor(t)).substr(1));
+    EXPECT_NEAR(row.jd, t + kCalendarToJD, 1e-5);
+    EXPECT_NEAR(row.airMass, Number(image.GetKeyword("AIRMASS")), 1e-5);
+    EXPECT_GE(row.airMass, 1.0);
+    EXPECT_GE(row.fwhm, 2.5);
+    EXPECT_LE(row.fwhm, 4.0);
+
+    for (size_t s = 0; s < truth.names.size(); ++s) {
+      const TruthStar& star = row.stars[s];
+      const std::string what = row.file + " " + truth.names[s];
+      EXPECT_NEAR(star.counts,
+                  std::pow(10.0, -0.4 * (star.mag + k * row.airMass + row.clouds - zp)) * exptime,
+                  0.5 + 1e-4 * star.counts)
+          << what;
+      // Within the noise (4 sigma) and the 1 % of the profile's wings
+      // outside the aperture.
+      const Aperture a = ApertureCounts(image, star.x, star.y, 10);
+      EXPECT_NEAR(a.net, star.counts, 4 * a.sigma + 0.01 * star.counts) << what;
+      netSum[s] += a.net;
+      truthSum[s] += star.counts;
+      // Far from the edges, so that aperture and sky annulus stay inside.
+      EXPECT_GT(std::min({star.x, star.y, 511 - star.x, 511 - star.y}), 45) << what;
+    }
+  }
+  // Over the whole series the noise averages out: a few per mille of the
+  // profile's wings fall outside the aperture.
+  for (size_t s = 0; s < truth.names.size(); ++s)
+    EXPECT_NEAR(netSum[s] / truthSum[s], 0.995, 0.015) << truth.names[s];
+}
+
+TEST_F(SampleNight, StarFileMarksTheNamedStarsAtTheirFirstPositions) {
+  const Truth truth = ReadTruth(dir_->File("verdad.txt"));
+  const std::string text = ReadBytes(dir_->File("estrellas.txt"));
+  const std::vector<std::string> lines = SplitLines(text);
+  ASSERT_EQ(lines.size(), 6u);
+  EXPECT_EQ(text.find('\n'), text.find("\r\n") + 1);
+  const std::regex entry(R"(([VC]) (\d{4}\.\d\d)  (\d{4}\.\d\d)  (\S.*))");
+  std::vector<char> roles;
+  for (size_t i = 0; i < lines.size(); ++i) {
+    std::smatch m;
+    ASSERT_TRUE(std::regex_match(lines[i], m, entry)) << lines[i];
+    roles.push_back(m[1].str()[0]);
+    const std::string name = m[4];
+    EXPECT_EQ(lines[i].substr(20), name);  // the name starts in column 21
+    auto at = std::find(truth.names.begin(), truth.names.end(), name);
+    ASSERT_NE(at, truth.names.end()) << name;
+    const size_t k = at - truth.names.begin();
+    EXPECT_EQ(truth.roles[k], roles.back());
+    EXPECT_EQ(m[2].str(), FormatFloat("0000.00", truth.images[0].stars[k].x));
+    EXPECT_EQ(m[3].str(), FormatFloat("0000.00", truth.images[0].stars[k].y));
+    // Comparison stars are named by their catalogue magnitude, which the
+    // images obey.
+    if (roles.back() == 'C') {
+      EXPECT_NEAR(Number(name), truth.images[0].stars[k].mag, 1e-9);
+    }
+  }
+  EXPECT_EQ(roles, (std::vector<char>{'V', 'V', 'V', 'C', 'C', 'C'}));
+}
+
+TEST(SampleNightTruth, WholeNightShowsBothVariations) {
+  const Truth truth = ParseTruth(SampleNightTruth(60, 1));
+  ASSERT_EQ(truth.images.size(), 60u);
+  auto range = [&](size_t k) {
+    double lo = 99, hi = -99;
+    for (const auto& im : truth.images) {
+      lo = std::min(lo, im.stars[k].mag);
+      hi = std::max(hi, im.stars[k].mag);
+    }
+    return std::make_pair(lo, hi);
+  };
+  // Eclipse: from maximum light into a deep minimum and out again.
+  EXPECT_NEAR(range(0).first, 11.0, 0.005);
+  EXPECT_GT(range(0).second, 11.7);
+  EXPECT_NEAR(truth.images.front().stars[0].mag, 11.0, 0.005);
+  EXPECT_NEAR(truth.images.back().stars[0].mag, 11.0, 0.005);
+  // Pulsator: the whole amplitude several times.
+  EXPECT_NEAR(range(1).second - range(1).first, 0.3, 0.03);
+  EXPECT_EQ(range(2), std::make_pair(11.2, 11.2));
+  const double night = truth.images.back().jd - truth.images.front().jd;
+  EXPECT_GT(night, truth.periods.at("PULSANTE").first * 3.5);
+  EXPECT_GT(night, 0.2);
+  EXPECT_LT(night, 0.25);
+  // Clouds pass, the air mass grows, the field drifts a few pixels.
+  double maxClouds = 0;
+  for (const auto& im : truth.images) maxClouds = std::max(maxClouds, im.clouds);
+  EXPECT_GT(maxClouds, 0.2);
+  EXPECT_GT(truth.images.back().airMass, truth.images.front().airMass + 0.3);
+  const double drift = std::hypot(truth.images.back().stars[0].x - truth.images[0].stars[0].x,
+                                  truth.images.back().stars[0].y - truth.images[0].stars[0].y);
+  EXPECT_GT(drift, 2);
+  EXPECT_LT(drift, 10);
+}
+
+TEST(SampleNightTruth, RefusesBadRequests) {
+  TempDir dir;
+  EXPECT_EQ(WriteSampleNight(dir.path(), 0, 1).message,
+            "El número de imágenes debe estar entre 1 y 80.");
+  EXPECT_FALSE(WriteSampleNight(dir.path(), 81, 1).ok());
+  test::WriteBytes(dir.File("archivo"), "x");
+  EXPECT_FALSE(WriteSampleNight(dir.File("archivo/sub"), 1, 1).ok());
+}
+
+}  // namespace
+}  // namespace lumenda
