@@ -1,0 +1,167 @@
+// lumenda-cli proceso, tabla, guardar, recuperar.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <string>
+
+#include "../engine/run/synthetic_images.h"
+#include "image/sample_night.h"
+#include "test_support.h"
+#include "text/text_file.h"
+
+namespace {
+
+using lumenda::test::ReadBytes;
+using lumenda::test::TempDir;
+using lumenda::test::WriteBytes;
+
+struct CliResult {
+  int status = -1;
+  std::string out;  // stdout
+  std::string err;  // stderr
+};
+
+CliResult Cli(const TempDir& dir, const std::string& args) {
+  CliResult run;
+  const std::string errFile = dir.File("stderr.txt");
+  // A user folder of its own: the settings of other tests do not leak in.
+  const std::string command = "LUMENDA_DIR=" + dir.File("home/") + " " + std::string(LUMENDA_CLI) +
+                              " " + args + " 2>" + errFile;
+  FILE* pipe = popen(command.c_str(), "r");
+  if (!pipe) return run;
+  char buffer[4096];
+  size_t n;
+  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) run.out.append(buffer, n);
+  const int raw = pclose(pipe);
+  run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  run.err = ReadBytes(errFile);
+  return run;
+}
+
+size_t DataRows(const std::string& path) {
+  size_t n = 0;
+  if (const auto lines = lumenda::ReadTextLines(path))
+    for (const auto& l : *lines) n += l.find('*') != std::string::npos;
+  return n;
+}
+
+class CliRun : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(lumenda::WriteSampleNight(dir.File("noche"), 6, 1).ok()); }
+  std::string Proceso(const std::string& extra = "") {
+    return "proceso --estrellas " + dir.File("noche/estrellas.txt") +
+           " --lat \"40 24 00 N\" --lon \"003 41 00 W\" --res 2 --salida " + results + " " + extra;
+  }
+  TempDir dir;
+  std::string results = dir.File("instrumental.txt");
+};
+
+TEST_F(CliRun, ProcesoRunsAFolderAndReportsProgress) {
+  const CliResult r = Cli(dir, Proceso(dir.File("noche")));
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "");  // no linearity report on the sample night
+  EXPECT_NE(r.err.find("0 - muestra_001.fit\n"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("5 - muestra_006.fit\n"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("Resultados: " + results), std::string::npos) << r.err;
+  EXPECT_EQ(DataRows(results), 6u);
+  const auto lines = *lumenda::ReadTextLines(results);
+  EXPECT_EQ(lines[0], "20 15 30.0");  // OBJCTRA of the first image
+  EXPECT_EQ(lines[1], "+38 20 00");
+  // Rows keep full paths.
+  EXPECT_NE(lines.back().find("*" + dir.File("noche/muestra_006.fit")), std::string::npos);
+
+  // A following series appends and renumbers.
+  const CliResult s = Cli(dir, Proceso("--siguiente " + dir.File("noche/muestra_001.fit")));
+  ASSERT_EQ(s.status, 0) << s.err;
+  EXPECT_EQ(DataRows(results), 7u);
+}
+
+TEST_F(CliRun, ProcesoFailuresAndStoppedRun) {
+  struct Case {
+    std::string args;
+    int status;
+    std::string err;
+  };
+  WriteBytes(dir.File("mal.txt"), "hola\n");
+  const Case cases[] = {
+      {Proceso("--siguiente " + dir.File("noche")), 1, "Datos anteriores no encontrados."},
+      {"proceso --estrellas " + dir.File("mal.txt") + " " + dir.File("noche"), 1,
+       "Error en formato de datos."},
+      {"proceso --estrellas " + dir.File("noche/estrellas.txt") + " --lat 40 " + dir.File("noche"),
+       1, "Formato de latitud no válido"},
+      {Proceso(dir.File("nada.fit")), 1, "nada.fit"},
+  };
+  for (const Case& c : cases) {
+    const CliResult r = Cli(dir, c.args);
+    EXPECT_EQ(r.status, c.status) << c.args << "\n" << r.err;
+    EXPECT_NE(r.err.find(c.err), std::string::npos) << r.err;
+  }
+
+  // A star that walks out of the field stops the run with status 2; the
+  // rows before it stay. With the default aperture (10 px) the usable area
+  // of a 100 px frame ends at 87.
+  std::string files;
+  for (int i = 0; i < 4; ++i) {
+    const std::string path = dir.File("s" + std::to_string(i) + ".fit");
+    lumenda::test::WriteSynthImage(
+        path, {{30, 30, 20000}, {70, 70, 20000}, {80.0 + 3 * i, 50, 10000}}, i * 5);
+    files += " " + path;
+  }
+  WriteBytes(dir.File("e.txt"),
+             "V 0080.00  0050.00  VAR-1\nC 0030.00  0030.00  11.0\nC 0070.00  0070.00  11.0\n");
+  const CliResult r =
+      Cli(dir, "proceso --estrellas " + dir.File("e.txt") + " --salida " + results + files);
+  EXPECT_EQ(r.status, 2) << r.err;
+  EXPECT_NE(r.err.find("Error en imagen:\ns3.fit\n\nVAR-1 Fuera de limites (2)\nX: 89.0, Y: "
+                       "50.0\n\nProceso terminado.\n"),
+            std::string::npos)
+      << r.err;
+  EXPECT_EQ(DataRows(results), 3u);
+}
+
+TEST_F(CliRun, TablaGuardarRecuperar) {
+  ASSERT_EQ(Cli(dir, Proceso(dir.File("noche"))).status, 0);
+  struct Case {
+    std::string kind;
+    size_t lines;
+    std::string first;
+  };
+  const Case cases[] = {
+      {"instrumental", 7, " NUM       FECHA MPC    COMPARA          ECLIPSANTE"},
+      {"diferencia", 8, " NUM       FECHA MPC          ECLIPSANTE"},
+      {"absoluta", 8, " NUM       FECHA MPC          ECLIPSANTE"},
+      {"flujos", 8, " NUM       FECHA MPC          ECLIPSANTE"},
+      {"posibles", 7, " NUM       FECHA MPC    COMPARA"},
+  };
+  for (const Case& c : cases) {
+    const CliResult r = Cli(dir, "tabla " + results + " --tipo " + c.kind + " --sensibilidad 3");
+    ASSERT_EQ(r.status, 0) << c.kind << r.err;
+    EXPECT_EQ(static_cast<size_t>(std::count(r.out.begin(), r.out.end(), '\n')), c.lines) << c.kind;
+    EXPECT_EQ(r.out.rfind(c.first, 0), 0u) << c.kind << "\n" << r.out;
+  }
+  EXPECT_EQ(Cli(dir, "tabla " + results + " --tipo otra").status, 1);
+  EXPECT_EQ(Cli(dir, "tabla " + results + " --tipo diferencia --sensibilidad 4").status, 1);
+
+  ASSERT_EQ(Cli(dir, "guardar " + results + " " + dir.File("copia.txt")).status, 0);
+  EXPECT_EQ(ReadBytes(dir.File("copia.txt")), ReadBytes(results));
+  ASSERT_EQ(Cli(dir, "guardar " + results + " " + dir.File("tabla.csv")).status, 0);
+  EXPECT_EQ(ReadBytes(dir.File("tabla.csv")).rfind("ECLIPSANTE;PULSANTE;CHK_11.20\r\n", 0), 0u);
+  const CliResult bad = Cli(dir, "guardar " + results + " " + dir.File("tabla.xls"));
+  EXPECT_EQ(bad.status, 1);
+  EXPECT_NE(bad.err.find("Extensión no admitida"), std::string::npos);
+
+  const std::string merged = dir.File("fusion.txt");
+  const CliResult rec = Cli(dir, "recuperar --salida " + merged + " " + dir.File("copia.txt") +
+                                     " " + dir.File("copia.txt"));
+  ASSERT_EQ(rec.status, 0) << rec.err;
+  EXPECT_EQ(rec.out, "12 filas en " + merged + "\n");
+  EXPECT_EQ(DataRows(merged), 12u);
+  const CliResult wrong = Cli(dir, "recuperar --salida " + merged + " " + dir.File("tabla.csv"));
+  EXPECT_EQ(wrong.status, 1);
+  EXPECT_NE(wrong.err.find("tabla.csv: Error en formato de datos."), std::string::npos)
+      << wrong.err;
+  EXPECT_EQ(DataRows(merged), 12u);
+}
+
+}  // namespace
