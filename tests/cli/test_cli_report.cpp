@@ -1,0 +1,249 @@
+// lumenda-cli informe, renombrar, borrar-imagen.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cmath>
+#include <cstdio>
+#include <string>
+
+#include "run/results_file.h"
+#include "test_support.h"
+#include "text/text_file.h"
+
+namespace {
+
+using lumenda::test::ReadBytes;
+using lumenda::test::TempDir;
+
+struct CliResult {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+CliResult Cli(const TempDir& dir, const std::string& args) {
+  CliResult run;
+  const std::string errFile = dir.File("stderr.txt");
+  const std::string command = "LUMENDA_DIR=" + dir.File("home/") + " " + std::string(LUMENDA_CLI) +
+                              " " + args + " 2>" + errFile;
+  FILE* pipe = popen(command.c_str(), "r");
+  if (!pipe) return run;
+  char buffer[4096];
+  size_t n;
+  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) run.out.append(buffer, n);
+  const int raw = pclose(pipe);
+  run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  run.err = ReadBytes(errFile);
+  return run;
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+  return lumenda::SplitLines(text);
+}
+
+// A results file of four images and two stars, comparison names `comps`.
+std::string WriteResults(const TempDir& dir, const std::vector<std::string>& comps,
+                         const std::vector<std::string>& paths) {
+  std::vector<std::string> entries;
+  for (const auto& c : comps) entries.push_back("0100.00  0200.00  " + c);
+  auto lines = lumenda::ResultsHeaderBlock("12 34 56.7", "+05 06 07", entries, {}, {"V1", "CHK"});
+  const char* dates[] = {"20080812.80000", "20080812.80347", "20080812.80694", "20080812.81042"};
+  for (int i = 0; i < static_cast<int>(paths.size()); ++i) {
+    lumenda::ResultsRow r;
+    r.num = i;
+    r.date = dates[i];
+    r.compara = 100000;
+    for (long long f : {50000LL + 900 * i, 20000LL})
+      r.stars.push_back({f, 10.0 - 2.512 * std::log10(f / 100000.0)});
+    r.airMass = 1.2;
+    r.fwhm = 3;
+    r.fondo = 1000;
+    r.skyMag = 12;
+    r.position = "0100.00  0200.00";
+    r.path = paths[i];
+    lines.push_back(lumenda::FormatResultsRow(r));
+  }
+  const std::string path = dir.File("instrumental.txt");
+  EXPECT_TRUE(lumenda::WriteFileAtomic(path, lumenda::JoinLines(lines)).empty());
+  return path;
+}
+
+class CliReport : public ::testing::Test {
+ protected:
+  TempDir dir;
+  std::string results =
+      WriteResults(dir, {"11.0 V", "12.0 V"}, {"/n/a.fit", "/n/a.fits", "/n/xa.fit", "/n/b.fit"});
+};
+
+TEST_F(CliReport, TextReportAsThePageShowsIt) {
+  const CliResult r = Cli(dir, "informe " + results + " --formato texto --var1 V1 --var2 CHK");
+  ASSERT_EQ(r.status, 0) << r.err;
+  const auto lines = Lines(r.out);
+  ASSERT_EQ(lines.size(), 2u + 3u + 4u + 3u);
+  EXPECT_EQ(lines[0], "FOTOMETRÍA RELATIVA");
+  EXPECT_EQ(lines[2].substr(0, 4), "V1\xC2\xA0");
+  EXPECT_EQ(lines[3].substr(0, 7), "GJD_UTC");
+  EXPECT_EQ(lines[5].substr(0, 13), "2454691.30000");
+  EXPECT_EQ(lines.back(), "Lumenda 2.07");
+  EXPECT_EQ(lines[lines.size() - 2], "Observador: ");
+
+  const CliResult grouped =
+      Cli(dir, "informe " + results +
+                   " --formato texto --var1 V1 --agrupar imagenes:3 --escala mpc --decimales 5 "
+                   "--sin orden cantidad rsr airmass transparencia fwhm fondo");
+  ASSERT_EQ(grouped.status, 0) << grouped.err;
+  const auto g = Lines(grouped.out);
+  ASSERT_EQ(g.size(), 2u + 3u + 2u + 3u);
+  EXPECT_EQ(g[3], "FECHA MPC              MAG      +/-");
+  EXPECT_EQ(g[5].size(), 35u);
+  EXPECT_EQ(g[5].substr(0, 14), "20080812.80347");  // mean date of 3 images
+  EXPECT_EQ(g[5].substr(14, 2), "  ");
+  EXPECT_EQ(g[5][25 - 5], '.');  // five decimals
+}
+
+TEST_F(CliReport, RefusalsEndWithStatusOne) {
+  struct Case {
+    const char* name;
+    std::string args;
+    std::string message;
+  };
+  const std::vector<Case> cases = {
+      {"flux AAVSO", "--formato aavso --modo cuentas --var1 V1", "Error calculando informe AAVSO."},
+      {"ensemble relative", "--formato aavso --var1 V1 --var2 CHK --obscode X --chart Y",
+       "Informe tipo \"ensemble\" no disponible. Es necesario:\n- Seleccionar \"Fotometría "
+       "absoluta\" en Magnitudes / Configuración\n- Seleccionar una estrella de control"},
+      {"no OBSCODE", "--formato aavso --modo absoluta --var1 V1 --var2 CHK --chart Y",
+       "El campo OBSCODE no puede quedar vacío"},
+      {"no CHART", "--formato aavso --modo absoluta --var1 V1 --var2 CHK --obscode X",
+       "El campo CHART no puede quedar vacío"},
+      {"CdR relative", "--formato cdr --var1 V1",
+       "Informe CdR solo disponible para fotometría absoluta."},
+      {"unknown star", "--formato texto --var1 V9", "Estrella no encontrada."},
+      {"bad grouping", "--formato texto --var1 V1 --agrupar horas:2",
+       "Agrupación no válida: horas:2"},
+      {"bad column", "--formato texto --var1 V1 --sin nombre", "Columna no válida: nombre"},
+  };
+  for (const Case& c : cases) {
+    const CliResult r = Cli(dir, "informe " + results + " " + c.args);
+    EXPECT_EQ(r.status, 1) << c.name;
+    EXPECT_EQ(r.err, c.message + "\n") << c.name;
+    EXPECT_EQ(r.out, "") << c.name;
+  }
+}
+
+TEST_F(CliReport, AbsoluteModeNeedsNumericComparisonNames) {
+  TempDir other;
+  const std::string named = WriteResults(other, {"ESTRELLA A", "12.0"}, {"/n/a.fit", "/n/b.fit"});
+  const CliResult r = Cli(other, "informe " + named + " --formato texto --modo absoluta");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err,
+            "Nombre de estrellas de calibrado no numérico,\r\ninforme de fotometría absoluta no "
+            "disponible.\n");
+}
+
+TEST_F(CliReport, AavsoReportOfAnAbsoluteEnsemble) {
+  const CliResult r = Cli(dir, "informe " + results +
+                                   " --formato aavso --modo absoluta --var1 V1 --var2 CHK "
+                                   "--obscode xyz --chart x1 --filtro V --grupo 3");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err, "");
+  const auto lines = Lines(r.out);
+  ASSERT_EQ(lines.size(), 7u + 4u);
+  EXPECT_EQ(lines[1], "#OBSCODE=XYZ");
+  EXPECT_EQ(lines[7].substr(0, 3), "V1,");
+  EXPECT_NE(lines[7].find(",V,NO,STD,ENSEMBLE,na,CHK,"), std::string::npos) << lines[7];
+  EXPECT_EQ(lines[7].substr(lines[7].size() - 14), ",1.200,3,X1,na");
+}
+
+TEST_F(CliReport, RelativeAavsoWarnsAndWritesDifferentialRows) {
+  TempDir single;
+  const std::string one = WriteResults(single, {"11.0"}, {"/n/a.fit", "/n/b.fit"});
+  const CliResult r =
+      Cli(single, "informe " + one + " --formato aavso --var1 V1 --obscode X --chart Y --cname C1");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err,
+            "Informe AAVSO de fotometría diferencial disponible,\nsin embargo, AAVSO prefiere la "
+            "fotometría absoluta.\n\n- Puedes seleccionar \"Fotometría absoluta\" en Magnitudes / "
+            "Configuración\n");
+  const auto lines = Lines(r.out);
+  ASSERT_EQ(lines.size(), 9u);
+  EXPECT_NE(lines[8].find(",U,NO,DIF,C1,"), std::string::npos) << lines[8];
+  EXPECT_NE(lines[8].find(",na,na,1.200,na,Y,na"), std::string::npos) << lines[8];
+}
+
+TEST_F(CliReport, CdrAndAlcdefReports) {
+  const CliResult cdr = Cli(
+      dir, "informe " + results + " --formato cdr --modo absoluta --var1 V1 --filtro V --tel T1");
+  ASSERT_EQ(cdr.status, 0) << cdr.err;
+  const auto c = Lines(cdr.out);
+  EXPECT_EQ(c[0], "FMT DVv");
+  EXPECT_EQ(c[1], "NOM V1");
+  EXPECT_EQ(c[3], "TEL T1");
+  EXPECT_EQ(c[7], "FIL V: Johnson V");
+  EXPECT_EQ(c[11], ";   C1: 11.0 V");
+  EXPECT_EQ(c.size(), 16u + 4u + 2u);
+
+  const CliResult alcdef = Cli(dir, "informe " + results +
+                                        " --formato alcdef --var1 V1 --contacto Ana "
+                                        "--comentario 'uno' --filtro R --banda V");
+  ASSERT_EQ(alcdef.status, 0) << alcdef.err;
+  const auto a = Lines(alcdef.out);
+  EXPECT_EQ(a.front(), "STARTMETADATA");
+  EXPECT_EQ(a.back(), "ENDDATA");
+  EXPECT_NE(std::find(a.begin(), a.end(), "CONTACTNAME=Ana"), a.end());
+  EXPECT_NE(std::find(a.begin(), a.end(), "COMMENT=uno"), a.end());
+  EXPECT_NE(std::find(a.begin(), a.end(), "FILTER=R"), a.end());
+  EXPECT_NE(std::find(a.begin(), a.end(), "MAGBAND=V"), a.end());
+  EXPECT_EQ(std::count_if(a.begin(), a.end(),
+                          [](const std::string& l) { return l.rfind("DATA=", 0) == 0; }),
+            4);
+  // The contact fields are kept in "ast.ini" for the next report.
+  EXPECT_EQ(ReadBytes(dir.File("home/ast.ini")),
+            "CONTACTNAME=Ana\r\nCONTACTINFO=\r\nOBSERVERS=\r\n");
+  const CliResult again = Cli(dir, "informe " + results + " --formato alcdef --var1 V1");
+  EXPECT_NE(again.out.find("CONTACTNAME=Ana\n"), std::string::npos);
+}
+
+TEST_F(CliReport, RenombrarRewritesTheHeaderInPlace) {
+  const std::string before = ReadBytes(results);
+  CliResult r = Cli(dir, "renombrar " + results + " V1 algol");
+  ASSERT_EQ(r.status, 0) << r.err;
+  const auto lines = *lumenda::ReadTextLines(results);
+  const auto header = std::find_if(lines.begin(), lines.end(),
+                                   [](const std::string& l) { return l.rfind(" NUM", 0) == 0; });
+  ASSERT_NE(header, lines.end());
+  EXPECT_EQ(*header, " NUM       FECHA MPC    COMPARA               ALGOL                 CHK");
+  EXPECT_EQ(ReadBytes(results).size(), before.size());
+  r = Cli(dir, "informe " + results + " --formato texto --var1 ALGOL");
+  EXPECT_EQ(r.status, 0) << r.err;
+
+  struct Case {
+    std::string args, message;
+  };
+  for (const Case& c : std::vector<Case>{
+           {"V1 X", "Estrella no encontrada."},
+           {"CHK ABCDEFGHIJKLM", "El nombre nuevo no puede tener más de 12 caracteres."},
+           {"CHK ' '", "El nombre nuevo no puede quedar vacío."}}) {
+    r = Cli(dir, "renombrar " + results + " " + c.args);
+    EXPECT_EQ(r.status, 1) << c.args;
+    EXPECT_EQ(r.err, c.message + "\n");
+  }
+}
+
+TEST_F(CliReport, BorrarImagenRemovesOnlyThatImage) {
+  CliResult r = Cli(dir, "borrar-imagen " + results + " /n/a.fit");
+  ASSERT_EQ(r.status, 0) << r.err;
+  const std::string text = ReadBytes(results);
+  EXPECT_EQ(text.find("*/n/a.fit\r\n"), std::string::npos);
+  EXPECT_NE(text.find("*/n/a.fits\r\n"), std::string::npos);
+  EXPECT_NE(text.find("*/n/xa.fit\r\n"), std::string::npos);
+  EXPECT_NE(text.find("0001  20080812.80347"), std::string::npos);  // numbers kept
+  r = Cli(dir, "borrar-imagen " + results + " /n/a.fit");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "Imagen no encontrada en los resultados.\n");
+  EXPECT_EQ(ReadBytes(results), text);
+  r = Cli(dir, "borrar-imagen " + dir.File("no-existe.txt") + " /n/b.fit");
+  EXPECT_EQ(r.status, 1);
+}
+
+}  // namespace
