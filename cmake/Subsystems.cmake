@@ -22,6 +22,6 @@ function(lumenda_engine_tests dir name)
   add_executable(test_${name} ${_src})
   target_link_libraries(test_${name} PRIVATE lumenda_${name} lumenda_testsupport GTest::gtest GTest::gtest_main ${ARGN})
   gtest_discover_tests(test_${name}
-    PROPERTIES ENVIRONMENT "LUMENDA_DIR=${CMAKE_BINARY_DIR}/test-home/${name}/;LUMENDA_SHARED=${LUMENDA_SHARED_DIR}"
+    PROPERTIES ENVIRONMENT "LUMENDA_DIR=${CMAKE_BINARY_DIR}/test-home/${name}/"
     DISCOVERY_TIMEOUT 60)
 endfunction()

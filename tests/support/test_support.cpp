@@ -31,6 +31,9 @@ TempDir::~TempDir() {
 std::string RealDataDir() {
   std::string base;
   if (const char* env = std::getenv("LUMENDA_SHARED"); env && *env) base = env;
+#ifdef LUMENDA_SHARED_DEFAULT
+  if (base.empty()) base = LUMENDA_SHARED_DEFAULT;
+#endif
   if (base.empty()) return "";
   fs::path real = fs::path(base) / "data" / "real";
   std::error_code ec;
