@@ -56,6 +56,44 @@ bool IsLocalMaximumInside(const uint16_t* data, int width, int x, int y, int r) 
   return true;
 }
 
+// Local sky of a candidate: the ring between the squares +-(r + 2) and
+// +-(r + 4), without the image's outermost rows and columns (nor anything
+// past them); the bright tail above the ring's mean + 5 % is left out.
+long long LocalSky(const uint16_t* data, int width, int maxX, int maxY, int x, int y, int r,
+                   std::vector<uint16_t>& values) {
+  const int ring = r + 4, hole = r + 2;
+  values.clear();
+  long long sum = 0;
+  // Row by row: the rows crossing the hole contribute their two ends only.
+  const int xa = std::max(x - ring, 1), xb = std::min(x + ring, maxX - 1);
+  for (int yy = std::max(y - ring, 1); yy <= std::min(y + ring, maxY - 1); ++yy) {
+    const uint16_t* row = data + static_cast<size_t>(yy) * width;
+    auto take = [&](int from, int to) {
+      for (int xx = from; xx <= to; ++xx) {
+        values.push_back(row[xx]);
+        sum += row[xx];
+      }
+    };
+    if (std::abs(yy - y) > hole) {
+      take(xa, xb);
+    } else {
+      take(xa, std::min(xb, x - hole - 1));
+      take(std::max(xa, x + hole + 1), xb);
+    }
+  }
+  if (values.empty()) return 0;
+  const double m1 = static_cast<double>(sum) / static_cast<double>(values.size());
+  const long long t = Nearest(m1 + m1 / 20);
+  long long lowSum = 0, lowCount = 0;
+  for (uint16_t v : values) {
+    if (v <= t) {
+      lowSum += v;
+      ++lowCount;
+    }
+  }
+  return lowCount > 0 ? Nearest(static_cast<double>(lowSum) / lowCount) : 0;
+}
+
 // Gaussian model over an n x n box. exp(-(a + b)) = exp(-a) * exp(-b), so the
 // model is a product of a column profile and a row profile, and one residual
 // costs 2n exponentials at most instead of n^2.
@@ -65,8 +103,15 @@ class GaussFit {
     data_.resize(static_cast<size_t>(n_) * n_);
     ex_.resize(n_);
     ey_.resize(n_);
-    for (int j = 0; j < n_; ++j)
-      for (int i = 0; i < n_; ++i) data_[Index(i, j)] = image.Pixel(x - h + i, y - h + j);
+    partial_.resize(n_);
+    for (int j = 0; j < n_; ++j) {
+      for (int i = 0; i < n_; ++i) {
+        const double v = image.Pixel(x - h + i, y - h + j);
+        data_[Index(i, j)] = v;
+        dataSum_ += v;
+        dataSquares_ += v * v;
+      }
+    }
   }
 
   double Data(int i, int j) const { return data_[Index(i, j)]; }
@@ -84,8 +129,10 @@ class GaussFit {
     x0_ = y0_ = h_;
     a_ = a0;
     b_ = b0;
-    auto [aLo, aHi] = std::minmax(Nearest(a0 / 2), Nearest(2 * a0));
-    auto [bLo, bHi] = std::minmax(Nearest(b0 / 2), Nearest(2 * b0));
+    const long long aLo = std::min(Nearest(a0 / 2), Nearest(2 * a0));
+    const long long aHi = std::max(Nearest(a0 / 2), Nearest(2 * a0));
+    const long long bLo = std::min(Nearest(b0 / 2), Nearest(2 * b0));
+    const long long bHi = std::max(Nearest(b0 / 2), Nearest(2 * b0));
     // Positions on a grid of hundredths from h - 1.5 to h + 1.5.
     const long long posBase = 100LL * h_ - 150;
 
@@ -153,30 +200,87 @@ class GaussFit {
     return sum;
   }
 
+  struct Moments {
+    double sum = 0;
+    double squares = 0;
+  };
+  Moments MomentsOf(const std::vector<double>& p) const {
+    Moments m;
+    for (int i = 0; i < n_; ++i) {
+      m.sum += p[i];
+      m.squares += p[i] * p[i];
+    }
+    return m;
+  }
+
+  // The residual expanded in the moments of the data and of the profiles:
+  // sum (d - B - A ex ey)^2 = Sdd - 2 B Sd - 2 A G + N B^2 + 2 A B Sx Sy
+  // + A^2 Sxx Syy, with G = sum d ex ey. Lets each step of a search cost
+  // O(n) or O(1) instead of O(n^2).
+  double Expanded(double a, double b, double g, const Moments& mx, const Moments& my) const {
+    return dataSquares_ - 2 * b * dataSum_ - 2 * a * g + static_cast<double>(n_) * n_ * b * b +
+           2 * a * b * mx.sum * my.sum + a * a * mx.squares * my.squares;
+  }
+
+  // G = sum over the box of d * ex * ey.
+  double CrossTerm() const {
+    double g = 0;
+    for (int j = 0; j < n_; ++j) {
+      const double* row = &data_[Index(0, j)];
+      double rowSum = 0;
+      for (int i = 0; i < n_; ++i) rowSum += row[i] * ex_[i];
+      g += ey_[j] * rowSum;
+    }
+    return g;
+  }
+
   // One-parameter search over indices 0..last, the others held: narrow by
   // comparing neighbours, then take the best of the last few (the first on
   // ties). An empty range leaves the parameter as it was.
   template <typename ValueAt>
   double Search(long long last, ValueAt valueAt, double current, Param param) {
     if (last < 0) return current;
-    // Profiles that the parameter does not touch are computed once.
-    if (param != Param::kY) Profile(ey_, y0_, sigma_);
-    if (param != Param::kX) Profile(ex_, x0_, sigma_);
+    // What the parameter does not touch is computed once.
+    Profile(ex_, x0_, sigma_);
+    Profile(ey_, y0_, sigma_);
+    Moments mx = MomentsOf(ex_), my = MomentsOf(ey_);
+    const double g = CrossTerm();
+    // Column sums weighted by the row profile, and row sums weighted by the
+    // column profile.
+    if (param == Param::kX || param == Param::kY) {
+      for (int k = 0; k < n_; ++k) partial_[k] = 0;
+      for (int j = 0; j < n_; ++j) {
+        for (int i = 0; i < n_; ++i) {
+          if (param == Param::kX)
+            partial_[i] += data_[Index(i, j)] * ey_[j];
+          else
+            partial_[j] += data_[Index(i, j)] * ex_[i];
+        }
+      }
+    }
+    auto dot = [&](const std::vector<double>& p) {
+      double sum = 0;
+      for (int k = 0; k < n_; ++k) sum += p[k] * partial_[k];
+      return sum;
+    };
     auto residualAt = [&](long long k) {
       const double v = valueAt(k);
       switch (param) {
-        case Param::kSigma:
-          return Residual(v, x0_, y0_, a_, b_);
+        case Param::kSigma: {
+          Profile(ex_, x0_, v);
+          Profile(ey_, y0_, v);
+          return Expanded(a_, b_, CrossTerm(), MomentsOf(ex_), MomentsOf(ey_));
+        }
         case Param::kX:
           Profile(ex_, v, sigma_);
-          return SumOfSquares(a_, b_);
+          return Expanded(a_, b_, dot(ex_), MomentsOf(ex_), my);
         case Param::kY:
           Profile(ey_, v, sigma_);
-          return SumOfSquares(a_, b_);
+          return Expanded(a_, b_, dot(ey_), mx, MomentsOf(ey_));
         case Param::kA:
-          return SumOfSquares(v, b_);
+          return Expanded(v, b_, g, mx, my);
         case Param::kB:
-          return SumOfSquares(a_, v);
+          return Expanded(a_, v, g, mx, my);
       }
       return 0.0;
     };
@@ -203,7 +307,8 @@ class GaussFit {
   int n_;
   int h_;
   std::vector<double> data_;
-  mutable std::vector<double> ex_, ey_;
+  double dataSum_ = 0, dataSquares_ = 0;
+  mutable std::vector<double> ex_, ey_, partial_;
   double sigma_ = 1.0, x0_ = 0, y0_ = 0, a_ = 0, b_ = 0;
 };
 
@@ -327,45 +432,14 @@ std::vector<std::string> FindStars(TPlaca& image, int halfSize, int minCounts, i
   }
   const uint16_t* data = image.Data();
   const int width = image.Width();
-  const int ring = r + 4, hole = r + 2;
+  std::vector<uint16_t> ringValues;
+  ringValues.reserve(static_cast<size_t>(2 * r + 9) * (2 * r + 9));
   for (int x = x0; x <= x1; ++x) {
     for (int y = y0; y <= y1; ++y) {
       if (!IsLocalMaximumInside(data, width, x, y, r)) continue;
       image.SetScan(x, y);
 
-      // Local sky: the ring between the squares +-(r + 2) and +-(r + 4),
-      // without the image's outermost rows and columns (nor anything past
-      // them); the bright tail above mean + 5 % is left out.
-      long long ringSum = 0, ringCount = 0;
-      for (int i = -ring; i <= ring; ++i) {
-        for (int j = -ring; j <= ring; ++j) {
-          if (std::max(std::abs(i), std::abs(j)) <= hole) continue;
-          const int xx = x + i, yy = y + j;
-          if (xx <= 0 || yy <= 0 || xx >= maxX || yy >= maxY) continue;
-          ringSum += data[static_cast<size_t>(yy) * width + xx];
-          ++ringCount;
-        }
-      }
-      long long sky = 0;
-      if (ringCount > 0) {
-        const double m1 = static_cast<double>(ringSum) / ringCount;
-        const long long t = Nearest(m1 + m1 / 20);
-        long long lowSum = 0, lowCount = 0;
-        for (int i = -ring; i <= ring; ++i) {
-          for (int j = -ring; j <= ring; ++j) {
-            if (std::max(std::abs(i), std::abs(j)) <= hole) continue;
-            const int xx = x + i, yy = y + j;
-            if (xx <= 0 || yy <= 0 || xx >= maxX || yy >= maxY) continue;
-            const uint16_t v = data[static_cast<size_t>(yy) * width + xx];
-            if (v <= t) {
-              lowSum += v;
-              ++lowCount;
-            }
-          }
-        }
-        if (lowCount > 0) sky = Nearest(static_cast<double>(lowSum) / lowCount);
-      }
-
+      const long long sky = LocalSky(data, width, maxX, maxY, x, y, r, ringValues);
       long long net = 0;
       for (int i = -r; i <= r; ++i)
         for (int j = -r; j <= r; ++j) net += data[static_cast<size_t>(y + j) * width + x + i] - sky;
