@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "curves/curve_formats.h"
+#include "run/results_format.h"
 #include "text/dates.h"
 #include "text/fixed_columns.h"
 #include "text/number_format.h"
@@ -68,6 +69,57 @@ std::vector<CurvePoint> StarPoints(const LightCurve& curve, const GraphSettings&
     points.push_back(std::move(p));
   }
   return points;
+}
+
+Range VerticalRange(const std::vector<std::vector<CurvePoint>>& series, bool errorBars,
+                    int margin) {
+  double low = 0.0, high = 0.0;
+  bool any = false;
+  for (const auto& points : series) {
+    for (const CurvePoint& p : points) {
+      if (!p.value) continue;
+      const double e = errorBars ? p.error : 0.0;
+      if (!any || *p.value - e < low) low = *p.value - e;
+      if (!any || *p.value + e > high) high = *p.value + e;
+      any = true;
+    }
+  }
+  const double m = (high - low) * margin / 100.0;
+  return {low - m, high + m};
+}
+
+ConditionsSeries Conditions(const LightCurve& curve, const GraphSettings& settings,
+                            const SkyPosition& field) {
+  namespace r = results;
+  ConditionsSeries c;
+  const int n = curve.starCount;
+  double x0 = 0.0, y0 = 0.0;
+  for (size_t i = 0; i < curve.SourceRows.size(); ++i) {
+    const std::string& row = curve.SourceRows[i];
+    auto number = [&](Column column) { return ParseDouble(Field(row, column)).value_or(0.0); };
+    const std::string_view position = Field(row, r::TablePosition(n));
+    const double x = ParseDouble(Copy(position, 1, 7)).value_or(0.0);
+    const double y = ParseDouble(Copy(position, 10, 7)).value_or(0.0);
+    if (i == 0) {
+      x0 = x;
+      y0 = y;
+    }
+    c.x.push_back(PlotTime(settings.scale, Field(row, r::kTableDate), field) - curve.ChartDayBase);
+    c.airMass.push_back(number(r::TableAirMass(n)));
+    c.transparency.push_back(number(r::TableTransp(n)));
+    c.fwhm.push_back(number(r::TableFwhm(n)));
+    c.background.push_back(number(r::TableFondo(n)));
+    c.driftX.push_back(x - x0);
+    c.driftY.push_back(y - y0);
+  }
+  return c;
+}
+
+Range ConditionsRange(const std::vector<double>& values) {
+  if (values.empty()) return {};
+  const auto [low, high] = std::minmax_element(values.begin(), values.end());
+  const double m = (*high - *low) / 5.0;
+  return {*low - m, *high + m};
 }
 
 std::vector<Segment> MovingAverage(const std::vector<CurvePoint>& points, int length, bool byDate) {

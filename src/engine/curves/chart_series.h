@@ -27,6 +27,25 @@ struct CurvePoint {
 std::vector<CurvePoint> StarPoints(const LightCurve& curve, const GraphSettings& settings,
                                    const SkyPosition& field, int star);
 
+// Vertical range of the chart: the smallest and largest value (including the
+// error bars when shown) widened by `margin` percent of their span on both sides.
+struct Range {
+  double low = 0.0;
+  double high = 0.0;
+};
+Range VerticalRange(const std::vector<std::vector<CurvePoint>>& series, bool errorBars, int margin);
+
+// The conditions page: per source row (one per image), its plot time, air
+// mass, relative transparency, FWHM, sky background and the drift in X and Y
+// of the first comparison star from the first image. Each chart's range is its
+// data's range widened by a fifth on both sides.
+struct ConditionsSeries {
+  std::vector<double> x, airMass, transparency, fwhm, background, driftX, driftY;
+};
+ConditionsSeries Conditions(const LightCurve& curve, const GraphSettings& settings,
+                            const SkyPosition& field);
+Range ConditionsRange(const std::vector<double>& values);
+
 struct Segment {
   double x0, y0, x1, y1;
 };

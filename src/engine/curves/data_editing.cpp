@@ -134,6 +134,13 @@ Status ApplyRenames(const EditTargets& targets, const std::vector<std::string>& 
   return Status::Ok();
 }
 
+Status CheckRenameAvailable(const std::string& appDir, const std::vector<std::string>& lbNomVar) {
+  if (!FileExists(appDir + results::kInstrumentalFileName))
+    return Status::Fail("Archivo \"instrumental.txt\" no localizado.");
+  if (lbNomVar.empty()) return Status::Fail("Nombres de variables no localizazados.");
+  return Status::Ok();
+}
+
 std::string RenameEditText(std::string_view typed) {
   std::string upper = ToUpper(typed);
   // Cut at 12 characters, not 12 bytes.

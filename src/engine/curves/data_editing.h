@@ -47,6 +47,10 @@ void RenameInHeader(std::vector<std::string>& lines, const std::vector<std::stri
 Status ApplyRenames(const EditTargets& targets, const std::vector<std::string>& oldNames,
                     const std::vector<std::string>& newNames);
 
+// "Cambio de nombre" of the graph settings: the results file must be in the
+// user folder and the star names known.
+Status CheckRenameAvailable(const std::string& appDir, const std::vector<std::string>& lbNomVar);
+
 // What the rename window's edit box keeps of a typed name: upper case, at
 // most 12 characters.
 std::string RenameEditText(std::string_view typed);

@@ -192,3 +192,51 @@ TEST(PointInspection, TextsOfTheClickedGroup) {
 
 }  // namespace
 }  // namespace lumenda
+
+namespace lumenda {
+namespace {
+
+TEST(ChartRanges, MarginAndErrorBarsWidenTheVerticalRange) {
+  std::vector<CurvePoint> a(2), b(1);
+  a[0].value = 1.0;
+  a[0].error = 0.5;
+  a[1].value = 3.0;
+  a[1].error = 0.1;
+  b[0].value = 2.0;
+  b[0].error = 4.0;
+  std::vector<CurvePoint> none(1);  // no value: ignored
+  const Range bars = VerticalRange({a, none}, true, 5);
+  EXPECT_NEAR(bars.low, 0.5 - 0.13, 1e-12);
+  EXPECT_NEAR(bars.high, 3.1 + 0.13, 1e-12);
+  const Range plain = VerticalRange({a, b}, false, 50);
+  EXPECT_NEAR(plain.low, 0.0, 1e-12);
+  EXPECT_NEAR(plain.high, 4.0, 1e-12);
+  const Range conditions = ConditionsRange({1.0, 2.0, 1.5});
+  EXPECT_NEAR(conditions.low, 0.8, 1e-12);
+  EXPECT_NEAR(conditions.high, 2.2, 1e-12);
+}
+
+TEST(ChartRanges, ConditionsPerImageWithDrift) {
+  auto rows = test::EvenNight(3);
+  auto lines = test::NightLines({"11.0"}, {"V1"}, rows);
+  // Move the first comparison star of the third image by (+1.5, -2.25).
+  std::string& last = lines.back();
+  const size_t at = last.find("0100.00  0200.00");
+  last.replace(at, 16, "0101.50  0197.75");
+  const auto tables = test::TablesOf(lines);
+  GraphSettings settings;
+  settings.groupImages = 3;  // the conditions are per image, not per group
+  LightCurve curve;
+  ASSERT_TRUE(BuildSourceRows(tables, settings, curve).ok());
+  const ConditionsSeries c = Conditions(curve, settings, {"12 34 56.7", "+05 06 07"});
+  ASSERT_EQ(c.x.size(), 3u);
+  EXPECT_NEAR(c.x[1] - c.x[0], 5.0 / 1440, 1e-5);
+  EXPECT_NEAR(c.airMass[2], 1.22, 1e-9);
+  EXPECT_NEAR(c.fwhm[0], 3.0, 1e-9);
+  EXPECT_EQ(c.driftX, (std::vector<double>{0, 0, 1.5}));
+  EXPECT_EQ(c.driftY, (std::vector<double>{0, 0, -2.25}));
+  EXPECT_NEAR(c.transparency[0] + c.transparency[1] + c.transparency[2], 3.0, 1e-4);
+}
+
+}  // namespace
+}  // namespace lumenda

@@ -187,6 +187,15 @@ TEST(ApplyRenames, FileAndEveryTableAgreeAfterwards) {
   EXPECT_EQ(w.tables.tDiferencia[0].substr(20, 20), PadLeft("ALGOL", 20));
 }
 
+TEST(CheckRenameAvailable, NeedsTheResultsFileAndStarNames) {
+  test::TempDir dir;
+  EXPECT_EQ(CheckRenameAvailable(dir.path(), {"V1"}).message,
+            "Archivo \"instrumental.txt\" no localizado.");
+  ASSERT_TRUE(WriteFileAtomic(dir.File("instrumental.txt"), "x\r\n").empty());
+  EXPECT_EQ(CheckRenameAvailable(dir.path(), {}).message, "Nombres de variables no localizazados.");
+  EXPECT_TRUE(CheckRenameAvailable(dir.path(), {"V1"}).ok());
+}
+
 TEST(RenameEditText, UpperCaseAndTwelveCharacters) {
   EXPECT_EQ(RenameEditText("algol"), "ALGOL");
   EXPECT_EQ(RenameEditText("abcdefghijklmn"), "ABCDEFGHIJKL");
