@@ -1,0 +1,193 @@
+// lumenda-cli periodo and efemerides, run as a user would.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cmath>
+#include <cstdio>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "period/period_file.h"
+#include "test_support.h"
+#include "text/number_format.h"
+#include "text/text_file.h"
+
+namespace {
+
+using lumenda::FormatFloat;
+using lumenda::ParseDouble;
+
+struct CliRun {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+CliRun RunCli(const std::string& arguments) {
+  lumenda::test::TempDir dir;
+  const std::string errFile = dir.File("stderr.txt");
+  const std::string command = std::string(LUMENDA_CLI) + " " + arguments + " 2>" + errFile;
+  CliRun run;
+  FILE* pipe = popen(command.c_str(), "r");
+  if (!pipe) return run;
+  char buffer[512];
+  for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) run.out.append(buffer, n);
+  const int status = pclose(pipe);
+  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  run.err = lumenda::test::ReadBytes(errFile);
+  return run;
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+  return lumenda::SplitLines(text);
+}
+
+// Four nights of a 0.2371-day sawtooth star in one file (one series).
+std::string WriteStar(const std::string& path, int points = 400) {
+  std::vector<std::string> lines{"SINTETICA HJD MAG"};
+  for (int i = 0; i < points; ++i) {
+    const int night = i * 4 / points;
+    const double t = 2459500.3 + night + 0.8 * (i % (points / 4)) / (points / 4.0) +
+                     0.0007 * std::sin(i * 12.9898);
+    const double phase = std::fmod((t - 2459500.3) / 0.2371, 1.0);
+    const double m = 12 + 0.3 * (phase < 0.2 ? 1 - 10 * phase : -1 + 2.5 * (phase - 0.2));
+    lines.push_back(FormatFloat("0.00000", t) + "  " + FormatFloat("0.000", m));
+  }
+  lumenda::WriteFileAtomic(path, lumenda::JoinLines(lines));
+  return path;
+}
+
+TEST(CliPeriodo, ListsMinimaAndTheRefinedBest) {
+  lumenda::test::TempDir dir;
+  const std::string file = WriteStar(dir.File("v.txt"));
+  const std::string per = dir.File("v.per");
+  const CliRun run = RunCli("periodo --mejores 3 --guardar " + per + " " + file);
+  ASSERT_EQ(run.status, 0) << run.err;
+  const std::vector<std::string> lines = Lines(run.out);
+  ASSERT_EQ(lines.size(), 4u) << run.out;
+  const std::regex minimum(R"(\d+\.\d{5} \d+\.\d{5})");
+  for (size_t i = 0; i < 3; ++i) EXPECT_TRUE(std::regex_match(lines[i], minimum)) << lines[i];
+  std::smatch best;
+  ASSERT_TRUE(std::regex_match(lines[3], best, std::regex(R"(MEJOR (\d+\.\d{5}) (\d+\.\d{5}))")))
+      << lines[3];
+  const double period = ParseDouble(best[1].str()).value_or(0);
+  EXPECT_NEAR(period, 0.2371, 0.2371 * 0.001);
+
+  // The saved analysis holds the refined period and every point.
+  lumenda::Result<lumenda::PeriodFileContent> saved = lumenda::ReadPeriodFile(per);
+  ASSERT_TRUE(saved.ok()) << saved.message;
+  EXPECT_EQ(saved.value.periodText, best[1].str());
+  EXPECT_EQ(saved.value.data.Observations.size(), 400u);
+  EXPECT_EQ(saved.value.data.StarName, "SINTETICA");
+  EXPECT_EQ(saved.value.data.TimeScale, "HJD");
+}
+
+TEST(CliPeriodo, DispersionAtOnePeriod) {
+  lumenda::test::TempDir dir;
+  const std::string file = WriteStar(dir.File("v.txt"));
+  CliRun run = RunCli("periodo --periodo 0.2371 " + file);
+  ASSERT_EQ(run.status, 0) << run.err;
+  std::smatch match;
+  ASSERT_TRUE(std::regex_match(run.out, match, std::regex(R"(0\.23710 (\d\.\d{5})\n)"))) << run.out;
+  // Four nights within one 5-day cycle: no bin mixes cycles, no value.
+  run = RunCli("periodo --periodo 5 " + file);
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, "5.00000 ---\n");
+}
+
+TEST(CliPeriodo, RefusalsEndWithStatusOne) {
+  lumenda::test::TempDir dir;
+  const std::string file = WriteStar(dir.File("v.txt"));
+  const std::string few = dir.File("pocos.txt");
+  lumenda::WriteFileAtomic(few, "2459500.1 12\r\n2459500.2 12.1\r\n");
+  struct Case {
+    std::string arguments;
+    std::string message;
+  };
+  const Case cases[] = {
+      {few, "No se encontraron datos válidos.\n"},
+      {dir.File("no-existe.txt"),
+       "No se puede leer el fichero \"" + dir.File("no-existe.txt") + "\".\n"},
+      {"--periodo 0.0009 " + file, "El periodo manual no puede ser inferior a 0.001\n"},
+      {"--min 0 " + file, "El periodo mínimo debe ser mayor que 0.\n"},
+      {"--max 0.005 " + file, "El periodo máximo debe ser mayor que 0.\n"},
+      {"--min 2 --max 1 " + file, "El periodo máximo debe ser mayor que el mínimo.\n"},
+      {"--incremento 0.5 " + file,
+       "Incremento no válido: 0.5 (valores: 1, 0.1, 0.01, 0.001, 0.0001, 0.00001).\n"},
+      {"--mejores 0 " + file, "--mejores debe ser un número entero mayor que 0.\n"},
+      {"--min 0.10 --max 0.11 --incremento 0.1 " + file, "Datos insuficientes.\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.arguments);
+    const CliRun run = RunCli("periodo " + c.arguments);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, c.message);
+    EXPECT_EQ(run.out, "");
+  }
+}
+
+TEST(CliPeriodo, FindsTheRrLyraeOfM3) {
+  LUMENDA_REQUIRE_REAL_DATA();
+  lumenda::test::TempDir dir;
+  const auto source = lumenda::ReadTextLines(lumenda::test::RealDataDir() +
+                                             "period-search-lightcurves/vartools_M3.V006.lc");
+  ASSERT_TRUE(source.has_value());
+  std::vector<std::string> lines{"M3_V6 HJD"};
+  for (const std::string& line : *source) {
+    const auto time = ParseDouble(line.substr(0, line.find(' ')));
+    if (!time) continue;
+    // Times count days from JD 2450000.
+    lines.push_back(FormatFloat("0.000000", *time + 2450000) + line.substr(line.find(' ')));
+  }
+  lumenda::WriteFileAtomic(dir.File("m3.txt"), lumenda::JoinLines(lines));
+  const CliRun run = RunCli("periodo " + dir.File("m3.txt"));
+  ASSERT_EQ(run.status, 0) << run.err;
+  const std::vector<std::string> out = Lines(run.out);
+  ASSERT_EQ(out.size(), 6u) << run.out;
+  EXPECT_NEAR(ParseDouble(out[0].substr(0, 7)).value_or(0), 0.514333, 0.001);
+  EXPECT_NEAR(ParseDouble(out[5].substr(6, 7)).value_or(0), 0.514333, 0.0002);
+}
+
+TEST(CliEfemerides, ListsAsTheWindowShows) {
+  const CliRun run = RunCli(
+      "efemerides --epoca 2460000.5 --periodo 0.25 --fase 0.5 --desde 25/02/2023 --hasta "
+      "25/02/2023 --nombre \"RR Lyr\"");
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out,
+            "RR Lyr\n\nÉpoca: 2460000.50000\nPeriodo: 0.25\nFase: 0.500\n\nHoras en TU\n"
+            "25/02/2023  03:00\n25/02/2023  09:00\n25/02/2023  15:00\n25/02/2023  21:00\n");
+  // No name, no event in the interval: the header lines are still written.
+  const CliRun none =
+      RunCli("efemerides --epoca 2460000.5 --periodo 10 --desde 27/02/2023 --hasta 27/02/2023");
+  ASSERT_EQ(none.status, 0) << none.err;
+  EXPECT_EQ(none.out, "\n\nÉpoca: 2460000.50000\nPeriodo: 10\nFase: 0.000\n\nHoras en TU\n");
+}
+
+TEST(CliEfemerides, RefusalsEndWithStatusOne) {
+  struct Case {
+    const char* arguments;
+    const char* message;
+  };
+  const Case cases[] = {
+      {"--epoca 2460000.5 --periodo 0.5 --desde 32/01/2023 --hasta 01/02/2023",
+       "Fecha inicial incorrecta.\n"},
+      {"--epoca 2460000.5 --periodo 0.5 --desde 01/02/2023 --hasta 1-2-2023",
+       "Fecha final incorrecta.\n"},
+      {"--epoca 2460000.5 --periodo 0.5 --desde 02/02/2023 --hasta 01/02/2023",
+       "La fecha inicial no puede ser mayor que la final.\n"},
+      {"--epoca 2460000.5 --periodo -1 --desde 01/02/2023 --hasta 01/02/2023",
+       "El periodo debe ser mayor que 0.\n"},
+      {"--epoca abc --periodo 1 --desde 01/02/2023 --hasta 01/02/2023",
+       "\"abc\" no es un valor numérico válido.\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.arguments);
+    const CliRun run = RunCli(std::string("efemerides ") + c.arguments);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, c.message);
+    EXPECT_EQ(run.out, "");
+  }
+}
+
+}  // namespace
