@@ -73,15 +73,13 @@ void RunPeriod(const PeriodOptions& options) {
   }
 
   SearchState state;
-  Status prepared = PrepareSearch(data, state);
-  if (!prepared.ok()) Fail(prepared.message);
-  // Without --max the range is the span, as the range dialog shows it.
-  const std::string minText = options.min.empty() ? MinPeriodText(state) : Trim(options.min);
-  const std::string maxText = options.max.empty() ? MaxPeriodText(state) : Trim(options.max);
-  RangeCheck range = CheckPeriodRange(minText, maxText);
-  if (!range.message.empty()) Fail(range.message);
-  ApplyRange(state, minText, maxText, *increment);
-  Status searched = FinishSearch(data, state, mode);
+  // Without --min or --max the range is what the range dialog proposes: 0.10
+  // and the span of the data.
+  auto text = [](const std::string& option) {
+    return option.empty() ? std::nullopt : std::optional<std::string>(Trim(option));
+  };
+  Status searched =
+      RunPeriodSearch(data, state, mode, text(options.min), text(options.max), *increment);
   if (!searched.ok()) Fail(searched.message);
 
   const Periodogram minima = DeepestMinima(state.Result, static_cast<size_t>(*best));

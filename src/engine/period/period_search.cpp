@@ -132,6 +132,23 @@ Status FinishSearch(const PeriodData& data, SearchState& state, MagnitudeMode mo
   return Status::Ok();
 }
 
+Status RunPeriodSearch(PeriodData& data, SearchState& state, MagnitudeMode mode,
+                       const std::optional<std::string>& minText,
+                       const std::optional<std::string>& maxText, int incrementIndex,
+                       unsigned threads, const std::function<void(size_t, size_t)>& progress) {
+  Status prepared = PrepareSearch(data, state);
+  if (!prepared.ok()) return prepared;
+  const std::string minimum = minText.value_or(MinPeriodText(state));
+  const std::string maximum = maxText.value_or(MaxPeriodText(state));
+  RangeCheck range = CheckPeriodRange(minimum, maximum);
+  if (!range.message.empty()) return Status::Fail(range.message);
+  if (incrementIndex < 0 || incrementIndex >= static_cast<int>(std::size(kIncrements))) {
+    return Status::Fail("Incremento no válido.");
+  }
+  ApplyRange(state, minimum, maximum, incrementIndex);
+  return FinishSearch(data, state, mode, threads, progress);
+}
+
 Periodogram DeepestMinima(const Periodogram& periodogram, size_t count) {
   Periodogram minima;
   const size_t n = periodogram.size();

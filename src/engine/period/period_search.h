@@ -79,6 +79,15 @@ void ApplyRange(SearchState& state, std::string_view minText, std::string_view m
 Status FinishSearch(const PeriodData& data, SearchState& state, MagnitudeMode mode,
                     unsigned threads = 0, const std::function<void(size_t, size_t)>& progress = {});
 
+// "Cálculo de periodo..." without the dialog: PrepareSearch, the range texts
+// (nullopt: what the dialog proposes) checked as "Aceptar" checks them,
+// ApplyRange and FinishSearch. The first refusal is the message.
+Status RunPeriodSearch(PeriodData& data, SearchState& state, MagnitudeMode mode,
+                       const std::optional<std::string>& minText,
+                       const std::optional<std::string>& maxText, int incrementIndex,
+                       unsigned threads = 0,
+                       const std::function<void(size_t, size_t)>& progress = {});
+
 // Local minima of the periodogram, deepest first (ties: shorter period),
 // at most `count`.
 Periodogram DeepestMinima(const Periodogram& periodogram, size_t count);

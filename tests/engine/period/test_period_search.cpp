@@ -159,6 +159,31 @@ TEST(FinishSearch, NeedsThreeValidTrials) {
   EXPECT_FALSE(state.SearchPending);
 }
 
+TEST(RunPeriodSearch, RefusesInTheWindowsOrder) {
+  struct Case {
+    bool withData;
+    std::optional<std::string> min, max;
+    int increment;
+    const char* message;
+  };
+  const Case cases[] = {
+      {false, std::nullopt, std::nullopt, 3, "No hay observaciones."},
+      {true, "0.00", std::nullopt, 3, "El periodo mínimo debe ser mayor que 0."},
+      {true, std::nullopt, "00.00", 3, "El periodo máximo debe ser mayor que 0."},
+      {true, "1.50", std::nullopt, 3, "El periodo máximo debe ser mayor que el mínimo."},
+      {true, std::nullopt, std::nullopt, 6, "Incremento no válido."},
+      {true, std::nullopt, std::nullopt, 3, "Datos insuficientes."},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.message);
+    PeriodData data = c.withData ? SmallData(60, 1.0) : PeriodData{};
+    SearchState state;
+    EXPECT_EQ(
+        RunPeriodSearch(data, state, MagnitudeMode::kRelative, c.min, c.max, c.increment).message,
+        c.message);
+  }
+}
+
 TEST(GridSearch, ParallelRunEqualsSequentialRun) {
   test::NightPlan plan;
   plan.nightOffsets = {0, 0.08, -0.04, 0.02};
