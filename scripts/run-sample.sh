@@ -40,4 +40,22 @@ echo "== lumenda-cli estrellas $FIRST"
 "$CLI" estrellas "$FIRST" || echo "(la orden estrellas ha fallado o no está disponible)"
 echo
 echo "Hecho: $(ls muestra/*.fit | wc -l) imágenes, muestra/estrellas.txt y muestra/verdad.txt."
+
+# The whole night through the photometry run: the sample's star file marks
+# the two variables, the check star and the three comparison stars.
+echo
+echo "== lumenda-cli proceso (noche de muestra)"
+RESULTS="$ROOT/muestra/instrumental.txt"
+if "$CLI" proceso --estrellas muestra/estrellas.txt --lat "40 24 00 N" --lon "003 41 00 W" \
+    --res 2 --salida "$RESULTS" muestra 2>muestra/proceso.log >muestra/linealidad.txt; then
+  sed -n '/^Finalizado/,$p' muestra/proceso.log
+  echo
+  echo "Primeras filas de la fotometría diferencial:"
+  "$CLI" tabla "$RESULTS" --tipo diferencia | head -5 | cut -c1-100
+  echo "Tablas: lumenda-cli tabla $RESULTS --tipo diferencia|absoluta|flujos|posibles"
+else
+  echo "El proceso ha fallado:" >&2
+  tail -8 muestra/proceso.log >&2
+  exit 1
+fi
 exit 0
