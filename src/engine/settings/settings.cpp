@@ -255,6 +255,18 @@ std::vector<std::string> SettingsLines(const Settings& settings) {
 }
 
 Status LoadSettings(const std::string& appDir, Settings& settings) {
+  // The image-window geometry and the magnifier position start from their
+  // design values on every load; the file then overrides what it holds.
+  const Settings design;
+  settings.fotoL = design.fotoL;
+  settings.fotoT = design.fotoT;
+  settings.fotoW = design.fotoW;
+  settings.fotoH = design.fotoH;
+  settings.fotoState = design.fotoState;
+  settings.fotoZ = design.fotoZ;
+  settings.xLupa = design.xLupa;
+  settings.yLupa = design.yLupa;
+
   Status status;
   if (auto lines = ReadIfPresent(appDir + kSettingsFile, status)) {
     for (const std::string& line : *lines) ApplySettingsLine(line, settings);

@@ -86,9 +86,11 @@ void ApplySettingsLine(std::string_view line, Settings& settings);
 std::vector<std::string> SettingsLines(const Settings& settings);
 
 // Reads appDir + "lumenda2.ini" and "color.ini" into `settings` (missing files
-// keep the defaults), then refreshes the mirrors. A value that does not
-// convert keeps that key's current value. Returns a failure only for an
-// input/output error; the lines read before it stay applied.
+// keep the current values), then refreshes the mirrors. The image-window
+// geometry (FOTOL..FOTOZ) and the magnifier position restart from their
+// defaults first. A value that does not convert keeps that key's current
+// value; masked fields keep only a value that fits their mask (see
+// settings/masked_field.h). Returns a failure only for an unreadable file.
 Status LoadSettings(const std::string& appDir, Settings& settings);
 
 // Writes "lumenda2.ini" (CR LF, key order of the table) and "color.ini"

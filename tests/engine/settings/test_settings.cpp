@@ -252,8 +252,13 @@ TEST(SettingsFile, MissingFilesKeepDefaults) {
   TempDir dir;
   Settings s;
   s.obs = "ya puesto";
+  s.xLupa = 7;
+  s.fotoZ = 25;
   ASSERT_TRUE(LoadSettings(dir.path(), s).ok());
   EXPECT_EQ(s.obs, "ya puesto");
+  // Window geometry and magnifier restart from their design values.
+  EXPECT_EQ(s.xLupa, 100);
+  EXPECT_EQ(s.fotoZ, 1);
   EXPECT_EQ(s.customColours, std::vector<std::string>(16, "FFFFFF"));
 }
 
