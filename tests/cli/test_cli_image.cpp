@@ -1,0 +1,274 @@
+// lumenda-cli info, clave, medir, estrellas, run as a user would.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "../engine/image/fits_bytes.h"
+#include "test_support.h"
+#include "text/number_format.h"
+
+namespace {
+
+using lumenda::test::FitsCard;
+
+struct CliRun {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+std::string Quote(const std::string& text) {
+  return "'" + text + "'";
+}
+
+// `environment` is put before the command ("LUMENDA_DIR=... LC_ALL=...").
+CliRun RunCli(const std::string& arguments, const std::string& environment = "") {
+  lumenda::test::TempDir dir;
+  const std::string errFile = dir.File("stderr.txt");
+  const std::string command =
+      environment + " " + Quote(LUMENDA_CLI) + " " + arguments + " 2>" + Quote(errFile);
+  CliRun run;
+  FILE* pipe = popen(command.c_str(), "r");
+  if (!pipe) return run;
+  char buffer[512];
+  for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) run.out.append(buffer, n);
+  const int status = pclose(pipe);
+  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  run.err = lumenda::test::ReadBytes(errFile);
+  return run;
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  for (size_t start = 0; start < text.size();) {
+    const size_t end = text.find('\n', start);
+    lines.push_back(text.substr(start, end - start));
+    if (end == std::string::npos) break;
+    start = end + 1;
+  }
+  return lines;
+}
+
+// "NAME value" lines, or "NAME=value" fields of one line.
+std::map<std::string, std::string> Fields(const std::string& out, char separator) {
+  std::map<std::string, std::string> fields;
+  std::vector<std::string> items;
+  if (separator == ' ') {
+    items = Lines(out);
+  } else {
+    for (size_t start = 0; start < out.size();) {
+      size_t end = out.find_first_of(" \n", start);
+      items.push_back(out.substr(start, end - start));
+      if (end == std::string::npos) break;
+      start = end + 1;
+    }
+  }
+  for (const auto& item : items) {
+    const size_t at = item.find(separator);
+    if (at != std::string::npos) fields[item.substr(0, at)] = item.substr(at + 1);
+  }
+  return fields;
+}
+
+double Number(const std::string& text) {
+  return lumenda::ParseDouble(text).value_or(-1e300);
+}
+
+struct Star {
+  double x, y, flux, sigma;
+};
+
+// A 16-bit frame (BZERO 32768) with a flat sky and Gaussian stars.
+struct Frame {
+  int width = 200, height = 150;
+  std::vector<uint16_t> counts;
+  std::string bytes;
+};
+
+Frame MakeFrame(const std::vector<Star>& stars, const std::vector<std::string>& extraCards = {}) {
+  Frame f;
+  f.counts.resize(static_cast<size_t>(f.width) * f.height);
+  std::vector<uint16_t> raw(f.counts.size());
+  for (int y = 0; y < f.height; ++y) {
+    for (int x = 0; x < f.width; ++x) {
+      double v = 800 + ((x * 7 + y * 13) % 5);  // a little texture
+      for (const Star& s : stars) {
+        const double d2 = (x - s.x) * (x - s.x) + (y - s.y) * (y - s.y);
+        v += s.flux / (2 * M_PI * s.sigma * s.sigma) * std::exp(-d2 / (2 * s.sigma * s.sigma));
+      }
+      const auto c = static_cast<uint16_t>(std::min(std::nearbyint(v), 65535.0));
+      f.counts[static_cast<size_t>(y) * f.width + x] = c;
+      raw[static_cast<size_t>(y) * f.width + x] = static_cast<uint16_t>(c ^ 0x8000);
+    }
+  }
+  auto cards = lumenda::test::ImageCards(16, f.width, f.height);
+  cards.push_back(FitsCard("BZERO", "32768"));
+  cards.push_back(FitsCard("DATE-OBS", "'2015-08-02T03:54:30'"));
+  cards.push_back(FitsCard("EXPTIME", "30.0"));
+  cards.push_back(FitsCard("OBJECT", "'M 57    '"));
+  for (const auto& c : extraCards) cards.push_back(c);
+  f.bytes = lumenda::test::FitsFile(cards, lumenda::test::Big16(raw));
+  return f;
+}
+
+const std::vector<Star> kStars = {{60.3, 50.6, 60000, 1.4},
+                                  {130.7, 90.2, 40000, 1.3},
+                                  {100.4, 75.5, 80000, 1.5},
+                                  {85.2, 110.8, 50000, 1.4}};
+
+class CliImage : public testing::Test {
+ protected:
+  void SetUp() override {
+    frame_ = MakeFrame(kStars);
+    path_ = dir_.File("campo#1.fit");
+    lumenda::test::WriteBytes(path_, frame_.bytes);
+    home_ = dir_.File("home/");
+    std::filesystem::create_directories(home_);
+  }
+  std::string Env() const { return "LUMENDA_DIR=" + Quote(home_); }
+  lumenda::test::TempDir dir_;
+  Frame frame_;
+  std::string path_;
+  std::string home_;
+};
+
+TEST_F(CliImage, InfoPrintsSizeDateAndStatistics) {
+  const CliRun run = RunCli("info " + Quote(path_), Env());
+  ASSERT_EQ(run.status, 0) << run.err;
+  unsigned long long sum = 0;
+  uint16_t min = 65535, max = 0;
+  for (uint16_t c : frame_.counts) {
+    sum += c;
+    min = std::min(min, c);
+    max = std::max(max, c);
+  }
+  const auto f = Fields(run.out, ' ');
+  EXPECT_EQ(f.at("ANCHO"), "200");
+  EXPECT_EQ(f.at("ALTO"), "150");
+  EXPECT_EQ(f.at("BITPIX"), "16");
+  // Mid-exposure 03:54:45 UT; the peer photometry of this night gives the same JD.
+  EXPECT_EQ(f.at("FECHA"), "20150802.16302");
+  EXPECT_EQ(f.at("JD"), "2457236.66302");
+  EXPECT_EQ(f.at("MIN"), std::to_string(min));
+  EXPECT_EQ(f.at("MAX"), std::to_string(max));
+  EXPECT_EQ(f.at("SUMA"), std::to_string(sum));
+  EXPECT_NEAR(Number(f.at("MEDIA")), static_cast<double>(sum) / frame_.counts.size(), 0.0005);
+  EXPECT_EQ(f.at("MEDIA").find(','), std::string::npos);
+  EXPECT_EQ(Lines(run.out).size(), 9u);
+}
+
+TEST_F(CliImage, InfoUsesTheTimeCorrectionOfTheSettingsAndTheFilesBitpix) {
+  lumenda::test::WriteBytes(home_ + "lumenda2.ini", "CTIEMPO=60\r\n");
+  auto f = Fields(RunCli("info " + Quote(path_), Env()).out, ' ');
+  EXPECT_EQ(f["FECHA"], "20150802.16372");
+
+  const std::string floatPath = dir_.File("real.fit");
+  auto cards = lumenda::test::ImageCards(-32, 2, 1);
+  lumenda::test::WriteBytes(floatPath,
+                            lumenda::test::FitsFile(cards, lumenda::test::BigFloat({12.4f, 1.5f})));
+  f = Fields(RunCli("info " + Quote(floatPath), Env()).out, ' ');
+  EXPECT_EQ(f["BITPIX"], "-32");
+  EXPECT_EQ(f["FECHA"], "00000000.00000");
+  EXPECT_EQ(f["SUMA"], "214");  // 112 + 102
+  EXPECT_EQ(f["MEDIA"], "107.000");
+}
+
+TEST_F(CliImage, ClavePrintsTheCleanedValue) {
+  struct Case {
+    const char* key;
+    const char* value;
+  };
+  for (const Case& c : std::vector<Case>{
+           {"OBJECT", "M 57"}, {"exptime", "30.0"}, {"BZERO", "32768"}, {"NADA", ""}}) {
+    const CliRun run = RunCli("clave " + Quote(path_) + " " + c.key, Env());
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, std::string(c.value) + "\n") << c.key;
+  }
+}
+
+TEST_F(CliImage, MedirMeasuresAStarWithSettingsOrOverrides) {
+  const Star& star = kStars[2];
+  CliRun run = RunCli("medir " + Quote(path_) + " 101 76 --radio 8 --radioi 4 --radioe 6", Env());
+  ASSERT_EQ(run.status, 0) << run.err;
+  ASSERT_EQ(Lines(run.out).size(), 1u);
+  auto f = Fields(run.out, '=');
+  for (const char* name : {"X", "Y", "FLUJO", "PICO", "RSR", "FONDO", "FWHM"})
+    ASSERT_TRUE(f.count(name)) << name << " in " << run.out;
+  EXPECT_NEAR(Number(f["X"]), star.x, 0.05);
+  EXPECT_NEAR(Number(f["Y"]), star.y, 0.05);
+  EXPECT_NEAR(Number(f["FLUJO"]), star.flux, star.flux * 0.01);
+  EXPECT_NEAR(Number(f["FONDO"]), 802, 1.5);
+  // The half-flux diameter of a sampled Gaussian is close to, not equal to, its FWHM.
+  EXPECT_NEAR(Number(f["FWHM"]), 2.3548 * star.sigma, 0.45);
+  EXPECT_EQ(f["X"].size() - f["X"].find('.'), 5u);  // four decimals
+  EXPECT_NEAR(Number(f["RSR"]), 0.5 * std::sqrt(Number(f["FLUJO"]) / 3), 1e-4);
+
+  // Radii from the settings file; the flip mirrors the display position.
+  lumenda::test::WriteBytes(home_ + "lumenda2.ini", "RADIO=03.00\r\nFLIPX=S\r\n");
+  run = RunCli("medir " + Quote(path_) + " " + std::to_string(199 - 100) + " 76", Env());
+  ASSERT_EQ(run.status, 0) << run.err;
+  f = Fields(run.out, '=');
+  EXPECT_NEAR(Number(f["X"]), 199 - star.x, 0.05);
+  EXPECT_LT(Number(f["FLUJO"]), star.flux * 0.99);  // radius 3 misses part of the star
+  EXPECT_GT(Number(f["FLUJO"]), star.flux * 0.8);
+
+  // Under a comma-decimal locale the output keeps its points.
+  run = RunCli("medir " + Quote(path_) + " 101 76 --radio 8.5", Env() + " LC_ALL=es_ES.utf8");
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out.find(','), std::string::npos) << run.out;
+}
+
+TEST_F(CliImage, EstrellasListsTheStarsInFixedColumns) {
+  const CliRun run = RunCli("estrellas " + Quote(path_) + " --minadu 2000 --minrsr 10", Env());
+  ASSERT_EQ(run.status, 0) << run.err;
+  const auto lines = Lines(run.out);
+  ASSERT_EQ(lines.size(), kStars.size()) << run.out << run.err;
+  for (const Star& s : kStars) {
+    int found = 0;
+    for (const auto& line : lines) {
+      EXPECT_EQ(line.size(), 57u) << line;
+      const double x = Number(line.substr(0, 7)), y = Number(line.substr(9, 7));
+      if (std::hypot(x - s.x, y - s.y) < 0.1) ++found;
+    }
+    EXPECT_EQ(found, 1) << s.x << "," << s.y;
+  }
+  const CliRun strict = RunCli("estrellas " + Quote(path_) + " --minadu 900000", Env());
+  EXPECT_EQ(strict.status, 0);
+  EXPECT_EQ(strict.out, "");
+}
+
+TEST_F(CliImage, FailuresGoToStderrWithStatusOne) {
+  struct Case {
+    std::string arguments;
+    std::string message;
+  };
+  const std::string missing = dir_.File("no#hay.fit");
+  const std::string bad = dir_.File("cubo.fit");
+  auto cards = lumenda::test::ImageCards(16, 2, 2);
+  cards[2] = FitsCard("NAXIS", "3");
+  lumenda::test::WriteBytes(bad, lumenda::test::FitsFile(cards, std::string(8, '\0')));
+  const std::vector<Case> cases = {
+      {"info " + Quote(missing), "No se encuentra el fichero " + missing + "\n"},
+      {"clave " + Quote(missing) + " OBJECT", "No se encuentra el fichero " + missing + "\n"},
+      {"info " + Quote(bad), "Error: formato (NAXIS=3) no soportado\n"},
+      {"estrellas " + Quote(bad), "Error: formato (NAXIS=3) no soportado\n"},
+      {"medir " + Quote(path_) + " abc 5", "Valor no válido para X: abc\n"},
+      {"medir " + Quote(path_) + " 5 5 --radioi x", "Valor no válido para --radioi: x\n"},
+      {"estrellas " + Quote(path_) + " --lsat mucho", "Valor no válido para --lsat: mucho\n"},
+  };
+  for (const auto& c : cases) {
+    const CliRun run = RunCli(c.arguments, Env());
+    EXPECT_EQ(run.status, 1) << c.arguments;
+    EXPECT_EQ(run.err, c.message) << c.arguments;
+    EXPECT_EQ(run.out, "") << c.arguments;
+  }
+}
+
+}  // namespace
