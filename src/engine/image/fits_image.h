@@ -20,13 +20,15 @@ class TPlaca {
   TPlaca(const TPlaca& other);
   TPlaca& operator=(const TPlaca& other);
 
-  // Reads header and pixels. False with the reason in Message() on failure;
-  // a failed load may already have replaced the header, and a failure while
-  // reading the pixels leaves an image without pixels (Pixel() gives 0).
+  // Reads header and pixels, record by record in one pass. False with the
+  // Spanish reason in Message() on failure: a missing or unopenable file
+  // changes nothing else; any later failure (unsupported format, damaged
+  // size cards, truncated file, no memory) leaves an image of size 0 without
+  // pixels, the header possibly already the new one.
   bool LoadFile(const std::string& path);
   // Reads the header and the image size only. The pixels are kept when the
   // size did not change; otherwise they are dropped (a new size with the old
-  // pixels would index outside them).
+  // pixels would index outside them). Failures as for LoadFile.
   bool LoadHeader(const std::string& path);
 
   int Width() const { return width_; }
