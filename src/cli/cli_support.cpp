@@ -6,9 +6,15 @@
 
 namespace lumenda::cli {
 
-void StderrMessenger::Error(const std::string& text) { std::cerr << text << "\n"; }
-void StderrMessenger::Warning(const std::string& text) { std::cerr << text << "\n"; }
-void StderrMessenger::Info(const std::string& text) { std::cerr << text << "\n"; }
+void StderrMessenger::Error(const std::string& text) {
+  std::cerr << text << "\n";
+}
+void StderrMessenger::Warning(const std::string& text) {
+  std::cerr << text << "\n";
+}
+void StderrMessenger::Info(const std::string& text) {
+  std::cerr << text << "\n";
+}
 bool StderrMessenger::Confirm(const std::string& text) {
   std::cerr << text << "\n";
   return true;
@@ -22,7 +28,10 @@ void Fail(const std::string& message, int code) {
 
 Settings LoadUserSettings() {
   Settings settings;
-  LoadSettings(AppDir(), settings);
+  const std::string dir = AppDir();
+  SeedUserFiles(dir, ProgramDataDir());
+  if (Status status = LoadSettings(dir, settings); !status.ok())
+    StderrMessenger().Warning(status.message);
   return settings;
 }
 

@@ -94,6 +94,8 @@ std::string Cp1252ToUtf8(std::string_view bytes) {
 }
 
 std::optional<std::string> ReadTextFile(const std::string& path) {
+  // A folder opens as a stream on Linux; it is not a file we can read.
+  if (DirectoryExists(path)) return std::nullopt;
   std::ifstream in(path, std::ios::binary);
   if (!in) return std::nullopt;
   std::ostringstream ss;

@@ -57,6 +57,7 @@ TEST(TextFiles, ReadsLfCrLfAndWindows1252) {
   test::WriteBytes(dir.File("c.txt"), "A\xC3\xB1o");
   EXPECT_EQ(*ReadTextFile(dir.File("c.txt")), "A\xC3\xB1o");
   EXPECT_FALSE(ReadTextFile(dir.File("missing.txt")));
+  EXPECT_FALSE(ReadTextFile(dir.path()));
   EXPECT_EQ(SplitLines("a\n\nb"), (std::vector<std::string>{"a", "", "b"}));
 }
 
