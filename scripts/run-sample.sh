@@ -58,4 +58,26 @@ else
   tail -8 muestra/proceso.log >&2
   exit 1
 fi
+
+# The reports of the night's bright variable, ECLIPSANTE, against the check
+# star, as the "Informe" page writes them (the comparison stars are named by
+# their catalogue magnitudes, so absolute photometry is available).
+echo
+echo "== lumenda-cli informe (ECLIPSANTE)"
+REPORT_ARGS="--modo absoluta --var1 ECLIPSANTE --var2 CHK_11.20"
+if "$CLI" informe "$RESULTS" --formato texto $REPORT_ARGS --escala hjd \
+    >muestra/informe.txt 2>muestra/informe.log &&
+  "$CLI" informe "$RESULTS" --formato aavso $REPORT_ARGS --obscode DEMO --chart DEMO \
+    --filtro V >muestra/informe_aavso.txt 2>>muestra/informe.log; then
+  head -14 muestra/informe.txt
+  echo "..."
+  echo
+  head -9 muestra/informe_aavso.txt
+  echo "..."
+  echo "Informes: muestra/informe.txt y muestra/informe_aavso.txt"
+else
+  echo "El informe ha fallado:" >&2
+  cat muestra/informe.log >&2
+  exit 1
+fi
 exit 0
