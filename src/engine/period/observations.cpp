@@ -106,8 +106,11 @@ void SortByTime(std::vector<ObservationPoint>& points) {
 }
 
 Status LoadObservationFiles(const std::vector<std::string>& paths, PeriodData& data) {
-  data = PeriodData{};
+  // The observers come only from a period data file and stay.
   PeriodData loaded;
+  loaded.ObserverList = std::move(data.ObserverList);
+  data = PeriodData{};
+  data.ObserverList = loaded.ObserverList;
 
   std::vector<std::string> lines;
   for (size_t f = 0; f < paths.size(); ++f) {

@@ -74,8 +74,9 @@ std::optional<ObservationLine> ParseObservationLine(std::string_view line, std::
 std::string CutName(std::string_view name, int length = kStarNameLength);
 
 // Loads the files as series (the order given), centres each series on its
-// mean and sorts the points by time. `data` is cleared first and stays
-// cleared on failure ("No se encontraron datos válidos." below 10 lines).
+// mean and sorts the points by time. `data` is cleared first (all but its
+// observers) and stays cleared on failure ("No se encontraron datos
+// válidos." below 10 lines).
 Status LoadObservationFiles(const std::vector<std::string>& paths, PeriodData& data);
 
 // Sorts by ascending Time; equal times keep their order.

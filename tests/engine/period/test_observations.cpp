@@ -91,9 +91,12 @@ TEST(LoadObservationFiles, SeriesFollowFileOrderAndPointsAreSortedByTime) {
   WriteFileAtomic(dir.File("b.txt"), JoinLines(b, "\n"));
   PeriodData data;
   data.SeriesOffsets = {5};  // leftovers of a previous analysis are cleared
+  data.StarName = "Vieja";
+  data.ObserverList = {"Ana"};  // observers come from period data files only
   ASSERT_TRUE(LoadObservationFiles({dir.File("a.txt"), dir.File("b.txt")}, data).ok());
   ASSERT_EQ(data.Observations.size(), 12u);
   EXPECT_EQ(data.StarName, "Estrella_A");
+  EXPECT_EQ(data.ObserverList, (std::vector<std::string>{"Ana"}));
   EXPECT_EQ(data.TimeScale, "HJD");
   EXPECT_EQ(data.SeriesOffsets, (std::vector<double>{0, 0}));
   for (size_t i = 0; i < data.Observations.size(); ++i) {
