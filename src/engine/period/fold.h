@@ -32,9 +32,11 @@ struct FoldedTime {
   int32_t cycle = 0;
 };
 
-// Removes whole periods from `time` until it is no later than t0 + P: the
-// same cycle count and folded time as subtracting P one period at a time
-// (a time exactly at t0 + P stays there, at phase 1), found by division.
+// Removes whole periods from `time` until it is no later than t0 + P, as
+// subtracting P one period at a time would (a time exactly at t0 + P stays
+// there, at phase 1), but found by division: the same cycle count and
+// folded time whenever the subtractions are exact (always in the first
+// cycle), otherwise within the rounding those subtractions pile up.
 // `period` must be > 0.
 FoldedTime FoldTime(double time, double t0, double period);
 
