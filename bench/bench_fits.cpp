@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -130,6 +131,26 @@ void BM_CfitsioReadPix16(benchmark::State& state) {
   CfitsioLoad(state, 16, 2);
 }
 BENCHMARK(BM_CfitsioReadPix16)->Unit(benchmark::kMillisecond);
+
+// A fresh pixel buffer each time, as BM_TPlacaLoad16Fresh.
+void BM_CfitsioReadPix16Fresh(benchmark::State& state) {
+  const std::string& path = FramePath(16);
+  for (auto _ : state) {
+    std::unique_ptr<uint16_t[]> pixels(new uint16_t[static_cast<size_t>(kSide) * kSide]);
+    fitsfile* file = nullptr;
+    int status = 0;
+    fits_open_file(&file, path.c_str(), READONLY, &status);
+    long first[2] = {1, 1};
+    int anyNull = 0;
+    fits_read_pix(file, TUSHORT, first, static_cast<LONGLONG>(kSide) * kSide, nullptr, pixels.get(),
+                  &anyNull, &status);
+    fits_close_file(file, &status);
+    if (status != 0) state.SkipWithError("cfitsio failed");
+    benchmark::DoNotOptimize(pixels.get());
+  }
+  SetThroughput(state, 2);
+}
+BENCHMARK(BM_CfitsioReadPix16Fresh)->Unit(benchmark::kMillisecond);
 
 void BM_CfitsioReadPixFloat(benchmark::State& state) {
   CfitsioLoad(state, -32, 4);

@@ -1,14 +1,16 @@
 #include "image/fits_image.h"
 
+#include <sys/mman.h>
 #include <sys/stat.h>
 
 #include <algorithm>
 #include <array>
 #include <bit>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
-#include <new>
 #include <optional>
 
 #include "text/fixed_columns.h"
@@ -28,6 +30,7 @@ constexpr size_t kCardsPerRecord = kRecordBytes / kCardBytes;
 constexpr size_t kRecordsPerBlock = 128;
 constexpr size_t kBlockBytes = kRecordsPerBlock * kRecordBytes;
 constexpr int kMaxSide = 65535;
+constexpr size_t kHugePage = size_t{2} << 20;
 
 enum class SampleKind { kByte, kShort, kFloat, kInt };
 
@@ -149,13 +152,30 @@ TPlaca& TPlaca::operator=(const TPlaca& other) {
   return *this;
 }
 
+void TPlaca::FreeDeleter::operator()(uint16_t* p) const {
+  std::free(p);
+}
+
 bool TPlaca::EnsureCapacity(size_t count) {
   if (count <= capacity_) return true;
-  // Default-initialised on purpose: the load overwrites every sample.
-  std::unique_ptr<uint16_t[]> fresh(new (std::nothrow) uint16_t[count]);
-  if (!fresh) return false;
-  pixels_ = std::move(fresh);
-  capacity_ = count;
+  if (count > SIZE_MAX / sizeof(uint16_t) - kHugePage) return false;
+  size_t bytes = count * sizeof(uint16_t);
+  void* memory = nullptr;
+  if (bytes >= 2 * kHugePage) {
+    // Large frames on huge pages: the first load into a fresh array then
+    // costs a few page faults instead of thousands.
+    bytes = (bytes + kHugePage - 1) / kHugePage * kHugePage;
+    memory = std::aligned_alloc(kHugePage, bytes);
+#ifdef MADV_HUGEPAGE
+    if (memory) ::madvise(memory, bytes, MADV_HUGEPAGE);
+#endif
+  } else {
+    memory = std::malloc(bytes);
+  }
+  // Not initialised on purpose: the load overwrites every sample.
+  if (!memory) return false;
+  pixels_.reset(static_cast<uint16_t*>(memory));
+  capacity_ = bytes / sizeof(uint16_t);
   return true;
 }
 

@@ -90,7 +90,10 @@ class TPlaca {
   int height_ = 0;
   std::atomic<int> scanX_{0};
   std::atomic<int> scanY_{0};
-  std::unique_ptr<uint16_t[]> pixels_;
+  struct FreeDeleter {
+    void operator()(uint16_t* p) const;
+  };
+  std::unique_ptr<uint16_t[], FreeDeleter> pixels_;
   size_t capacity_ = 0;
   int pixelsWidth_ = 0;
   int pixelsHeight_ = 0;
