@@ -126,7 +126,7 @@ void FoldWorkspace::FoldAndSort(double period) {
       k = f.cycle;
       folded = f.time;
     }
-    // Cycle numbers beyond 32 bits would need a span of millions of periods.
+    // Beyond 32 bits only with a span of over two thousand million periods.
     const int32_t cycle = static_cast<int32_t>(std::min(k, 2147483647.0));
     folded_[i] = {folded, magnitude_[i], cycle, static_cast<uint32_t>(i)};
     // folded - t0 is exact, so equal folded times share a bucket.
