@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <cstddef>
+#include <cstdint>
 #include <utility>
 #include <vector>
 
@@ -29,19 +31,48 @@ int NearestCoord(double v) {
   return static_cast<int>(std::clamp<long long>(Nearest(v), -1000000, 1000000));
 }
 
-struct GrowthPoint {
-  long long diameter100;  // hundredths of a pixel
-  long long net100;       // hundredths of a count
-};
-
 // Per-thread scratch, so that repeated measurements do not allocate.
 std::vector<uint16_t>& SkyScratch() {
   thread_local std::vector<uint16_t> values;
   return values;
 }
-std::vector<GrowthPoint>& GrowthScratch() {
-  thread_local std::vector<GrowthPoint> points;
-  return points;
+std::vector<uint32_t>& HistogramScratch() {
+  thread_local std::vector<uint32_t> bins;
+  return bins;
+}
+std::vector<uint64_t>& GrowthScratch() {
+  thread_local std::vector<uint64_t> keys;
+  return keys;
+}
+
+// Mean of the values of ranks lo..hi (0-based, ascending), found by counting
+// when the values span a narrow range (the usual sky) and by partial
+// selection otherwise; both give the same sum.
+double MeanOfRanks(std::vector<uint16_t>& values, size_t lo, size_t hi) {
+  const auto [minIt, maxIt] = std::minmax_element(values.begin(), values.end());
+  const size_t span = static_cast<size_t>(*maxIt - *minIt) + 1;
+  double sum = 0;
+  if (span <= 4 * values.size() + 1024) {
+    std::vector<uint32_t>& bins = HistogramScratch();
+    bins.assign(span, 0);
+    const uint16_t base = *minIt;
+    for (uint16_t v : values) ++bins[v - base];
+    size_t rank = 0;
+    for (size_t b = 0; b < span && rank <= hi; ++b) {
+      const size_t first = rank, last = rank + bins[b];  // ranks first..last-1
+      rank = last;
+      const size_t from = std::max(first, lo), to = std::min(last, hi + 1);
+      if (to > from) sum += static_cast<double>(to - from) * static_cast<double>(base + b);
+    }
+  } else {
+    auto first = values.begin();
+    std::nth_element(first, first + static_cast<ptrdiff_t>(lo), values.end());
+    if (hi > lo)
+      std::nth_element(first + static_cast<ptrdiff_t>(lo + 1), first + static_cast<ptrdiff_t>(hi),
+                       values.end());
+    for (size_t i = lo; i <= hi; ++i) sum += values[i];
+  }
+  return sum / static_cast<double>(hi - lo + 1);
 }
 
 // Interquartile mean of the pixels strictly between the two radii around
@@ -66,13 +97,7 @@ double AnnulusSky(const TPlaca& image, int px, int py, int inner, int outer) {
   if (n == 0) return 0.0;
   const long long lo = std::clamp<long long>(Nearest(0.25 * static_cast<double>(n)), 0, n - 1);
   const long long hi = std::clamp<long long>(Nearest(0.75 * static_cast<double>(n)), lo, n - 1);
-  // Only the ranks lo..hi are needed, not a full sort.
-  auto first = values.begin();
-  std::nth_element(first, first + lo, values.end());
-  if (hi > lo) std::nth_element(first + lo + 1, first + hi, values.end());
-  double sum = 0;
-  for (long long i = lo; i <= hi; ++i) sum += values[static_cast<size_t>(i)];
-  return sum / static_cast<double>(hi - lo + 1);
+  return MeanOfRanks(values, static_cast<size_t>(lo), static_cast<size_t>(hi));
 }
 
 // Share of a pixel lying within `radio` of the centre, by a 10 x 10 grid of
@@ -97,34 +122,40 @@ double EdgeWeight(double dx, double dy, double d, double radio) {
 }
 
 // Half-flux diameter from the growth curve of the box around the centre.
+// Each pixel is one sort key: diameter in hundredths above, net value in
+// hundredths (offset to be unsigned) below, so ties of diameter order by net
+// value.
 double HalfFluxDiameter(const TPlaca& image, float cx, float cy, float sky, int r) {
-  std::vector<GrowthPoint>& points = GrowthScratch();
-  points.clear();
+  constexpr long long kNetOffset = 1LL << 31;
+  std::vector<uint64_t>& keys = GrowthScratch();
+  keys.clear();
   const int bx = NearestCoord(cx), by = NearestCoord(cy);
   for (int x = bx - r; x <= bx + r; ++x) {
     for (int y = by - r; y <= by + r; ++y) {
       const double dx = x - static_cast<double>(cx), dy = y - static_cast<double>(cy);
       const double net = image.Pixel(x, y) - static_cast<double>(sky);
-      points.push_back({Nearest(200.0 * std::sqrt(dx * dx + dy * dy)), Nearest(100.0 * net)});
+      const long long diameter100 = Nearest(200.0 * std::sqrt(dx * dx + dy * dy));
+      const long long net100 = Nearest(100.0 * net);
+      keys.push_back((static_cast<uint64_t>(diameter100) << 32) |
+                     static_cast<uint64_t>(net100 + kNetOffset));
     }
   }
-  std::sort(points.begin(), points.end(), [](const GrowthPoint& a, const GrowthPoint& b) {
-    return a.diameter100 != b.diameter100 ? a.diameter100 < b.diameter100 : a.net100 < b.net100;
-  });
-  // Running sums in place of the net values.
-  long long running = 0;
-  for (GrowthPoint& p : points) {
-    running += p.net100;
-    p.net100 = running;
-  }
-  const size_t n = points.size();
+  std::sort(keys.begin(), keys.end());
+  const size_t n = keys.size();
   const size_t tail = std::min<size_t>(20, n);
+  // The running sums (growth curve) and the mean of the last `tail` of them.
+  long long running = 0;
   double total = 0;
-  for (size_t i = n - tail; i < n; ++i) total += static_cast<double>(points[i].net100);
+  for (size_t i = 0; i < n; ++i) {
+    running += static_cast<long long>(keys[i] & 0xFFFFFFFFu) - kNetOffset;
+    if (i >= n - tail) total += static_cast<double>(running);
+  }
   const double half = total / static_cast<double>(tail) / 2.0;
   double d0 = 0, c0 = 0;
-  for (const GrowthPoint& p : points) {
-    const double dk = static_cast<double>(p.diameter100), ck = static_cast<double>(p.net100);
+  running = 0;
+  for (uint64_t key : keys) {
+    running += static_cast<long long>(key & 0xFFFFFFFFu) - kNetOffset;
+    const double dk = static_cast<double>(key >> 32), ck = static_cast<double>(running);
     if (ck >= half) {
       // Equal sums would divide by zero: the step itself is then the answer.
       if (ck == c0) return dk / 100.0;

@@ -130,20 +130,30 @@ TEST(MeasureStar, ApertureEdgePixelsCountTheirShareOfSamplePoints) {
 
 TEST(MeasureStar, SkyAnnulusExcludesBothBoundsAndTakesTheInterquartileMean) {
   // radio 1, radioI 0, radioE 1: only distances strictly between 1 and 2,
-  // the four diagonal neighbours.
-  TPlaca image = Flat(21, 21, 0);
-  image.SetPixel(10, 10, 60000);
-  for (auto [x, y] : std::vector<std::pair<int, int>>{{9, 10}, {11, 10}, {10, 9}, {10, 11}})
-    image.SetPixel(x, y, 5000);  // distance 1
-  for (auto [x, y] : std::vector<std::pair<int, int>>{{8, 10}, {12, 10}, {10, 8}, {10, 12}})
-    image.SetPixel(x, y, 7000);  // distance 2
-  image.SetPixel(9, 9, 400);
-  image.SetPixel(11, 9, 100);
-  image.SetPixel(9, 11, 300);
-  image.SetPixel(11, 11, 200);
-  ApertureSettings settings{1, 0, 1, false, false};
-  // Sorted 100 200 300 400, ranks nearest(1)..nearest(3).
-  EXPECT_DOUBLE_EQ(MeasureStar(image, settings, 10, 10).sky, 300);
+  // the four diagonal neighbours. Sorted, ranks nearest(1)..nearest(3) count.
+  struct Case {
+    std::vector<uint16_t> diagonal;
+    double sky;
+  };
+  const std::vector<Case> cases = {
+      {{400, 100, 300, 200}, 300},                                  // narrow range
+      {{65000, 100, 40000, 20000}, (20000 + 40000 + 65000) / 3.0},  // wide range
+      {{7, 7, 7, 7}, 7},
+  };
+  for (const auto& c : cases) {
+    TPlaca image = Flat(21, 21, 0);
+    image.SetPixel(10, 10, 65535);
+    for (auto [x, y] : std::vector<std::pair<int, int>>{{9, 10}, {11, 10}, {10, 9}, {10, 11}})
+      image.SetPixel(x, y, 5000);  // distance 1
+    for (auto [x, y] : std::vector<std::pair<int, int>>{{8, 10}, {12, 10}, {10, 8}, {10, 12}})
+      image.SetPixel(x, y, 7000);  // distance 2
+    image.SetPixel(9, 9, c.diagonal[0]);
+    image.SetPixel(11, 9, c.diagonal[1]);
+    image.SetPixel(9, 11, c.diagonal[2]);
+    image.SetPixel(11, 11, c.diagonal[3]);
+    ApertureSettings settings{1, 0, 1, false, false};
+    EXPECT_DOUBLE_EQ(MeasureStar(image, settings, 10, 10).sky, c.sky);
+  }
 }
 
 TEST(MeasureStar, SmallOrEmptyAnnulusUsesWhatItHas) {
