@@ -7,6 +7,7 @@
 #include "astro/time.h"
 #include "run/results_file.h"
 #include "run/results_format.h"
+#include "run/run_pipeline.h"
 #include "run/star_list.h"
 #include "text/fixed_columns.h"
 #include "text/number_format.h"
@@ -137,33 +138,72 @@ RunOutcome RunPhotometry(RunJob& job, const RunProgress& progress) {
     out.abortText = AbortRunText(fileName, message);
   };
 
+  // Rows and star files go out through the writer; what it has queued when
+  // the run stops is still written, so the rows before a failing image stay.
+  RunWriter writer(file, job.starsPath);
+  std::vector<std::string> paths;
+  for (const std::string& entry : job.ListaFotos) paths.push_back(EntryPath(entry));
+  ImagePrefetcher images(std::move(paths));
+  const auto finish = [&out, &writer](const std::string& fileName) {
+    if (std::string err = writer.Finish(); !err.empty() && !out.aborted) {
+      out.aborted = true;
+      out.abortText = AbortRunText(fileName, "\n" + err);
+    }
+    return out;
+  };
+
   long long cPrev = 0;
   std::vector<std::string> cali2, var2;
+  std::vector<StarEntry> cali, vars;
+  std::vector<std::optional<Point>> positions;
   for (size_t i = 0; i < job.ListaFotos.size(); ++i) {
     const std::string& entry = job.ListaFotos[i];
     const std::string date = EntryDate(entry);
-    const std::string path = EntryPath(entry);
     const std::string fileName = EntryFileName(entry);
     Tell(progress.image, static_cast<int>(i), fileName);
+    if (std::string err = writer.Error(); !err.empty()) {
+      abort(fileName, "\n" + err);
+      return finish(fileName);
+    }
     std::string message;
     std::vector<std::string> linearity;
 
-    if (!image.LoadFile(path)) {
-      abort(fileName, "\n" + image.Message());
-      return out;
+    const TPlaca* loaded = nullptr;
+    if (!images.Next(i, loaded)) {
+      abort(fileName, "\n" + loaded->Message());
+      return finish(fileName);
     }
+    const TPlaca& image = *loaded;
     ResultsRow row;
     row.num = static_cast<int>(i) + out.previousRows;
     row.date = date;
+
+    // Every star is measured once, all together; the checks below go star by
+    // star in list order, as the messages expect.
+    cali.clear();
+    vars.clear();
+    positions.clear();
+    for (const std::string& e : job.lbCali) {
+      cali.push_back(ParseStarEntry(e));
+      positions.push_back(Point{cali.back().x, cali.back().y});
+    }
+    for (const std::string& e : job.lbVar) {
+      vars.push_back(ParseStarEntry(e));
+      const StarEntry& s = vars.back();
+      // A star whose last position is outside is not measured.
+      positions.push_back(InsideMargin(image, ap, s.x, s.y) ? std::optional<Point>(Point{s.x, s.y})
+                                                            : std::nullopt);
+    }
+    const auto measured = MeasureStars(image, ap, positions);
 
     // Comparison stars.
     cali2.clear();
     double sumF = 0, sumSky = 0, sumFwhm = 0;
     int count = 0;
-    for (size_t j = 0; j < job.lbCali.size(); ++j) {
-      const StarEntry s = ParseStarEntry(job.lbCali[j]);
+    for (size_t j = 0; j < cali.size(); ++j) {
+      const StarEntry& s = cali[j];
       Tell(progress.star, static_cast<int>(j), s.name);
-      const StarMeasurement m = MeasureStar(image, ap, s.x, s.y);
+      const StarMeasurement& m = *measured[j];
       if (!Finite(m)) {
         message += "\n" + s.name + " Error en cálculo de centroide";
       } else if (!InsideMargin(image, ap, m.x, m.y)) {
@@ -189,25 +229,26 @@ RunOutcome RunPhotometry(RunJob& job, const RunProgress& progress) {
     }
     if (!message.empty()) {
       abort(fileName, message);
-      return out;
+      return finish(fileName);
     }
     row.compara = c;
 
     // Variable stars.
     var2.clear();
-    for (size_t j = 0; j < job.lbVar.size(); ++j) {
-      const StarEntry s = ParseStarEntry(job.lbVar[j]);
+    for (size_t j = 0; j < vars.size(); ++j) {
+      const StarEntry& s = vars[j];
       const bool autoStar = IsAutoStar(s.name);
       Tell(progress.star, static_cast<int>(j), s.name);
       message.clear();
       StarMeasurement m;
+      m.flux = 0;
       double nx = kLost, ny = kLost;
-      if (!InsideMargin(image, ap, s.x, s.y)) {
+      const auto& measurement = measured[cali.size() + j];
+      if (!measurement) {
         message = "\n" + s.name + " Fuera de limites (1)" + "\n" + "X: " + Coord(s.x) +
                   ", Y: " + Coord(s.y);
-        m.flux = 0;
       } else {
-        m = MeasureStar(image, ap, s.x, s.y);
+        m = *measurement;
         if (!Finite(m)) {
           message = "\n" + s.name + " Error en cálculo de centroide";
         } else if (!InsideMargin(image, ap, m.x, m.y)) {
@@ -221,8 +262,8 @@ RunOutcome RunPhotometry(RunJob& job, const RunProgress& progress) {
       if (message.empty()) {
         if (!autoStar && m.peak > set.lsat) linearity.push_back(LinearityLine(m, s.name));
         if (autoStar && m.flux < set.minAdu)
-          message = "\n" + s.name + " Total cuentas < mínimo" + "\n" + "ADU: " + IntToStr(m.flux) +
-                    ", ADUMIN: " + IntToStr(set.minAdu);
+          message = "\n" + s.name + " Total cuentas < mínimo" + "\n" + "ADU: " +
+                    IntToStr(m.flux) + ", ADUMIN: " + IntToStr(set.minAdu);
       }
       double mag = 10000;
       if (message.empty()) {
@@ -233,7 +274,7 @@ RunOutcome RunPhotometry(RunJob& job, const RunProgress& progress) {
       if (!message.empty()) {
         if (!autoStar) {
           abort(fileName, message);
-          return out;
+          return finish(fileName);
         }
         // A lost "VS_" star stays lost for the rest of the run.
         mag = 10000;
@@ -256,25 +297,13 @@ RunOutcome RunPhotometry(RunJob& job, const RunProgress& progress) {
     row.fondo = b;
     row.skyMag = 10 - 2.512 * std::log10(b / static_cast<double>(c));
     row.position = std::string(Field(cali2.front(), rf::kEntryXY));
-    row.path = path;
-    if (std::string err = AppendToFile(file, FormatResultsRow(row) + "\r\n"); !err.empty()) {
-      abort(fileName, "\n" + err);
-      return out;
-    }
-    ++out.rowsWritten;
-
+    row.path = EntryPath(entry);
     job.lbCali.swap(cali2);
     job.lbVar.swap(var2);
-    if (!job.starsPath.empty()) {
-      if (std::string err =
-              WriteFileAtomic(job.starsPath, JoinLines(StarFileLines(job.lbVar, job.lbCali)));
-          !err.empty()) {
-        abort(fileName, "\n" + err);
-        return out;
-      }
-    }
+    writer.Push(FormatResultsRow(row) + "\r\n", JoinLines(StarFileLines(job.lbVar, job.lbCali)));
+    ++out.rowsWritten;
   }
-  return out;
+  return finish(job.ListaFotos.empty() ? std::string() : EntryFileName(job.ListaFotos.back()));
 }
 
 ProcesoOutcome Proceso(RunJob& job, Messenger& messenger, const RunProgress& progress,

@@ -1,0 +1,111 @@
+#include "run/run_pipeline.h"
+
+#include <algorithm>
+
+#include "text/text_file.h"
+
+namespace lumenda {
+
+ImagePrefetcher::ImagePrefetcher(std::vector<std::string> paths) : paths_(std::move(paths)) {
+  if (!paths_.empty()) Start(0);
+}
+
+ImagePrefetcher::~ImagePrefetcher() {
+  if (pending_.valid()) pending_.wait();
+}
+
+void ImagePrefetcher::Start(size_t index) {
+  pendingIndex_ = index;
+  TPlaca* buffer = &buffers_[index % 2];
+  const std::string path = paths_[index];
+  pending_ = std::async(std::launch::async, [buffer, path] { return buffer->LoadFile(path); });
+}
+
+bool ImagePrefetcher::Next(size_t index, const TPlaca*& image) {
+  if (!pending_.valid() || pendingIndex_ != index) Start(index);
+  const bool ok = pending_.get();
+  image = &buffers_[index % 2];
+  // The other buffer is free now: its image was the previous one.
+  if (ok && index + 1 < paths_.size()) Start(index + 1);
+  return ok;
+}
+
+std::vector<std::optional<StarMeasurement>> MeasureStars(
+    const TPlaca& image, const ApertureSettings& settings,
+    const std::vector<std::optional<Point>>& positions) {
+  std::vector<std::optional<StarMeasurement>> out(positions.size());
+  const auto measure = [&](size_t from, size_t to) {
+    for (size_t i = from; i < to; ++i)
+      if (positions[i]) out[i] = MeasureStar(image, settings, positions[i]->x, positions[i]->y);
+  };
+  const size_t cores = std::max(1u, std::thread::hardware_concurrency());
+  const size_t workers = std::min(cores, positions.size() / 4 + 1);
+  if (workers <= 1) {
+    measure(0, positions.size());
+    return out;
+  }
+  std::vector<std::thread> threads;
+  const size_t chunk = (positions.size() + workers - 1) / workers;
+  for (size_t w = 1; w < workers; ++w)
+    threads.emplace_back(measure, std::min(positions.size(), w * chunk),
+                         std::min(positions.size(), (w + 1) * chunk));
+  measure(0, std::min(positions.size(), chunk));
+  for (std::thread& t : threads) t.join();
+  return out;
+}
+
+RunWriter::RunWriter(std::string resultsPath, std::string starsPath)
+    : resultsPath_(std::move(resultsPath)), starsPath_(std::move(starsPath)) {
+  thread_ = std::thread(&RunWriter::Loop, this);
+}
+
+RunWriter::~RunWriter() { Finish(); }
+
+void RunWriter::Push(std::string row, std::string starFile) {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    rows_ += row;
+    starFile_ = std::move(starFile);
+  }
+  wake_.notify_one();
+}
+
+std::string RunWriter::Error() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return error_;
+}
+
+std::string RunWriter::Finish() {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    stop_ = true;
+  }
+  wake_.notify_one();
+  if (thread_.joinable()) thread_.join();
+  std::lock_guard<std::mutex> lock(mutex_);
+  return error_;
+}
+
+void RunWriter::Loop() {
+  std::unique_lock<std::mutex> lock(mutex_);
+  for (;;) {
+    wake_.wait(lock, [this] { return stop_ || !rows_.empty() || starFile_; });
+    if (rows_.empty() && !starFile_) return;  // stopping with nothing left
+    std::string rows;
+    rows.swap(rows_);
+    std::optional<std::string> stars;
+    stars.swap(starFile_);
+    const bool failed = !error_.empty();
+    lock.unlock();
+    // After a failed write nothing more is written: the rows must stay in
+    // image order without gaps.
+    std::string error;
+    if (!failed && !rows.empty()) error = AppendToFile(resultsPath_, rows);
+    if (!failed && error.empty() && stars && !starsPath_.empty())
+      error = WriteFileAtomic(starsPath_, *stars);
+    lock.lock();
+    if (error_.empty()) error_ = error;
+  }
+}
+
+}  // namespace lumenda
