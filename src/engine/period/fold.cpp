@@ -101,6 +101,7 @@ void FoldWorkspace::FoldAndSort(double period) {
   const uint32_t buckets = static_cast<uint32_t>(n);
   const double scale = buckets / period;
   std::fill(start_.begin(), start_.end(), 0u);
+  crowded_.clear();
   double k = 0;
   for (size_t i = 0; i < n; ++i) {
     const double t = time_[i];
@@ -138,7 +139,7 @@ void FoldWorkspace::FoldAndSort(double period) {
       b = static_cast<uint32_t>(x);
     }
     bucket_[i] = b;
-    ++start_[b + 1];
+    if (++start_[b + 1] == kCrowded + 1) crowded_.push_back(b);
   }
   for (uint32_t b = 0; b < buckets; ++b) start_[b + 1] += start_[b];
   for (size_t i = 0; i < n; ++i) sorted_[start_[bucket_[i]]++] = folded_[i];
@@ -146,24 +147,22 @@ void FoldWorkspace::FoldAndSort(double period) {
   auto before = [](const Record& a, const Record& b) {
     return a.time < b.time || (a.time == b.time && a.point < b.point);
   };
-  uint32_t begin = 0;
-  for (uint32_t b = 0; b < buckets; ++b) {
-    const uint32_t end = start_[b];
-    const uint32_t size = end - begin;
-    if (size > 16) {
-      std::sort(sorted_.begin() + begin, sorted_.begin() + end, before);
-    } else if (size > 1) {
-      for (uint32_t i = begin + 1; i < end; ++i) {
-        const Record v = sorted_[i];
-        uint32_t j = i;
-        while (j > begin && before(v, sorted_[j - 1])) {
-          sorted_[j] = sorted_[j - 1];
-          --j;
-        }
-        sorted_[j] = v;
-      }
-    }
-    begin = end;
+  // Crowded buckets (phases piling up) get a comparison sort; then one
+  // insertion pass finishes the rest. Keys never cross a bucket boundary,
+  // so the pass moves each point within its own small bucket only.
+  for (uint32_t b : crowded_) {
+    const uint32_t begin = b == 0 ? 0 : start_[b - 1];
+    std::sort(sorted_.begin() + begin, sorted_.begin() + start_[b], before);
+  }
+  for (size_t i = 1; i < n; ++i) {
+    if (!before(sorted_[i], sorted_[i - 1])) continue;
+    const Record v = sorted_[i];
+    size_t j = i;
+    do {
+      sorted_[j] = sorted_[j - 1];
+      --j;
+    } while (j > 0 && before(v, sorted_[j - 1]));
+    sorted_[j] = v;
   }
 }
 

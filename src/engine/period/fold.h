@@ -89,6 +89,8 @@ class FoldWorkspace {
   std::vector<Record> sorted_;
   std::vector<uint32_t> bucket_;
   std::vector<uint32_t> start_;
+  std::vector<uint32_t> crowded_;  // buckets above kCrowded points
+  static constexpr uint32_t kCrowded = 16;
 };
 
 }  // namespace lumenda
