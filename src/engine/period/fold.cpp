@@ -8,7 +8,9 @@ namespace lumenda {
 FoldedTime FoldTime(double time, double t0, double period) {
   const double limit = t0 + period;
   if (!(period > 0) || !(time > limit)) return {time, 0};
-  auto after = [&](double k) { return std::fma(-k, period, time); };
+  // Plain multiply and subtract: the same expression as the search, and a
+  // single rounding in the first cycle, as one subtraction has.
+  auto after = [&](double k) { return time - k * period; };
   // The quotient gives the count to within a step; settle it on the smallest
   // k with time - k P <= t0 + P, where the subtraction loop would stop.
   double k = std::max(1.0, std::ceil((time - limit) / period));
@@ -109,7 +111,7 @@ void FoldWorkspace::FoldAndSort(double period) {
     if (timeOrdered_) {
       // The smallest k with t - kP <= t0 + P never decreases as t grows, so
       // it is carried from point to point; a long gap is crossed by division.
-      folded = std::fma(-k, period, t);
+      folded = t - k * period;
       if (folded > limit) {
         if (folded - limit > 4 * period) {
           FoldedTime f = FoldTime(t, t0_, period);
@@ -118,7 +120,7 @@ void FoldWorkspace::FoldAndSort(double period) {
         } else {
           do {
             k += 1;
-            folded = std::fma(-k, period, t);
+            folded = t - k * period;
           } while (folded > limit);
         }
       }
