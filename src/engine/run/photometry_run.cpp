@@ -125,6 +125,23 @@ RunOutcome RunPhotometry(RunJob& job, const RunProgress& progress) {
       out.status = Status::Fail("Datos anteriores no encontrados.");
       return out;
     }
+    // Rows of other stars would not line up under the header of the file.
+    std::vector<std::string> names;
+    for (const std::string& line : *lines)
+      if (line.rfind(" NUM", 0) == 0) {
+        for (int k = 0; k < rf::HeaderStarCount(static_cast<int>(line.size())); ++k)
+          names.push_back(Trim(Field(line, rf::HeaderStarName(k))));
+        break;
+      }
+    std::vector<std::string> ours;
+    for (const std::string& name : out.lbNomVar)
+      ours.push_back(Trim(Copy(name, 1, rf::kNameWidth)));
+    if (names != ours) {
+      out.status = Status::Fail(
+          "Las estrellas variables no son las de los datos anteriores: la serie siguiente debe "
+          "medir las mismas estrellas.");
+      return out;
+    }
     out.previousRows = CountPreviousRows(*lines);
     if (Status s = CheckRowCount(out.previousRows + static_cast<long long>(job.ListaFotos.size()));
         !s.ok()) {
@@ -262,8 +279,8 @@ RunOutcome RunPhotometry(RunJob& job, const RunProgress& progress) {
       if (message.empty()) {
         if (!autoStar && m.peak > set.lsat) linearity.push_back(LinearityLine(m, s.name));
         if (autoStar && m.flux < set.minAdu)
-          message = "\n" + s.name + " Total cuentas < mínimo" + "\n" + "ADU: " +
-                    IntToStr(m.flux) + ", ADUMIN: " + IntToStr(set.minAdu);
+          message = "\n" + s.name + " Total cuentas < mínimo" + "\n" + "ADU: " + IntToStr(m.flux) +
+                    ", ADUMIN: " + IntToStr(set.minAdu);
       }
       double mag = 10000;
       if (message.empty()) {

@@ -37,15 +37,16 @@ struct RunJob {
   std::string starsPath;         // "estrellas.txt", rewritten after each image
 };
 
-// Progress: image index (0-based) and file name; star index and name.
+// Progress: image index (0-based) and file name; star index and name (the
+// star progress is cleared with index -1 and an empty name after each image).
 struct RunProgress {
   std::function<void(int, const std::string&)> image;
   std::function<void(int, const std::string&)> star;
 };
 
 struct RunOutcome {
-  // Failure before or outside the images (no stars, unreadable previous
-  // results, too many rows, a file that cannot be written).
+  // Failure before any image (no stars, no previous results, a following
+  // series of other stars, too many rows, a file that cannot be written).
   Status status;
   // The run stopped on an image: the text of the error box (AbortRun).
   bool aborted = false;

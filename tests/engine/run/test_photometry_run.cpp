@@ -282,8 +282,21 @@ TEST_F(RunTest, RefusalsBeforeAnythingIsWritten) {
   job = Job(lista, {"0050.00  0050.00  VAR-1"}, {"0030.00  0030.00  11.0"});
   job.PrimeraSerie = false;
   EXPECT_EQ(RunPhotometry(job).status.message, "Datos anteriores no encontrados.");
+  // A following series of other stars.
+  job.PrimeraSerie = true;
+  ASSERT_TRUE(RunPhotometry(job).status.ok());
+  job.PrimeraSerie = false;
+  RunJob other = Job(lista, {"0050.00  0050.00  VAR-9"}, {"0030.00  0030.00  11.0"});
+  other.PrimeraSerie = false;
+  const std::string kept = test::ReadBytes(dir.File("instrumental.txt"));
+  EXPECT_NE(RunPhotometry(other).status.message.find("no son las de los datos anteriores"),
+            std::string::npos);
+  EXPECT_EQ(test::ReadBytes(dir.File("instrumental.txt")), kept);
   // A following series that would number a row 10000.
-  std::vector<std::string> big = {"20 15 30.0", "+38 20 00", "11.0", "", "", " NUM", "----"};
+  std::vector<std::string> big = {
+      "20 15 30.0", "+38 20 00", "11.0",
+      "",           "",          " NUM       FECHA MPC    COMPARA               VAR-1",
+      "----"};
   for (int i = 0; i < 9999; ++i) big.push_back("0000  20150612.00000  x  + 1 *p");
   ASSERT_EQ(WriteFileAtomic(dir.File("instrumental.txt"), JoinLines(big)), "");
   const std::string before = test::ReadBytes(dir.File("instrumental.txt"));
