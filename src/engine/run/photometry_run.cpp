@@ -103,7 +103,8 @@ RunOutcome RunPhotometry(RunJob& job, const RunProgress& progress) {
       return out;
     }
     std::vector<std::string> sky;
-    if (!job.ListaFotos.empty() && image.LoadFile(EntryPath(job.ListaFotos[0]))) {
+    // The plate solution and the size are in the header.
+    if (!job.ListaFotos.empty() && image.LoadHeader(EntryPath(job.ListaFotos[0]))) {
       if (const auto plate = ImagePlate(image)) {
         for (const std::string& e : job.lbVar) {
           const StarEntry s = ParseStarEntry(e);

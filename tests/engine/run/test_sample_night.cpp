@@ -135,6 +135,15 @@ TEST_F(SampleNight, EveryImageIsProcessed) {
             (std::vector<std::string>{"ECLIPSANTE", "PULSANTE", "CHK_11.20"}));
   EXPECT_TRUE(out_->tables.EnsembleFlag);
   EXPECT_TRUE(out_->run.linearity.empty());
+  // The frames carry a plate solution: one sky position per measured star,
+  // within a few arc minutes of the field centre 20 15 30.0 +38 20 00.
+  ASSERT_EQ(out_->tables.lVarRADec.size(), 3u);
+  for (const std::string& sky : out_->tables.lVarRADec) {
+    EXPECT_EQ(sky.substr(0, 4), "20 1") << sky;
+    EXPECT_EQ(sky.substr(10, 6), "  +38 ") << sky;
+  }
+  EXPECT_EQ(out_->tables.ResultRAText, "20 15 30.0");
+  EXPECT_EQ(out_->tables.ResultDecText, "+38 20 00");
   // Rows follow the truth's images in order.
   for (int i = 0; i < kImages; ++i)
     EXPECT_NE(out_->ListaFotos[static_cast<size_t>(i)].find(truth_->files[static_cast<size_t>(i)]),
