@@ -44,35 +44,97 @@ std::vector<uint64_t>& GrowthScratch() {
   thread_local std::vector<uint64_t> keys;
   return keys;
 }
+std::vector<uint64_t>& GrowthSortScratch() {
+  thread_local std::vector<uint64_t> keys;
+  return keys;
+}
+std::vector<uint32_t>& BucketScratch() {
+  thread_local std::vector<uint32_t> counts;
+  return counts;
+}
+
+// A square of pixels copied out of the image, column by column, zeros
+// outside it. The measurement walks its boxes column by column; on a wide
+// image that order jumps a whole row of memory per pixel, so the box is read
+// row by row once and the walks stay in a small local copy.
+class PixelBox {
+ public:
+  // The square cx - half .. cx + half by cy - half .. cy + half.
+  void Load(const TPlaca& image, int cx, int cy, int half) {
+    x0_ = cx - half;
+    y0_ = cy - half;
+    side_ = 2 * half + 1;
+    values_.assign(static_cast<size_t>(side_) * side_, 0);
+    const uint16_t* data = image.Data();
+    if (!data) return;
+    const int w = image.Width(), h = image.Height();
+    const int xa = std::max(x0_, 0), xb = std::min(x0_ + side_ - 1, w - 1);
+    const int ya = std::max(y0_, 0), yb = std::min(y0_ + side_ - 1, h - 1);
+    for (int y = ya; y <= yb; ++y) {
+      const uint16_t* row = data + static_cast<size_t>(y) * w;
+      for (int x = xa; x <= xb; ++x)
+        values_[static_cast<size_t>(x - x0_) * side_ + (y - y0_)] = row[x];
+    }
+  }
+  // Pixel (x, y) in image coordinates; must lie in the loaded square.
+  uint16_t At(int x, int y) const {
+    return values_[static_cast<size_t>(x - x0_) * side_ + (y - y0_)];
+  }
+  // Column x from row y on: consecutive rows.
+  const uint16_t* Column(int x, int y) const {
+    return values_.data() + static_cast<size_t>(x - x0_) * side_ + (y - y0_);
+  }
+
+ private:
+  int x0_ = 0, y0_ = 0, side_ = 0;
+  std::vector<uint16_t> values_;
+};
+
+PixelBox& CentroidBoxScratch() {
+  thread_local PixelBox box;
+  return box;
+}
+PixelBox& ApertureBoxScratch() {
+  thread_local PixelBox box;
+  return box;
+}
 
 // Mean of the values of ranks lo..hi (0-based, ascending), found by counting
 // when the values span a narrow range (the usual sky) and by partial
 // selection otherwise; both give the same sum.
-double MeanOfRanks(std::vector<uint16_t>& values, size_t lo, size_t hi) {
-  const auto [minIt, maxIt] = std::minmax_element(values.begin(), values.end());
-  const size_t span = static_cast<size_t>(*maxIt - *minIt) + 1;
+double MeanOfRanks(uint16_t* values, size_t n, size_t lo, size_t hi) {
+  uint16_t low = values[0], high = values[0];
+  for (size_t i = 1; i < n; ++i) {
+    low = std::min(low, values[i]);
+    high = std::max(high, values[i]);
+  }
+  const size_t span = static_cast<size_t>(high - low) + 1;
   double sum = 0;
-  if (span <= 4 * values.size() + 1024) {
+  if (span <= 4 * n + 1024) {
     std::vector<uint32_t>& bins = HistogramScratch();
     bins.assign(span, 0);
-    const uint16_t base = *minIt;
-    for (uint16_t v : values) ++bins[v - base];
+    for (size_t i = 0; i < n; ++i) ++bins[values[i] - low];
     size_t rank = 0;
     for (size_t b = 0; b < span && rank <= hi; ++b) {
       const size_t first = rank, last = rank + bins[b];  // ranks first..last-1
       rank = last;
       const size_t from = std::max(first, lo), to = std::min(last, hi + 1);
-      if (to > from) sum += static_cast<double>(to - from) * static_cast<double>(base + b);
+      if (to > from) sum += static_cast<double>(to - from) * static_cast<double>(low + b);
     }
   } else {
-    auto first = values.begin();
-    std::nth_element(first, first + static_cast<ptrdiff_t>(lo), values.end());
-    if (hi > lo)
-      std::nth_element(first + static_cast<ptrdiff_t>(lo + 1), first + static_cast<ptrdiff_t>(hi),
-                       values.end());
+    std::nth_element(values, values + lo, values + n);
+    if (hi > lo) std::nth_element(values + lo + 1, values + hi, values + n);
     for (size_t i = lo; i <= hi; ++i) sum += values[i];
   }
   return sum / static_cast<double>(hi - lo + 1);
+}
+
+// Largest t >= 0 with t * t <= a, for a >= 0.
+long long FloorSqrt(long long a) {
+  long long t = static_cast<long long>(std::sqrt(static_cast<double>(a)));
+  while (t * t > a) --t;
+  while ((t + 1) * (t + 1) <= a) ++t;
+  return t;
 }
 
 // Interquartile mean of the pixels strictly between the two radii around
@@ -80,52 +142,137 @@ double MeanOfRanks(std::vector<uint16_t>& values, size_t lo, size_t hi) {
 // empty one gives 0.
 double AnnulusSky(const TPlaca& image, int px, int py, int inner, int outer) {
   std::vector<uint16_t>& values = SkyScratch();
-  values.clear();
+  const size_t most = static_cast<size_t>(2 * outer + 1) * static_cast<size_t>(2 * outer + 1);
+  if (values.size() < most) values.resize(most);
+  size_t n = 0;
   const long long inner2 = static_cast<long long>(inner) * inner;
   const long long outer2 = static_cast<long long>(outer) * outer;
-  const int x0 = std::max(px - outer, 0), x1 = std::min(px + outer, image.Width() - 1);
+  const int w = image.Width();
   const int y0 = std::max(py - outer, 0), y1 = std::min(py + outer, image.Height() - 1);
-  for (int x = x0; x <= x1; ++x) {
-    const long long dx2 = static_cast<long long>(x - px) * (x - px);
-    for (int y = y0; y <= y1; ++y) {
-      const long long d2 = dx2 + static_cast<long long>(y - py) * (y - py);
-      // Integer squares compare exactly where square roots might not.
-      if (d2 > inner2 && d2 < outer2) values.push_back(image.Pixel(x, y));
+  const uint16_t* data = image.Data();
+  // Row by row (the order of the values does not matter to their
+  // interquartile mean): each row of the annulus is one or two runs of
+  // columns, found from integer squares, which compare exactly.
+  auto take = [&](const uint16_t* row, long long from, long long to) {
+    from = std::max<long long>(from, 0);
+    to = std::min<long long>(to, w - 1);
+    for (long long x = from; x <= to; ++x) values[n++] = row ? row[x] : 0;
+  };
+  for (int y = y0; y <= y1; ++y) {
+    const long long dy2 = static_cast<long long>(y - py) * (y - py);
+    if (outer2 - 1 - dy2 < 0) continue;
+    const long long reach = FloorSqrt(outer2 - 1 - dy2);  // |dx| <= reach: d2 < outer2
+    const uint16_t* row = data ? data + static_cast<size_t>(y) * w : nullptr;
+    if (inner2 - dy2 < 0) {
+      take(row, px - reach, px + reach);
+    } else {
+      const long long hole = FloorSqrt(inner2 - dy2);  // |dx| <= hole: d2 <= inner2
+      if (hole >= reach) continue;
+      take(row, px - reach, px - hole - 1);
+      take(row, px + hole + 1, px + reach);
     }
   }
-  const long long n = static_cast<long long>(values.size());
   if (n == 0) return 0.0;
-  const long long lo = std::clamp<long long>(Nearest(0.25 * static_cast<double>(n)), 0, n - 1);
-  const long long hi = std::clamp<long long>(Nearest(0.75 * static_cast<double>(n)), lo, n - 1);
-  return MeanOfRanks(values, static_cast<size_t>(lo), static_cast<size_t>(hi));
+  const long long count = static_cast<long long>(n);
+  const long long lo =
+      std::clamp<long long>(Nearest(0.25 * static_cast<double>(count)), 0, count - 1);
+  const long long hi =
+      std::clamp<long long>(Nearest(0.75 * static_cast<double>(count)), lo, count - 1);
+  return MeanOfRanks(values.data(), n, static_cast<size_t>(lo), static_cast<size_t>(hi));
 }
 
-// Share of a pixel lying within `radio` of the centre, by a 10 x 10 grid of
-// sample points; whole pixels well inside count 1.
-double EdgeWeight(double dx, double dy, double d, double radio) {
-  if (d < radio - 1.0) return 1.0;
-  if (d - kSampleReach > radio) return 0.0;
-  static constexpr double kOffsets[10] = {-0.45, -0.35, -0.25, -0.15, -0.05,
-                                          0.05,  0.15,  0.25,  0.35,  0.45};
+constexpr double kOffsets[10] = {-0.45, -0.35, -0.25, -0.15, -0.05, 0.05, 0.15, 0.25, 0.35, 0.45};
+
+// Sum of weight * (pixel - sky) over the square ax +- (R + 2), ay +- (R + 2)
+// (taken from `box`), the weight being the share of a pixel within `radio` of
+// the centre by a 10 x 10 grid of sample points; whole pixels well inside
+// count 1.
+double ApertureSum(const PixelBox& box, double cx, double cy, double sky, double radio, int ax,
+                   int ay, int R) {
+  const int n = 2 * R + 5, x0 = ax - R - 2, y0 = ay - R - 2;
   const double r2 = radio * radio;
-  int inside = 0;
-  for (double oy : kOffsets) {
-    const double sy = dy + oy;
-    const double rest = r2 - sy * sy;
-    if (rest < 0) continue;
-    for (double ox : kOffsets) {
-      const double sx = dx + ox;
-      if (sx * sx <= rest) ++inside;
+  // The squared offsets of the sample columns of every pixel column, and what
+  // is left of r^2 by every sample row: the very numbers a test of each
+  // sample point on its own would compute, worked out once.
+  thread_local std::vector<double> colSq, rowRest;
+  colSq.resize(static_cast<size_t>(n) * 10);
+  rowRest.resize(static_cast<size_t>(n) * 10);
+  for (int c = 0; c < n; ++c) {
+    const double dx = (x0 + c) - cx;
+    for (int k = 0; k < 10; ++k) {
+      const double sx = dx + kOffsets[k];
+      colSq[static_cast<size_t>(c) * 10 + k] = sx * sx;
     }
   }
-  return inside * 0.01;
+  for (int c = 0; c < n; ++c) {
+    const double dy = (y0 + c) - cy;
+    for (int k = 0; k < 10; ++k) {
+      const double sy = dy + kOffsets[k];
+      rowRest[static_cast<size_t>(c) * 10 + k] = r2 - sy * sy;
+    }
+  }
+  double sum = 0;
+  for (int c = 0; c < n; ++c) {
+    const double dx = (x0 + c) - cx;
+    const double* sq = &colSq[static_cast<size_t>(c) * 10];
+    const uint16_t* column = box.Column(x0 + c, y0);
+    for (int j = 0; j < n; ++j) {
+      const double dy = (y0 + j) - cy;
+      const double d = std::sqrt(dx * dx + dy * dy);
+      double w;
+      if (d < radio - 1.0) {
+        w = 1.0;
+      } else if (d - kSampleReach > radio) {
+        continue;  // no sample point can reach the circle
+      } else if (d + kSampleReach < radio) {
+        w = 100 * 0.01;  // every sample point is inside
+      } else {
+        const double* rest = &rowRest[static_cast<size_t>(j) * 10];
+        int inside = 0;
+        for (int ky = 0; ky < 10; ++ky) {
+          if (rest[ky] < 0) continue;
+          // Counted without branches: which side a sample falls is anyone's guess.
+          for (int kx = 0; kx < 10; ++kx) inside += sq[kx] <= rest[ky] ? 1 : 0;
+        }
+        w = inside * 0.01;
+      }
+      if (w > 0) sum += w * (column[j] - sky);
+    }
+  }
+  return sum;
+}
+
+// Sorts the growth-curve keys ascending. The diameters of a box fill a narrow
+// range densely, so the keys are first dealt into buckets of 0.08 pixel of
+// diameter and the few left out of order inside a bucket are then put right
+// by insertion.
+void SortGrowthKeys(std::vector<uint64_t>& keys) {
+  constexpr int kBucketShift = 32 + 1;
+  if (keys.size() < 2) return;
+  uint64_t top = 0;
+  for (uint64_t key : keys) top = std::max(top, key);
+  const size_t buckets = static_cast<size_t>(top >> kBucketShift) + 1;
+  std::vector<uint32_t>& starts = BucketScratch();
+  starts.assign(buckets + 1, 0);
+  for (uint64_t key : keys) ++starts[(key >> kBucketShift) + 1];
+  for (size_t b = 1; b <= buckets; ++b) starts[b] += starts[b - 1];
+  std::vector<uint64_t>& dealt = GrowthSortScratch();
+  dealt.resize(keys.size());
+  for (uint64_t key : keys) dealt[starts[key >> kBucketShift]++] = key;
+  for (size_t i = 1; i < dealt.size(); ++i) {
+    const uint64_t key = dealt[i];
+    size_t j = i;
+    for (; j > 0 && dealt[j - 1] > key; --j) dealt[j] = dealt[j - 1];
+    dealt[j] = key;
+  }
+  keys.swap(dealt);
 }
 
 // Half-flux diameter from the growth curve of the box around the centre.
 // Each pixel is one sort key: diameter in hundredths above, net value in
 // hundredths (offset to be unsigned) below, so ties of diameter order by net
 // value.
-double HalfFluxDiameter(const TPlaca& image, float cx, float cy, float sky, int r) {
+double HalfFluxDiameter(const PixelBox& box, float cx, float cy, float sky, int r) {
   constexpr long long kNetOffset = 1LL << 31;
   std::vector<uint64_t>& keys = GrowthScratch();
   keys.clear();
@@ -133,14 +280,14 @@ double HalfFluxDiameter(const TPlaca& image, float cx, float cy, float sky, int 
   for (int x = bx - r; x <= bx + r; ++x) {
     for (int y = by - r; y <= by + r; ++y) {
       const double dx = x - static_cast<double>(cx), dy = y - static_cast<double>(cy);
-      const double net = image.Pixel(x, y) - static_cast<double>(sky);
+      const double net = box.At(x, y) - static_cast<double>(sky);
       const long long diameter100 = Nearest(200.0 * std::sqrt(dx * dx + dy * dy));
       const long long net100 = Nearest(100.0 * net);
       keys.push_back((static_cast<uint64_t>(diameter100) << 32) |
                      static_cast<uint64_t>(net100 + kNetOffset));
     }
   }
-  std::sort(keys.begin(), keys.end());
+  SortGrowthKeys(keys);
   const size_t n = keys.size();
   const size_t tail = std::min<size_t>(20, n);
   // The running sums (growth curve) and the mean of the last `tail` of them.
@@ -207,15 +354,20 @@ StarMeasurement MeasureStar(const TPlaca& image, const ApertureSettings& setting
   // 6. Intensity-weighted centroid; with nothing above the sky it stays on
   // the peak.
   const int r = std::max(static_cast<int>(Nearest(radio)), 5);
+  PixelBox& centroidBox = CentroidBoxScratch();
+  centroidBox.Load(image, px, py, r);
   double sumV = 0, sumI = 0, sumJ = 0;
   for (int i = 0; i <= 2 * r; ++i) {
+    const uint16_t* column = centroidBox.Column(px - r + i, py - r);
     for (int j = 0; j <= 2 * r; ++j) {
-      const double v = image.Pixel(px - r + i, py - r + j) - m.sky;
-      if (v > 0) {
-        sumV += v;
-        sumI += i * v;
-        sumJ += j * v;
-      }
+      // Pixels at or below the sky add a zero (or minus zero), which leaves
+      // the sums exactly as skipping them would, without a branch that the
+      // noise around the sky level makes unpredictable.
+      const double net = column[j] - m.sky;
+      const double v = net * static_cast<double>(net > 0);
+      sumV += v;
+      sumI += i * v;
+      sumJ += j * v;
     }
   }
   double cx = px, cy = py;
@@ -229,20 +381,15 @@ StarMeasurement MeasureStar(const TPlaca& image, const ApertureSettings& setting
   const float skyf = static_cast<float>(m.sky);
   const int R = static_cast<int>(Nearest(radio));
   const int ax = NearestCoord(cxf), ay = NearestCoord(cyf);
-  double sum = 0;
-  for (int xi = ax - R - 2; xi <= ax + R + 2; ++xi) {
-    const double dx = xi - static_cast<double>(cxf);
-    for (int yi = ay - R - 2; yi <= ay + R + 2; ++yi) {
-      const double dy = yi - static_cast<double>(cyf);
-      const double w = EdgeWeight(dx, dy, std::sqrt(dx * dx + dy * dy), radio);
-      if (w > 0) sum += w * (image.Pixel(xi, yi) - static_cast<double>(skyf));
-    }
-  }
+  PixelBox& around = ApertureBoxScratch();
+  around.Load(image, ax, ay, std::max(R + 2, r));
+  const double sum = ApertureSum(around, static_cast<double>(cxf), static_cast<double>(cyf),
+                                 static_cast<double>(skyf), radio, ax, ay, R);
   m.flux = static_cast<int32_t>(std::clamp<long long>(Nearest(sum), 1, INT32_MAX));
 
   // 8-9. Signal-to-noise figure and half-flux diameter.
   m.rsr = 0.5 * std::sqrt(m.flux / 3.0);
-  m.fwhm = HalfFluxDiameter(image, cxf, cyf, skyf, r);
+  m.fwhm = HalfFluxDiameter(around, cxf, cyf, skyf, r);
 
   // 10. Back to display coordinates.
   m.x = settings.flipX ? maxX - cx : cx;
