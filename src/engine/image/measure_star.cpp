@@ -24,7 +24,11 @@ constexpr double kSampleReach = 0.6364;
 long long Nearest(double v) {
   if (!(v > -1e12)) return -1000000000000LL;
   if (v > 1e12) return 1000000000000LL;
-  return static_cast<long long>(std::nearbyint(v));
+  // Adding and taking away 1.5 * 2^52 rounds like nearbyint (the current
+  // rounding mode, halves to even by default) for any |v| below 2^51,
+  // without a call into the maths library.
+  constexpr double kRounder = 6755399441055744.0;
+  return static_cast<long long>((v + kRounder) - kRounder);
 }
 
 int NearestCoord(double v) {
@@ -193,7 +197,8 @@ double ApertureSum(const PixelBox& box, double cx, double cy, double sky, double
   const double r2 = radio * radio;
   // The squared offsets of the sample columns of every pixel column, and what
   // is left of r^2 by every sample row: the very numbers a test of each
-  // sample point on its own would compute, worked out once.
+  // sample point on its own would compute, worked out once. A sample is
+  // inside when its column's square is at most its row's rest.
   thread_local std::vector<double> colSq, rowRest;
   colSq.resize(static_cast<size_t>(n) * 10);
   rowRest.resize(static_cast<size_t>(n) * 10);
@@ -229,11 +234,10 @@ double ApertureSum(const PixelBox& box, double cx, double cy, double sky, double
       } else {
         const double* rest = &rowRest[static_cast<size_t>(j) * 10];
         int inside = 0;
-        for (int ky = 0; ky < 10; ++ky) {
-          if (rest[ky] < 0) continue;
-          // Counted without branches: which side a sample falls is anyone's guess.
+        // Counted without branches: which side a sample falls is anyone's
+        // guess. A row beyond the circle has a negative rest and counts none.
+        for (int ky = 0; ky < 10; ++ky)
           for (int kx = 0; kx < 10; ++kx) inside += sq[kx] <= rest[ky] ? 1 : 0;
-        }
         w = inside * 0.01;
       }
       if (w > 0) sum += w * (column[j] - sky);
