@@ -10,7 +10,7 @@ deps:
 
 build: deps
 	cmake -S . -B $(BUILD) $(CMAKE_FLAGS) >/dev/null
-	cmake --build $(BUILD) -j $(JOBS)
+	cmake --build $(BUILD) -j $(JOBS) -- --no-print-directory
 
 run: build
 	@sh scripts/run-sample.sh $(BUILD)

@@ -59,7 +59,9 @@ RunWriter::RunWriter(std::string resultsPath, std::string starsPath)
   thread_ = std::thread(&RunWriter::Loop, this);
 }
 
-RunWriter::~RunWriter() { Finish(); }
+RunWriter::~RunWriter() {
+  Finish();
+}
 
 void RunWriter::Push(std::string row, std::string starFile) {
   {
