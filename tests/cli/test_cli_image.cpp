@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "../engine/image/fits_bytes.h"
+#include "cli_runner.h"
 #include "test_support.h"
 #include "text/number_format.h"
 
@@ -18,32 +19,9 @@ namespace {
 
 using lumenda::test::FitsCard;
 
-struct CliRun {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-std::string Quote(const std::string& text) {
-  return "'" + text + "'";
-}
-
-// `environment` is put before the command ("LUMENDA_DIR=... LC_ALL=...").
-CliRun RunCli(const std::string& arguments, const std::string& environment = "") {
-  lumenda::test::TempDir dir;
-  const std::string errFile = dir.File("stderr.txt");
-  const std::string command =
-      environment + " " + Quote(LUMENDA_CLI) + " " + arguments + " 2>" + Quote(errFile);
-  CliRun run;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (!pipe) return run;
-  char buffer[512];
-  for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) run.out.append(buffer, n);
-  const int status = pclose(pipe);
-  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  run.err = lumenda::test::ReadBytes(errFile);
-  return run;
-}
+using lumenda::test::CliRun;
+using lumenda::test::Quote;
+using lumenda::test::RunCli;
 
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "cli_runner.h"
 #include "period/period_file.h"
 #include "test_support.h"
 #include "text/number_format.h"
@@ -18,26 +19,8 @@ namespace {
 using lumenda::FormatFloat;
 using lumenda::ParseDouble;
 
-struct CliRun {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-CliRun RunCli(const std::string& arguments) {
-  lumenda::test::TempDir dir;
-  const std::string errFile = dir.File("stderr.txt");
-  const std::string command = std::string(LUMENDA_CLI) + " " + arguments + " 2>" + errFile;
-  CliRun run;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (!pipe) return run;
-  char buffer[512];
-  for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) run.out.append(buffer, n);
-  const int status = pclose(pipe);
-  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  run.err = lumenda::test::ReadBytes(errFile);
-  return run;
-}
+using lumenda::test::CliRun;
+using lumenda::test::RunCli;
 
 std::vector<std::string> Lines(const std::string& text) {
   return lumenda::SplitLines(text);

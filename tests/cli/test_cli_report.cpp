@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <string>
 
+#include "cli_runner.h"
 #include "run/results_file.h"
 #include "test_support.h"
 #include "text/text_file.h"
@@ -15,26 +16,11 @@ namespace {
 using lumenda::test::ReadBytes;
 using lumenda::test::TempDir;
 
-struct CliResult {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
+using CliResult = lumenda::test::CliRun;
 
+// A user folder of its own: the settings of other tests do not leak in.
 CliResult Cli(const TempDir& dir, const std::string& args) {
-  CliResult run;
-  const std::string errFile = dir.File("stderr.txt");
-  const std::string command = "LUMENDA_DIR=" + dir.File("home/") + " " + std::string(LUMENDA_CLI) +
-                              " " + args + " 2>" + errFile;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (!pipe) return run;
-  char buffer[4096];
-  size_t n;
-  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) run.out.append(buffer, n);
-  const int raw = pclose(pipe);
-  run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  run.err = ReadBytes(errFile);
-  return run;
+  return lumenda::test::RunCli(args, "LUMENDA_DIR=" + dir.File("home/"));
 }
 
 std::vector<std::string> Lines(const std::string& text) {

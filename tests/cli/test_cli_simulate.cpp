@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <string>
 
+#include "cli_runner.h"
 #include "test_support.h"
 
 namespace {
@@ -13,21 +14,12 @@ namespace {
 using lumenda::test::ReadBytes;
 using lumenda::test::TempDir;
 
-struct CliRun {
-  int status = -1;
-  std::string out;  // stdout and stderr together
-};
+using lumenda::test::CliRun;
 
+// stdout and stderr together, as a user reads them in a terminal.
 CliRun Cli(const std::string& args) {
-  CliRun run;
-  const std::string command = std::string(LUMENDA_CLI) + " " + args + " 2>&1";
-  FILE* pipe = popen(command.c_str(), "r");
-  if (!pipe) return run;
-  char buffer[4096];
-  size_t n;
-  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) run.out.append(buffer, n);
-  const int raw = pclose(pipe);
-  run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  CliRun run = lumenda::test::RunCli(args);
+  run.out += run.err;
   return run;
 }
 

@@ -6,30 +6,16 @@
 #include <string>
 
 #include "astro/coords.h"
+#include "cli_runner.h"
 #include "test_support.h"
 #include "text/number_format.h"
 
 namespace {
 
-struct TimeRun {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
+using TimeRun = lumenda::test::CliRun;
 
 TimeRun RunTiempo(const std::string& arguments) {
-  lumenda::test::TempDir dir;
-  const std::string errFile = dir.File("stderr.txt");
-  const std::string command = std::string(LUMENDA_CLI) + " tiempo " + arguments + " 2>" + errFile;
-  TimeRun run;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (!pipe) return run;
-  char buffer[512];
-  for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) run.out.append(buffer, n);
-  const int status = pclose(pipe);
-  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  run.err = lumenda::test::ReadBytes(errFile);
-  return run;
+  return lumenda::test::RunCli("tiempo " + arguments);
 }
 
 // Value of the line "NAME value", or "" when absent.
