@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "run/results_format.h"
+#include "run/variable_search.h"
 #include "text/fixed_columns.h"
 #include "text/number_format.h"
 
@@ -100,14 +101,8 @@ std::string GroupLabel(bool groups, const StarGroup& group, int columnCount, int
 }
 
 double VerdictThreshold(int sensitivity) {
-  switch (sensitivity) {
-    case 2:
-      return 1.3;
-    case 3:
-      return 1.2;
-    default:
-      return 1.4;
-  }
+  // The display judges a clicked curve by the same rule as the search.
+  return SensitivityThreshold(sensitivity);
 }
 
 CurveStatistics CurveStats(const std::vector<double>& y, int sensitivity) {

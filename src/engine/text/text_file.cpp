@@ -37,6 +37,22 @@ std::string SystemError(const std::string& what, const std::string& path) {
   return what + " " + path + ": " + std::strerror(errno);
 }
 
+// Writes everything, retrying short writes and interruptions.
+bool WriteAll(int fd, std::string_view content) {
+  const char* p = content.data();
+  size_t left = content.size();
+  while (left > 0) {
+    ssize_t n = ::write(fd, p, left);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    p += n;
+    left -= static_cast<size_t>(n);
+  }
+  return true;
+}
+
 }  // namespace
 
 bool IsValidUtf8(std::string_view bytes) {
@@ -145,19 +161,11 @@ std::string WriteFileAtomic(const std::string& path, std::string_view content) {
       path + ".tmp" + std::to_string(getpid()) + "_" + std::to_string(counter++);
   int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   if (fd < 0) return SystemError("No se puede crear el fichero", path);
-  const char* p = content.data();
-  size_t left = content.size();
-  while (left > 0) {
-    ssize_t n = ::write(fd, p, left);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      std::string message = SystemError("Error de escritura en", path);
-      ::close(fd);
-      ::unlink(temp.c_str());
-      return message;
-    }
-    p += n;
-    left -= static_cast<size_t>(n);
+  if (!WriteAll(fd, content)) {
+    std::string message = SystemError("Error de escritura en", path);
+    ::close(fd);
+    ::unlink(temp.c_str());
+    return message;
   }
   if (::fsync(fd) != 0 || ::close(fd) != 0) {
     std::string message = SystemError("Error de escritura en", path);
@@ -175,18 +183,10 @@ std::string WriteFileAtomic(const std::string& path, std::string_view content) {
 std::string AppendToFile(const std::string& path, std::string_view content) {
   int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
   if (fd < 0) return SystemError("No se puede abrir el fichero", path);
-  const char* p = content.data();
-  size_t left = content.size();
-  while (left > 0) {
-    ssize_t n = ::write(fd, p, left);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      std::string message = SystemError("Error de escritura en", path);
-      ::close(fd);
-      return message;
-    }
-    p += n;
-    left -= static_cast<size_t>(n);
+  if (!WriteAll(fd, content)) {
+    std::string message = SystemError("Error de escritura en", path);
+    ::close(fd);
+    return message;
   }
   if (::fdatasync(fd) != 0 || ::close(fd) != 0) return SystemError("Error de escritura en", path);
   return {};
