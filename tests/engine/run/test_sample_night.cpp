@@ -9,6 +9,7 @@
 #include "run/photometry_run.h"
 #include "run/results_format.h"
 #include "run/star_list.h"
+#include "sample_night_run.h"
 #include "settings/settings.h"
 #include "test_support.h"
 #include "text/fixed_columns.h"
@@ -69,34 +70,9 @@ class SampleNight : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     dir_ = new test::TempDir;
-    ASSERT_TRUE(WriteSampleNight(dir_->File("noche"), kImages, 1).ok());
-    const std::string night = dir_->File("noche/");
-    truth_ = new Truth(ReadTruth(night + "verdad.txt"));
-
-    Settings settings;
-    settings.lat = "40 24 00";
-    settings.lon = "003 41 00";
-    settings.RefreshMirrors();
-    TPlaca image;
-    std::vector<std::string> paths;
-    for (int i = 1; i <= kImages; ++i) paths.push_back(night + SampleImageName(i));
-    auto lista = BuildImageList(paths, 0, image);
-    ASSERT_TRUE(lista.ok()) << lista.message;
-    ASSERT_TRUE(image.LoadHeader(paths[0]));
-    auto field = ParseCoordinateTexts(CoordinateTextsFromHeader(image, settings));
-    ASSERT_TRUE(field.ok()) << field.message;
-
-    RunJob job;
-    job.ListaFotos = lista.value;
-    auto stars = ReadStarFile(night + "estrellas.txt");
-    ASSERT_TRUE(stars.ok());
-    SplitStarFile(stars.value, job.lbVar, job.lbCali);
-    job.field = field.value;
-    job.settings = RunSettingsFrom(settings);
-    job.instrumentalPath = dir_->File("instrumental.txt");
-    job.starsPath = dir_->File("estrellas.txt");
     RecordingMessenger messenger;
-    out_ = new ProcesoOutcome(Proceso(job, messenger));
+    out_ = new ProcesoOutcome(test::RunSampleNight(dir_->path(), kImages, messenger));
+    truth_ = new Truth(ReadTruth(dir_->File("noche/verdad.txt")));
     ASSERT_EQ(messenger.log, "");
   }
   static void TearDownTestSuite() {
