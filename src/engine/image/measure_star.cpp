@@ -8,6 +8,10 @@
 #include <utility>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace lumenda {
 namespace {
 
@@ -33,6 +37,15 @@ long long Nearest(double v) {
 
 int NearestCoord(double v) {
   return static_cast<int>(std::clamp<long long>(Nearest(v), -1000000, 1000000));
+}
+
+// v when above zero, else zero; branch-free where the processor allows.
+inline double PositivePart(double v) {
+#if defined(__SSE2__)
+  return _mm_cvtsd_f64(_mm_max_sd(_mm_set_sd(v), _mm_setzero_pd()));
+#else
+  return v > 0 ? v : 0.0;
+#endif
 }
 
 // Per-thread scratch, so that repeated measurements do not allocate.
@@ -364,11 +377,10 @@ StarMeasurement MeasureStar(const TPlaca& image, const ApertureSettings& setting
   for (int i = 0; i <= 2 * r; ++i) {
     const uint16_t* column = centroidBox.Column(px - r + i, py - r);
     for (int j = 0; j <= 2 * r; ++j) {
-      // Pixels at or below the sky add a zero (or minus zero), which leaves
-      // the sums exactly as skipping them would, without a branch that the
-      // noise around the sky level makes unpredictable.
-      const double net = column[j] - m.sky;
-      const double v = net * static_cast<double>(net > 0);
+      // Pixels at or below the sky add a zero, which leaves the sums exactly
+      // as skipping them would, without a branch that the noise around the
+      // sky level makes unpredictable.
+      const double v = PositivePart(column[j] - m.sky);
       sumV += v;
       sumI += i * v;
       sumJ += j * v;
