@@ -1,6 +1,7 @@
 #include "image/measure_star.h"
 
 #include <algorithm>
+#include <cfloat>
 #include <climits>
 #include <cmath>
 #include <cstddef>
@@ -28,11 +29,16 @@ constexpr double kSampleReach = 0.6364;
 long long Nearest(double v) {
   if (!(v > -1e12)) return -1000000000000LL;
   if (v > 1e12) return 1000000000000LL;
+#if defined(FLT_EVAL_METHOD) && FLT_EVAL_METHOD == 0
   // Adding and taking away 1.5 * 2^52 rounds like nearbyint (the current
   // rounding mode, halves to even by default) for any |v| below 2^51,
   // without a call into the maths library.
   constexpr double kRounder = 6755399441055744.0;
   return static_cast<long long>((v + kRounder) - kRounder);
+#else
+  // Wider intermediate precision would defeat the trick above.
+  return static_cast<long long>(std::nearbyint(v));
+#endif
 }
 
 int NearestCoord(double v) {
