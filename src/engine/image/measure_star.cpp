@@ -9,7 +9,8 @@
 #include <utility>
 #include <vector>
 
-#if defined(__SSE2__)
+#if (defined(__SSE2__) && defined(__x86_64__)) || defined(_M_X64)
+#define LUMENDA_MEASURE_SSE2 1
 #include <emmintrin.h>
 #endif
 
@@ -47,7 +48,7 @@ int NearestCoord(double v) {
 
 // v when above zero, else zero; branch-free where the processor allows.
 inline double PositivePart(double v) {
-#if defined(__SSE2__)
+#if defined(LUMENDA_MEASURE_SSE2)
   return _mm_cvtsd_f64(_mm_max_sd(_mm_set_sd(v), _mm_setzero_pd()));
 #else
   return v > 0 ? v : 0.0;
@@ -206,6 +207,33 @@ double AnnulusSky(const TPlaca& image, int px, int py, int inner, int outer) {
 
 constexpr double kOffsets[10] = {-0.45, -0.35, -0.25, -0.15, -0.05, 0.05, 0.15, 0.25, 0.35, 0.45};
 
+// Number of sample points (column k, row m) with sq[k] <= rest[m]. Counted
+// without branches: which side a sample falls is anyone's guess. A row
+// beyond the circle has a negative rest and counts none.
+int SamplesInside(const double* sq, const double* rest) {
+#if defined(LUMENDA_MEASURE_SSE2)
+  const __m128d s0 = _mm_loadu_pd(sq), s1 = _mm_loadu_pd(sq + 2), s2 = _mm_loadu_pd(sq + 4);
+  const __m128d s3 = _mm_loadu_pd(sq + 6), s4 = _mm_loadu_pd(sq + 8);
+  __m128i count = _mm_setzero_si128();  // minus the count, in two halves
+  for (int m = 0; m < 10; ++m) {
+    const __m128d r = _mm_set1_pd(rest[m]);
+    count = _mm_add_epi64(count, _mm_castpd_si128(_mm_cmple_pd(s0, r)));
+    count = _mm_add_epi64(count, _mm_castpd_si128(_mm_cmple_pd(s1, r)));
+    count = _mm_add_epi64(count, _mm_castpd_si128(_mm_cmple_pd(s2, r)));
+    count = _mm_add_epi64(count, _mm_castpd_si128(_mm_cmple_pd(s3, r)));
+    count = _mm_add_epi64(count, _mm_castpd_si128(_mm_cmple_pd(s4, r)));
+  }
+  const long long low = _mm_cvtsi128_si64(count);
+  const long long high = _mm_cvtsi128_si64(_mm_unpackhi_epi64(count, count));
+  return static_cast<int>(-(low + high));
+#else
+  int inside = 0;
+  for (int m = 0; m < 10; ++m)
+    for (int k = 0; k < 10; ++k) inside += sq[k] <= rest[m] ? 1 : 0;
+  return inside;
+#endif
+}
+
 // Sum of weight * (pixel - sky) over the square ax +- (R + 2), ay +- (R + 2)
 // (taken from `box`), the weight being the share of a pixel within `radio` of
 // the centre by a 10 x 10 grid of sample points; whole pixels well inside
@@ -251,13 +279,7 @@ double ApertureSum(const PixelBox& box, double cx, double cy, double sky, double
       } else if (d + kSampleReach < radio) {
         w = 100 * 0.01;  // every sample point is inside
       } else {
-        const double* rest = &rowRest[static_cast<size_t>(j) * 10];
-        int inside = 0;
-        // Counted without branches: which side a sample falls is anyone's
-        // guess. A row beyond the circle has a negative rest and counts none.
-        for (int ky = 0; ky < 10; ++ky)
-          for (int kx = 0; kx < 10; ++kx) inside += sq[kx] <= rest[ky] ? 1 : 0;
-        w = inside * 0.01;
+        w = SamplesInside(sq, &rowRest[static_cast<size_t>(j) * 10]) * 0.01;
       }
       if (w > 0) sum += w * (column[j] - sky);
     }
