@@ -155,7 +155,7 @@ std::string JoinLines(const std::vector<std::string>& lines, std::string_view eo
   return out;
 }
 
-std::string WriteFileAtomic(const std::string& path, std::string_view content) {
+std::string WriteFileAtomic(const std::string& path, std::string_view content, WriteSync sync) {
   static std::atomic<unsigned> counter{0};
   const std::string temp =
       path + ".tmp" + std::to_string(getpid()) + "_" + std::to_string(counter++);
@@ -167,7 +167,7 @@ std::string WriteFileAtomic(const std::string& path, std::string_view content) {
     ::unlink(temp.c_str());
     return message;
   }
-  if (::fsync(fd) != 0 || ::close(fd) != 0) {
+  if ((sync == WriteSync::kDurable && ::fsync(fd) != 0) || ::close(fd) != 0) {
     std::string message = SystemError("Error de escritura en", path);
     ::unlink(temp.c_str());
     return message;
@@ -180,7 +180,7 @@ std::string WriteFileAtomic(const std::string& path, std::string_view content) {
   return {};
 }
 
-std::string AppendToFile(const std::string& path, std::string_view content) {
+std::string AppendToFile(const std::string& path, std::string_view content, WriteSync sync) {
   int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
   if (fd < 0) return SystemError("No se puede abrir el fichero", path);
   if (!WriteAll(fd, content)) {
@@ -188,7 +188,20 @@ std::string AppendToFile(const std::string& path, std::string_view content) {
     ::close(fd);
     return message;
   }
-  if (::fdatasync(fd) != 0 || ::close(fd) != 0) return SystemError("Error de escritura en", path);
+  if ((sync == WriteSync::kDurable && ::fdatasync(fd) != 0) || ::close(fd) != 0)
+    return SystemError("Error de escritura en", path);
+  return {};
+}
+
+std::string SyncFile(const std::string& path) {
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return SystemError("No se puede abrir el fichero", path);
+  if (::fsync(fd) != 0) {
+    std::string message = SystemError("Error de escritura en", path);
+    ::close(fd);
+    return message;
+  }
+  ::close(fd);
   return {};
 }
 

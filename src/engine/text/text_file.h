@@ -26,11 +26,22 @@ std::string JoinLines(const std::vector<std::string>& lines, std::string_view eo
 // Writes `content` to a temporary file beside `path`, flushes it and renames it
 // over `path`, so a crash never leaves half a file. Returns an empty string on
 // success, else the Spanish message to show.
-std::string WriteFileAtomic(const std::string& path, std::string_view content);
+//
+// kDurable also flushes the data to the disk before the rename, so the file
+// survives a power cut. kCrashSafe skips that flush: a program that dies still
+// never leaves half a file. It is for working files rewritten on every image,
+// which get one SyncFile at the end of the run.
+enum class WriteSync { kDurable, kCrashSafe };
+std::string WriteFileAtomic(const std::string& path, std::string_view content,
+                            WriteSync sync = WriteSync::kDurable);
 
 // Appends and flushes (for files that grow row by row, like the results file).
 // Empty string on success, else the message.
-std::string AppendToFile(const std::string& path, std::string_view content);
+std::string AppendToFile(const std::string& path, std::string_view content,
+                         WriteSync sync = WriteSync::kDurable);
+
+// Flushes a file's data to the disk. Empty string on success, else the message.
+std::string SyncFile(const std::string& path);
 
 bool FileExists(const std::string& path);
 bool DirectoryExists(const std::string& path);

@@ -76,6 +76,12 @@ TEST(TextFiles, AtomicWriteReplacesWholeAndLeavesNoTemporary) {
   }
   EXPECT_EQ(entries, 1);
   EXPECT_NE(WriteFileAtomic(dir.File("no/such/folder/f.txt"), "x"), "");
+  // The crash-safe variant writes the same bytes; the flush comes later.
+  ASSERT_EQ(WriteFileAtomic(path, "w\r\n", WriteSync::kCrashSafe), "");
+  ASSERT_EQ(AppendToFile(path, "v\r\n", WriteSync::kCrashSafe), "");
+  EXPECT_EQ(test::ReadBytes(path), "w\r\nv\r\n");
+  EXPECT_EQ(SyncFile(path), "");
+  EXPECT_NE(SyncFile(dir.File("missing.txt")), "");
 }
 
 TEST(FixedColumns, FieldsNeverReadPastTheLine) {
