@@ -219,10 +219,7 @@ void EmitGroup(std::vector<std::string>& group, const GraphSettings& settings, L
   s2.Finish(mode, 0.00001);
 
   if (curve.TrendSlope != 0.0 && s1.count > 0) {
-    double t = date;
-    if (settings.scale != TimeScale::kMpc && settings.scale != TimeScale::kDateTime) t += 2415018.5;
-    t -= curve.ChartDayBase;
-    s1.mean -= t * curve.TrendSlope + curve.TrendIntercept;
+    s1.mean -= curve.TrendAt(date, settings.scale);
     if (mode == PhotometryMode::kRelativeFlux) s1.mean += 1.0;
   }
 

@@ -8,6 +8,7 @@
 #include "curves/graph_settings.h"
 #include "curves/time_scales.h"
 #include "run/results_tables.h"
+#include "text/dates.h"
 #include "text/messages.h"
 
 namespace lumenda {
@@ -25,6 +26,15 @@ struct LightCurve {
   double TrendSlope = 0.0;
   double TrendIntercept = 0.0;
   int ChartDayBase = 0;
+
+  // Trend value at calendar date `date`: the trend is fitted on the chart's
+  // time axis (Julian dates unless the scale shows calendar dates), less the base.
+  double TrendAt(double date, TimeScale scale) const {
+    double t = date;
+    if (scale != TimeScale::kMpc && scale != TimeScale::kDateTime) t += kCalendarToJD;
+    t -= ChartDayBase;
+    return t * TrendSlope + TrendIntercept;
+  }
 };
 
 inline constexpr char kAbsoluteUnavailable[] =

@@ -91,12 +91,8 @@ Result<std::vector<std::string>> StarDataFile(const std::vector<std::string>& re
     const std::string& line = resultsFileLines[i];
     std::string star(Field(line, column));
     if (corrected && r::IsDataRow(line)) {
-      double t = CalendarOfDate(Field(line, r::kRowDate));
-      if (settings.scale != TimeScale::kMpc && settings.scale != TimeScale::kDateTime)
-        t += 2415018.5;
-      t -= curve.ChartDayBase;
-      star = CorrectedStar(star, t * curve.TrendSlope + curve.TrendIntercept, meanMagnitude,
-                           settings.mode);
+      const double trend = curve.TrendAt(CalendarOfDate(Field(line, r::kRowDate)), settings.scale);
+      star = CorrectedStar(star, trend, meanMagnitude, settings.mode);
     }
     out.push_back(std::string(Copy(line, 1, 33)) + star +
                   std::string(FieldFrom(line, static_cast<int>(header.size()) + 1)));
