@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -26,14 +25,6 @@ Settings LoadFrom(const TempDir& dir, const std::string& content) {
   return s;
 }
 
-std::vector<std::string> FilesIn(const std::string& dir) {
-  std::vector<std::string> names;
-  for (const auto& e : std::filesystem::directory_iterator(dir))
-    names.push_back(e.path().filename().string());
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
 TEST(SettingsFile, DefaultsWrittenInKeyOrderWithCrLf) {
   TempDir dir;
   Settings s;
@@ -44,144 +35,92 @@ TEST(SettingsFile, DefaultsWrittenInKeyOrderWithCrLf) {
   EXPECT_NE(text.find("\r\nFGRASTATE=1\r\nOBS=\r\n"), std::string::npos);
   EXPECT_NE(text.find("\r\nCDR_FMT=DVv\r\n"), std::string::npos);
   EXPECT_TRUE(text.ends_with("G_FWHM=S\r\nG_BRI=S\r\n"));
-  // No bare LF anywhere.
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\n') {
-      ASSERT_EQ(text[i - 1], '\r') << "at " << i;
-    }
-  }
+  EXPECT_EQ(JoinLines(SplitLines(text)), text);  // CR LF after every line, no bare LF
   EXPECT_EQ(SplitLines(text).size(), 56u);
 }
 
 TEST(SettingsFile, RoundTripKeepsEveryValue) {
   TempDir dir;
-  Settings s;
-  s.flipX = true;
-  s.radio = "07.50";
-  s.radioI = "05";
-  s.radioE = "12";
-  s.eControl = 9;
-  s.res = "01.85";
-  s.lsat = "60000";
-  s.lat = "40 24 30";
-  s.lat2 = "S";
-  s.lon = "003 41 10";
-  s.lon2 = "E";
-  s.minAdu = "2500";
-  s.minRsr = "015";
-  s.radioS = "4";
-  s.cTiempo = "-1.5";
-  s.fotoL = -8;
-  s.fotoT = 12;
-  s.fotoW = 1024;
-  s.fotoH = 768;
-  s.fotoState = 2;
-  s.fotoZ = 25;
-  s.fConfGLeft = 10;
-  s.fConfGTop = 20;
-  s.fGraL = 1;
-  s.fGraT = 2;
-  s.fGraW = 3;
-  s.fGraH = 4;
-  s.fGraState = 2;
-  s.obs = "José Pérez = OBS";
-  s.filtroIn = "_V_";
-  s.filtroEx = "dark";
-  s.filtroAc = 'I';
-  s.dirFoto = "/home/ana/fotos noche";
-  s.dirDato = "/tmp/d";
-  s.dirPeri = "/tmp/p";
-  s.xLupa = 333;
-  s.yLupa = 444;
-  s.aObscode = "XYZ";
-  s.aChart = "X12345";
-  s.aFilter = 3;
-  s.cdrFmt = "DVvx";
-  s.cdrMes = "M";
-  s.cdrTel = "SC 8";
-  s.cdrCap = "ST-7";
-  s.cdrCat = "UCAC4";
-  s.cdrPos = "P";
-  s.cdrFil = 2;
-  s.gDec = 5;
-  s.gOrd = false;
-  s.gBri = false;
+  // Every key away from its default, so a key lost on either side shows.
+  Settings s = LoadFrom(
+      dir,
+      "FLIPX=S\r\nFLIPY=S\r\nRADIO=07.50\r\nRADIOI=05\r\nRADIOE=12\r\nECONTROL=9\r\nRES=01.85\r\n"
+      "LSAT=60000\r\nLAT=40 24 30\r\nLAT2=S\r\nLON=003 41 10\r\nLON2=E\r\nMINADU=2500\r\n"
+      "MINRSR=015\r\nRADIOS=4\r\nCTIEMPO=-1.5\r\nFOTOL=-8\r\nFOTOT=12\r\nFOTOW=1024\r\n"
+      "FOTOH=768\r\nFOTOSTATE=2\r\nFOTOZ=25\r\nFCONFGLEFT=10\r\nFCONFGTOP=20\r\nFGRAL=1\r\n"
+      "FGRAT=2\r\nFGRAW=3\r\nFGRAH=4\r\nFGRASTATE=2\r\nOBS=José Pérez = OBS\r\nFILTROIN=_V_\r\n"
+      "FILTROEX=dark\r\nFILTROAC=I\r\nDIRFOTO=/home/ana/fotos noche\r\nDIRDATO=/tmp/d\r\n"
+      "DIRPERI=/tmp/p\r\nXLUPA=333\r\nYLUPA=444\r\nA_OBSCODE=XYZ\r\nA_CHART=X12345\r\n"
+      "A_FILTER=3\r\nCDR_FMT=DVvx\r\nCDR_MES=M\r\nCDR_TEL=SC 8\r\nCDR_CAP=ST-7\r\n"
+      "CDR_CAT=UCAC4\r\nCDR_POS=P\r\nCDR_FIL=2\r\nG_DEC=5\r\nG_ORD=N\r\nG_CANT=N\r\nG_RSR=N\r\n"
+      "G_AIR=N\r\nG_TRA=N\r\nG_FWHM=N\r\nG_BRI=N\r\n");
+  const std::vector<std::string> defaults = SettingsLines(Settings{});
+  const std::vector<std::string> lines = SettingsLines(s);
+  ASSERT_EQ(lines.size(), defaults.size());
+  for (size_t i = 0; i < lines.size(); ++i) EXPECT_NE(lines[i], defaults[i]);
   s.customColours[0] = "FF0000";
   s.customColours[15] = "00FF80";
   ASSERT_TRUE(SaveSettings(dir.path(), s).ok());
 
   Settings back;
   ASSERT_TRUE(LoadSettings(dir.path(), back).ok());
-  EXPECT_EQ(SettingsLines(back), SettingsLines(s));
+  EXPECT_EQ(SettingsLines(back), lines);
   EXPECT_EQ(back.customColours, s.customColours);
   EXPECT_TRUE(back.mFlipX);
-  EXPECT_FALSE(back.mFlipY);
+  EXPECT_TRUE(back.mFlipY);
   EXPECT_DOUBLE_EQ(back.mRadio, 7.5);
   EXPECT_EQ(back.mRadioI, 5);
   EXPECT_EQ(back.mRadioE, 12);
 }
 
 TEST(SettingsFile, LinesApplyByTheirRules) {
+  std::string accented;
+  for (int i = 0; i < 300; ++i) accented += "\xC3\xA9";  // é
   struct Case {
-    const char* file;
-    std::function<bool(const Settings&)> check;
-    const char* what;
+    std::string file;
+    std::vector<std::string> lines;  // as the settings then write them
   };
-  const std::vector<Case> cases = {
-      {"FLIPX=S\r\nFLIPY=N\r\n", [](const Settings& s) { return s.mFlipX && !s.mFlipY; },
-       "FLIPX S then FLIPY N"},
-      {"FLIPX=s\r\n", [](const Settings& s) { return !s.flipX; }, "only exactly S ticks"},
-      {"FLIPX=S\r\nFLIPX=N\r\n", [](const Settings& s) { return !s.flipX; }, "later line wins"},
-      {"RADIO=7.5\r\n", [](const Settings& s) { return s.radio == "07.50" && s.mRadio == 7.5; },
-       "RADIO 7.5"},
-      {"ECONTROL\r\nRADIO=3\r\n",
-       [](const Settings& s) { return s.eControl == 5 && s.radio == "03.00"; },
-       "line without = skipped"},
-      {"OBS=a=b\r\n", [](const Settings& s) { return s.obs == "a=b"; }, "first = splits"},
-      {"obs=x\r\n RADIO=3\r\n", [](const Settings& s) { return s.obs.empty() && s.mRadio == 10; },
-       "keys compared exactly"},
-      {"LAT2=N\r\nLON2=W\r\n", [](const Settings& s) { return s.lat2 == "N" && s.lon2 == "W"; },
-       "N and W"},
-      {"LAT2=n\r\nLON2=X\r\n", [](const Settings& s) { return s.lat2 == "S" && s.lon2 == "E"; },
-       "anything else is S and E"},
-      {"LAT2=\r\nLON2=\r\n", [](const Settings& s) { return s.lat2 == "S" && s.lon2 == "E"; },
-       "empty is S and E"},
-      {"FILTROAC=I\r\n", [](const Settings& s) { return s.filtroAc == 'I'; }, "FILTROAC I"},
-      {"FILTROAC=N\r\nFILTROAC=Q\r\n", [](const Settings& s) { return s.filtroAc == 'N'; },
-       "unknown FILTROAC changes nothing"},
-      {"FGRASTATE=2\r\n", [](const Settings& s) { return s.fGraState == 2; }, "maximised"},
-      {"FGRASTATE=2\r\nFGRASTATE=0\r\n", [](const Settings& s) { return s.fGraState == 2; },
-       "other FGRASTATE changes nothing"},
-      {"ECONTROL=12\r\n", [](const Settings& s) { return s.eControl == 9; }, "slider top"},
-      {"ECONTROL=-4\r\n", [](const Settings& s) { return s.eControl == 1; }, "slider bottom"},
-      {"G_DEC=0\r\n", [](const Settings& s) { return s.gDec == 1; }, "up-down bottom"},
-      {"G_DEC=40\r\n", [](const Settings& s) { return s.gDec == 5; }, "up-down top"},
-      {"G_DEC=40000\r\n", [](const Settings& s) { return s.gDec == 3; }, "beyond 16 bits"},
-      {"XLUPA=640\r\nYLUPA=-20\r\n",
-       [](const Settings& s) { return s.xLupa == 640 && s.yLupa == -20; }, "magnifier"},
-      {"", [](const Settings& s) { return s.xLupa == 100 && s.yLupa == 100; }, "magnifier default"},
-      {"UNKNOWN=1\r\nFOTOW=900\r\n", [](const Settings& s) { return s.fotoW == 900; },
-       "unknown key ignored"},
-      {"CDR_FMT=\r\n", [](const Settings& s) { return s.cdrFmt.empty(); }, "empty text kept"},
-      {"DIRFOTO=C:\\fotos\\2024\r\n",
-       [](const Settings& s) { return s.dirFoto == "C:\\fotos\\2024"; }, "path unchanged"},
+  const Case cases[] = {
+      {"FLIPX=s\r\n", {"FLIPX=N"}},             // only exactly S ticks
+      {"FLIPX=S\r\nFLIPX=N\r\n", {"FLIPX=N"}},  // the later line wins
+      {"RADIO=7.5\r\n", {"RADIO=07.50"}},
+      {"ECONTROL\r\nRADIO=3\r\n", {"ECONTROL=5", "RADIO=03.00"}},  // no "=": skipped
+      {"OBS=a=b\r\n", {"OBS=a=b"}},
+      {"obs=x\r\n RADIO=3\r\n", {"OBS=", "RADIO=10.00"}},  // keys compared exactly
+      {"LAT2=N\r\nLON2=W\r\n", {"LAT2=N", "LON2=W"}},
+      {"LAT2=n\r\nLON2=X\r\n", {"LAT2=S", "LON2=E"}},
+      {"LAT2=\r\nLON2=\r\n", {"LAT2=S", "LON2=E"}},
+      {"FILTROAC=I\r\n", {"FILTROAC=I"}},
+      {"FILTROAC=N\r\nFILTROAC=Q\r\n", {"FILTROAC=N"}},
+      {"FGRASTATE=2\r\n", {"FGRASTATE=2"}},
+      {"FGRASTATE=2\r\nFGRASTATE=0\r\n", {"FGRASTATE=2"}},
+      {"ECONTROL=12\r\n", {"ECONTROL=9"}},  // slider and up-down limits
+      {"ECONTROL=-4\r\n", {"ECONTROL=1"}},
+      {"G_DEC=0\r\n", {"G_DEC=1"}},
+      {"G_DEC=40\r\n", {"G_DEC=5"}},
+      {"G_DEC=40000\r\n", {"G_DEC=3"}},  // beyond 16 bits
+      {"XLUPA=640\r\nYLUPA=-20\r\n", {"XLUPA=640", "YLUPA=-20"}},
+      {"UNKNOWN=1\r\nFOTOW=900\r\n", {"FOTOW=900"}},
+      {"CDR_FMT=\r\n", {"CDR_FMT="}},
+      {"DIRFOTO=C:\\fotos\\2024\r\n", {"DIRFOTO=C:\\fotos\\2024"}},
       {"RES=2.5\r\nLSAT=65535\r\nMINADU=800\r\nMINRSR=30\r\nRADIOS=5\r\n",
-       [](const Settings& s) {
-         return s.res == "02.50" && s.lsat == "65535" && s.minAdu == "0800" && s.minRsr == "030" &&
-                s.radioS == "5";
-       },
-       "masked fields take the mask's form"},
-      {"LAT=40 24 0\r\nLON=3 41 10\r\n",
-       [](const Settings& s) { return s.lat == "40 24 00" && s.lon == "003 41 10"; },
-       "sexagesimal masks"},
-      {"RADIOI=5\r\nRADIOE=07\r\n",
-       [](const Settings& s) { return s.radioI == "05" && s.mRadioI == 5 && s.mRadioE == 7; },
-       "sky radii mirrored"},
+       {"RES=02.50", "LSAT=65535", "MINADU=0800", "MINRSR=030", "RADIOS=5"}},
+      {"LAT=40 24 0\r\nLON=3 41 10\r\n", {"LAT=40 24 00", "LON=003 41 10"}},
+      {"RADIOI=5\r\nRADIOE=07\r\n", {"RADIOI=05", "RADIOE=07"}},
+      // LF endings, Windows-1252 text, no ending on the last line.
+      {"FLIPY=S\nOBS=Observatorio de C\xE1rtama\nRADIO=12\n",
+       {"FLIPY=S", "OBS=Observatorio de C\xC3\xA1rtama", "RADIO=12.00"}},
+      {"FLIPX=S\r\nRADIOS=2", {"FLIPX=S", "RADIOS=2"}},
+      // Values cut to 255 characters, not bytes.
+      {"OBS=" + std::string(300, 'x') + "\r\n", {"OBS=" + std::string(255, 'x')}},
+      {"OBS=" + accented + "\r\n", {"OBS=" + accented.substr(0, 510)}},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(c.file.substr(0, 60));
     TempDir dir;
-    Settings s = LoadFrom(dir, c.file);
-    EXPECT_TRUE(c.check(s)) << c.what;
+    const std::vector<std::string> lines = SettingsLines(LoadFrom(dir, c.file));
+    for (const std::string& line : c.lines)
+      EXPECT_NE(std::find(lines.begin(), lines.end(), line), lines.end()) << line;
   }
 }
 
@@ -192,38 +131,10 @@ TEST(SettingsFile, UnconvertibleValuesKeepTheSettingAndLoadingGoesOn) {
                         "LSAT=123456\r\nLSAT=-5\r\nLAT=40 24\r\nLON=0003 00 00\r\nMINADU=5e3\r\n"
                         "MINRSR=\r\nRADIOS=10\r\nCTIEMPO=dos\r\nFOTOL=1.5\r\nFOTOT=99999999999\r\n"
                         "A_FILTER=-1\r\nCDR_FIL=x\r\nRADIO=-3\r\nXLUPA=7\r\n");
-  const Settings defaults;
-  EXPECT_EQ(SettingsLines(s).size(), SettingsLines(defaults).size());
-  for (size_t i = 0; i < SettingsLines(s).size(); ++i) {
-    if (SettingsLines(s)[i].starts_with("XLUPA=")) continue;
-    EXPECT_EQ(SettingsLines(s)[i], SettingsLines(defaults)[i]);
-  }
-  EXPECT_EQ(s.xLupa, 7);  // the line after the bad ones was still applied
+  Settings expected;
+  expected.xLupa = 7;  // the line after the bad ones was still applied
+  EXPECT_EQ(SettingsLines(s), SettingsLines(expected));
   EXPECT_DOUBLE_EQ(s.mRadio, 10.0);
-}
-
-TEST(SettingsFile, ValueCutTo255Characters) {
-  TempDir dir;
-  const std::string longName(300, 'x');
-  Settings s = LoadFrom(dir, "OBS=" + longName + "\r\n");
-  EXPECT_EQ(s.obs, std::string(255, 'x'));
-  // Characters, not bytes: an accented name is not split inside a letter.
-  std::string accented;
-  for (int i = 0; i < 300; ++i) accented += "\xC3\xA9";  // é
-  s = LoadFrom(dir, "OBS=" + accented + "\r\n");
-  EXPECT_EQ(s.obs.size(), 510u);
-}
-
-TEST(SettingsFile, AcceptsLfAndWindows1252) {
-  TempDir dir;
-  Settings s = LoadFrom(dir, "FLIPY=S\nOBS=Observatorio de C\xE1rtama\nRADIO=12\n");
-  EXPECT_TRUE(s.flipY);
-  EXPECT_EQ(s.obs, "Observatorio de C\xC3\xA1rtama");
-  EXPECT_EQ(s.radio, "12.00");
-  // No line ending on the last line.
-  s = LoadFrom(dir, "FLIPX=S\r\nRADIOS=2");
-  EXPECT_TRUE(s.flipX);
-  EXPECT_EQ(s.radioS, "2");
 }
 
 TEST(SettingsFile, MinimisedLightCurveWindowWritesNoStateLine) {
@@ -264,13 +175,17 @@ TEST(SettingsFile, MissingFilesKeepDefaults) {
   EXPECT_EQ(s.customColours, std::vector<std::string>(16, "FFFFFF"));
 }
 
-TEST(SettingsFile, UnreadableFileIsAnError) {
+TEST(SettingsFile, UnreadableFileOrMissingFolderIsAnError) {
   TempDir dir;
   std::filesystem::create_directory(dir.File("lumenda2.ini"));
   Settings s;
   Status status = LoadSettings(dir.path(), s);
   EXPECT_FALSE(status.ok());
   EXPECT_NE(status.message.find("lumenda2.ini"), std::string::npos);
+  // Saving into a missing folder fails, but the mirrors still follow the fields.
+  s.radio = "06.00";
+  EXPECT_FALSE(SaveSettings(dir.File("no/existe/"), s).ok());
+  EXPECT_DOUBLE_EQ(s.mRadio, 6.0);
 }
 
 TEST(SettingsFile, SaveIsAtomicAndLeavesNoTemporaryFile) {
@@ -279,17 +194,12 @@ TEST(SettingsFile, SaveIsAtomicAndLeavesNoTemporaryFile) {
   Settings s;
   s.obs = "nuevo";
   ASSERT_TRUE(SaveSettings(dir.path(), s).ok());
-  EXPECT_EQ(FilesIn(dir.path()), (std::vector<std::string>{"color.ini", "lumenda2.ini"}));
+  std::vector<std::string> names;
+  for (const auto& e : std::filesystem::directory_iterator(dir.path()))
+    names.push_back(e.path().filename().string());
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"color.ini", "lumenda2.ini"}));
   EXPECT_NE(ReadBytes(dir.File("lumenda2.ini")).find("OBS=nuevo\r\n"), std::string::npos);
-}
-
-TEST(SettingsFile, SaveIntoMissingFolderFailsButMirrorsFollowTheFields) {
-  TempDir dir;
-  Settings s;
-  s.radio = "06.00";
-  Status status = SaveSettings(dir.File("no/existe/"), s);
-  EXPECT_FALSE(status.ok());
-  EXPECT_DOUBLE_EQ(s.mRadio, 6.0);
 }
 
 TEST(ColourFile, SixteenColoursOneALine) {
@@ -318,30 +228,25 @@ TEST(MaskedField, KeepsOnlyWhatFits) {
     const char* mask;
     const char* shown;  // nullptr = does not fit
   };
-  const Case cases[] = {
-      {"7.5", "00.00", "07.50"},
-      {"99.99", "00.00", "99.99"},
-      {"99.999", "00.00", nullptr},
-      {"-1", "00.00", nullptr},
-      {"10,5", "00.00", nullptr},
-      {" 3 ", "00", "03"},
-      {"123", "00", nullptr},
-      {"0", "0", "0"},
-      {"50000", "00000", "50000"},
-      {"5e3", "0000", nullptr},
-      {"", "000", nullptr},
-      {"40 24 30", "00 00 00", "40 24 30"},
-      {"40  24 3", "00 00 00", "40 24 03"},
-      {"40 24", "00 00 00", nullptr},
-      {"180 00 00", "000 00 00", "180 00 00"},
-      {"1800 0 0", "000 00 00", nullptr},
-  };
+  const Case cases[] = {{"7.5", "00.00", "07.50"},
+                        {"99.99", "00.00", "99.99"},
+                        {"99.999", "00.00", nullptr},
+                        {"-1", "00.00", nullptr},
+                        {"10,5", "00.00", nullptr},
+                        {" 3 ", "00", "03"},
+                        {"123", "00", nullptr},
+                        {"0", "0", "0"},
+                        {"50000", "00000", "50000"},
+                        {"5e3", "0000", nullptr},
+                        {"", "000", nullptr},
+                        {"40 24 30", "00 00 00", "40 24 30"},
+                        {"40  24 3", "00 00 00", "40 24 03"},
+                        {"40 24", "00 00 00", nullptr},
+                        {"180 00 00", "000 00 00", "180 00 00"},
+                        {"1800 0 0", "000 00 00", nullptr}};
   for (const Case& c : cases) {
-    auto shown = FitMask(c.value, c.mask);
-    if (c.shown)
-      EXPECT_EQ(shown.value_or("<none>"), c.shown) << c.value << " / " << c.mask;
-    else
-      EXPECT_FALSE(shown) << c.value << " / " << c.mask << " gave " << *shown;
+    const auto shown = FitMask(c.value, c.mask);
+    EXPECT_EQ(shown.value_or("<none>"), c.shown ? c.shown : "<none>") << c.value << " / " << c.mask;
   }
 }
 
