@@ -26,6 +26,10 @@ void Fail(const std::string& message, int code) {
   throw CLI::RuntimeError(code);
 }
 
+void PrintLine(const std::string& name, const std::string& value) {
+  std::cout << name << " " << value << "\n";
+}
+
 Settings LoadUserSettings() {
   Settings settings;
   const std::string dir = AppDir();

@@ -21,6 +21,9 @@ class StderrMessenger : public Messenger {
 // Ends the command: prints `message` (if any) to stderr and exits with `code`.
 [[noreturn]] void Fail(const std::string& message, int code = 1);
 
+// Prints one "NAME value" line on stdout.
+void PrintLine(const std::string& name, const std::string& value);
+
 // The user's settings (from the user folder), with defaults when absent.
 Settings LoadUserSettings();
 

@@ -18,10 +18,6 @@
 namespace lumenda::cli {
 namespace {
 
-void PrintLine(const std::string& name, const std::string& value) {
-  std::cout << name << " " << value << "\n";
-}
-
 void LoadOrFail(TPlaca& image, const std::string& path, bool headerOnly) {
   const bool ok = headerOnly ? image.LoadHeader(path) : image.LoadFile(path);
   if (!ok) Fail(image.Message());

@@ -52,10 +52,6 @@ std::optional<double> ReadSiteAngle(const std::string& text, char positiveLetter
   return (hemisphere == negativeLetter ? -value : value) * kRadiansPerDegree;
 }
 
-void PrintLine(const std::string& name, const std::string& value) {
-  std::cout << name << " " << value << "\n";
-}
-
 void RunTime(const TimeOptions& options) {
   const Result<std::string> jd = TryDateToJD(options.mpc);
   if (!jd.ok()) Fail(jd.message);
