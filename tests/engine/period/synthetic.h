@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "period/observations.h"
-#include "text/fixed_columns.h"
 #include "text/number_format.h"
 #include "text/text_file.h"
 
@@ -76,34 +75,21 @@ inline std::vector<NightData> MakeNights(const NightPlan& plan) {
   return nights;
 }
 
-// One observation file: a header line naming the star, then "time  mag".
-inline std::string ObservationText(const std::vector<double>& times,
-                                   const std::vector<double>& magnitudes,
-                                   const std::string& header = "SINTETICA HJD MAG") {
-  std::vector<std::string> lines{header};
-  for (size_t i = 0; i < times.size(); ++i) {
-    lines.push_back(FormatFloat("0.00000", times[i]) + "  " + FormatFloat("0.000", magnitudes[i]));
-  }
-  return JoinLines(lines);
-}
-
-// Writes one file per night (or one file for all) into `dir`; returns paths.
+// Writes one file per night (or one file for all) into `dir`: a header line
+// naming the star, then "time  mag". Returns the paths.
 inline std::vector<std::string> WriteNights(const std::vector<NightData>& nights,
                                             const std::string& dir, bool oneFile) {
-  std::vector<std::string> paths;
-  if (oneFile) {
-    std::vector<double> t, m;
-    for (const NightData& n : nights) {
-      t.insert(t.end(), n.times.begin(), n.times.end());
-      m.insert(m.end(), n.magnitudes.begin(), n.magnitudes.end());
-    }
-    paths.push_back(dir + "todo.txt");
-    WriteFileAtomic(paths.back(), ObservationText(t, m));
-    return paths;
-  }
+  std::vector<std::string> paths, lines;
   for (size_t j = 0; j < nights.size(); ++j) {
-    paths.push_back(dir + "noche" + std::to_string(j) + ".txt");
-    WriteFileAtomic(paths.back(), ObservationText(nights[j].times, nights[j].magnitudes));
+    if (lines.empty()) lines.push_back("SINTETICA HJD MAG");
+    for (size_t i = 0; i < nights[j].times.size(); ++i) {
+      lines.push_back(FormatFloat("0.00000", nights[j].times[i]) + "  " +
+                      FormatFloat("0.000", nights[j].magnitudes[i]));
+    }
+    if (oneFile && j + 1 < nights.size()) continue;
+    paths.push_back(dir + (oneFile ? std::string("todo") : "noche" + std::to_string(j)) + ".txt");
+    WriteFileAtomic(paths.back(), JoinLines(lines));
+    lines.clear();
   }
   return paths;
 }

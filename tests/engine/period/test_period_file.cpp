@@ -60,17 +60,16 @@ TEST(PeriodFile, ChecksumCatchesChangedCharacters) {
   ASSERT_TRUE(ParsePeriodFile(lines).ok());
   EXPECT_EQ(lines[0], IntToStr(PeriodFileChecksum(lines, 1)));
 
-  std::vector<std::string> changed = lines;
-  changed[14][0] = '3';  // first digit of the first time
-  EXPECT_EQ(ParsePeriodFile(changed).message, "Error en lectura de datos.");
-
-  std::vector<std::string> name = lines;
-  name[2] = "V7 Mé";
-  EXPECT_EQ(ParsePeriodFile(name).message, "Error en lectura de datos.");
-
-  std::vector<std::string> count = lines;
-  count[0] = IntToStr(PeriodFileChecksum(lines, 1) + 1);
-  EXPECT_EQ(ParsePeriodFile(count).message, "Error en lectura de datos.");
+  // One changed character in a time, in the name, or in the sum itself.
+  std::string time = lines[14];
+  time[0] = '3';
+  const std::pair<size_t, std::string> changes[] = {
+      {14, time}, {2, "V7 Mé"}, {0, IntToStr(PeriodFileChecksum(lines, 1) + 1)}};
+  for (const auto& [index, text] : changes) {
+    std::vector<std::string> changed = lines;
+    changed[index] = text;
+    EXPECT_EQ(ParsePeriodFile(changed).message, "Error en lectura de datos.") << index;
+  }
 
   // The sum cannot see two characters swapped within a line.
   std::vector<std::string> swapped = lines;
