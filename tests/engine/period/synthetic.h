@@ -50,69 +50,48 @@ inline double Pulse(double phase) {
   return x < 0.2 ? 1 - 2 * x / 0.2 : -1 + 2 * (x - 0.2) / 0.8;
 }
 
-struct NightData {
-  std::vector<double> times;
-  std::vector<double> magnitudes;
-};
-
-inline std::vector<NightData> MakeNights(const NightPlan& plan) {
+// One series per night, sorted by time, magnitudes centred on each night's mean.
+inline PeriodData MakeNights(const NightPlan& plan) {
   Noise noise(plan.seed);
-  std::vector<NightData> nights;
+  PeriodData data;
   for (int j = 0; j < plan.nights; ++j) {
-    NightData night;
     const double start = plan.firstTime + j * plan.nightSpacing + 0.05 * noise.Uniform();
     const double offset =
         plan.nightOffsets.empty() ? 0 : plan.nightOffsets[j % plan.nightOffsets.size()];
+    const size_t first = data.Observations.size();
+    double sum = 0;
     for (int i = 0; i < plan.pointsPerNight; ++i) {
       const double t = start + plan.nightLength * (i + 0.5 * noise.Uniform()) / plan.pointsPerNight;
       const double m = 12.0 + plan.amplitude * Pulse((t - plan.firstTime) / plan.period) + offset +
                        plan.noise * noise.Gaussian();
-      night.times.push_back(t);
-      night.magnitudes.push_back(m);
+      data.Observations.push_back({t, 0, m, j, 0});
+      sum += m;
     }
-    nights.push_back(std::move(night));
+    for (size_t i = first; i < data.Observations.size(); ++i) {
+      data.Observations[i].CentredMagnitude =
+          data.Observations[i].Magnitude - sum / plan.pointsPerNight;
+    }
   }
-  return nights;
+  data.SeriesOffsets.assign(static_cast<size_t>(plan.nights), 0.0);
+  SortByTime(data.Observations);
+  return data;
 }
 
 // Writes one file per night (or one file for all) into `dir`: a header line
 // naming the star, then "time  mag". Returns the paths.
-inline std::vector<std::string> WriteNights(const std::vector<NightData>& nights,
-                                            const std::string& dir, bool oneFile) {
-  std::vector<std::string> paths, lines;
-  for (size_t j = 0; j < nights.size(); ++j) {
-    if (lines.empty()) lines.push_back("SINTETICA HJD MAG");
-    for (size_t i = 0; i < nights[j].times.size(); ++i) {
-      lines.push_back(FormatFloat("0.00000", nights[j].times[i]) + "  " +
-                      FormatFloat("0.000", nights[j].magnitudes[i]));
+inline std::vector<std::string> WriteNights(const PeriodData& data, const std::string& dir,
+                                            bool oneFile) {
+  std::vector<std::string> paths;
+  for (int j = 0; j < (oneFile ? 1 : data.SeriesCount()); ++j) {
+    std::vector<std::string> lines{"SINTETICA HJD MAG"};
+    for (const ObservationPoint& p : data.Observations) {
+      if (!oneFile && p.Series != j) continue;
+      lines.push_back(FormatFloat("0.00000", p.Time) + "  " + FormatFloat("0.000", p.Magnitude));
     }
-    if (oneFile && j + 1 < nights.size()) continue;
     paths.push_back(dir + (oneFile ? std::string("todo") : "noche" + std::to_string(j)) + ".txt");
     WriteFileAtomic(paths.back(), JoinLines(lines));
-    lines.clear();
   }
   return paths;
-}
-
-// Builds the data directly (no files), one series per night.
-inline PeriodData MakeData(const std::vector<NightData>& nights) {
-  PeriodData data;
-  for (size_t j = 0; j < nights.size(); ++j) {
-    double sum = 0;
-    for (double m : nights[j].magnitudes) sum += m;
-    const double mean = sum / static_cast<double>(nights[j].magnitudes.size());
-    for (size_t i = 0; i < nights[j].times.size(); ++i) {
-      ObservationPoint p;
-      p.Time = nights[j].times[i];
-      p.Magnitude = nights[j].magnitudes[i];
-      p.CentredMagnitude = p.Magnitude - mean;
-      p.Series = static_cast<int32_t>(j);
-      data.Observations.push_back(p);
-    }
-  }
-  data.SeriesOffsets.assign(nights.size(), 0.0);
-  SortByTime(data.Observations);
-  return data;
 }
 
 }  // namespace lumenda::test

@@ -111,8 +111,7 @@ TEST(PhaseDispersion, SpanShorterThanThePeriodGivesNoMixedBin) {
   test::NightPlan plan;
   plan.nights = 1;
   plan.nightLength = 0.5;
-  std::vector<FoldedPoint> folded =
-      Fold(test::MakeData(test::MakeNights(plan)), 0.6, MagnitudeMode::kRelative);
+  std::vector<FoldedPoint> folded = Fold(test::MakeNights(plan), 0.6, MagnitudeMode::kRelative);
   ASSERT_EQ(folded.size(), 100u);
   for (const FoldedPoint& f : folded) EXPECT_EQ(f.Cycle, 0);
   EXPECT_EQ(PhaseDispersion(folded, 0.6).bins, 0);
@@ -149,7 +148,7 @@ TEST(Fold, UsesModeOffsetsAndLeavesDeletedPointsOut) {
 TEST(FoldWorkspace, GivesTheSameNumbersAsTheOneOffFold) {
   test::NightPlan plan;
   plan.nightOffsets = {0, 0.1, -0.05};
-  PeriodData smooth = test::MakeData(test::MakeNights(plan));
+  PeriodData smooth = test::MakeNights(plan);
   smooth.Observations[17].Deleted = 1;
   smooth.SeriesOffsets[2] = 0.03;
   // Times on a regular grid pile up at the same phases for periods that

@@ -173,7 +173,7 @@ TEST(RunPeriodSearch, RefusesInTheWindowsOrder) {
 TEST(GridSearch, ParallelRunEqualsSequentialRun) {
   test::NightPlan plan;
   plan.nightOffsets = {0, 0.08, -0.04, 0.02};
-  PeriodData data = test::MakeData(test::MakeNights(plan));
+  PeriodData data = test::MakeNights(plan);
   std::vector<double> periods = TrialPeriods(0.1, data.TimeSpan(), 0.001);
   size_t lastDone = 0, calls = 0;
   Periodogram one = GridSearch(data, MagnitudeMode::kRelative, periods, 1);
@@ -247,9 +247,9 @@ TEST(PeriodSearch, FindsTheTruePeriodOnSyntheticNights) {
                     .ok());
     ASSERT_EQ(data.SeriesCount(), c.oneSeries ? 1 : plan.nights);
     SearchState state;
-    ASSERT_TRUE(PrepareSearch(data, state).ok());
-    ApplyRange(state, MinPeriodText(state), MaxPeriodText(state), kDialogIncrementIndex);
-    ASSERT_TRUE(FinishSearch(data, state, MagnitudeMode::kRelative).ok());
+    ASSERT_TRUE(RunPeriodSearch(data, state, MagnitudeMode::kRelative, std::nullopt, std::nullopt,
+                                kDialogIncrementIndex)
+                    .ok());
     EXPECT_TRUE(AmongMinima(DeepestMinima(state.Result, 5), c.period, 0.002));
     if (!c.oneSeries) continue;
     PeriodogramPoint deepest = DeepestMinima(state.Result, 1).at(0);
@@ -262,7 +262,7 @@ TEST(PeriodSearch, FindsTheTruePeriodOnSyntheticNights) {
 
 TEST(RefinePeriod, KeepsTheStartOnTiesAndSkipsPeriodsAtOrBelowZero) {
   test::NightPlan plan;
-  PeriodData data = test::MakeData(test::MakeNights(plan));
+  PeriodData data = test::MakeNights(plan);
   // "---" shown: the first valid trial below 100 is taken, then only
   // strictly better ones.
   Refinement fromNothing = RefinePeriod(data, MagnitudeMode::kRelative, 0.2371, std::nullopt);

@@ -56,7 +56,7 @@ TEST(PlotPoints, PhaseViewAddsCopiesInsideTheMargin) {
 TEST(PlotPoints, DaysViewPlotsFoldedDaysOnce) {
   test::NightPlan plan;
   plan.nights = 3;
-  PeriodData data = test::MakeData(test::MakeNights(plan));
+  PeriodData data = test::MakeNights(plan);
   std::vector<FoldedPoint> folded = Fold(data, 0.5, MagnitudeMode::kRelative);
   std::vector<PlotPoint> points = PlotPoints(data, folded, 0.5, {});
   ASSERT_EQ(points.size(), data.Observations.size());
@@ -115,7 +115,7 @@ double DispersionAt(const PeriodData& data, MagnitudeMode mode, double period) {
 TEST(AdjustSeriesOffsets, BringsShiftedNightsBackTogetherAndAlwaysEnds) {
   test::NightPlan plan;
   plan.nights = 5;
-  PeriodData data = test::MakeData(test::MakeNights(plan));
+  PeriodData data = test::MakeNights(plan);
   data.SeriesOffsets = {0, 0.12, -0.08, 0.05, -0.15};
   const double before = DispersionAt(data, MagnitudeMode::kAbsolute, plan.period);
   AdjustSeriesOffsets(data, MagnitudeMode::kAbsolute, plan.period, 0.001);

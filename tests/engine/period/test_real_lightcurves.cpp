@@ -35,29 +35,6 @@ std::string WriteObservationFile(const std::string& source, double dayOffset,
   return target;
 }
 
-struct Found {
-  Periodogram minima;
-  Refinement refined;
-};
-
-Found Search(const std::string& path) {
-  PeriodData data;
-  Status loaded = LoadObservationFiles({path}, data);
-  EXPECT_TRUE(loaded.ok()) << loaded.message;
-  SearchState state;
-  EXPECT_TRUE(PrepareSearch(data, state).ok());
-  ApplyRange(state, MinPeriodText(state), MaxPeriodText(state), kDialogIncrementIndex);
-  Status searched = FinishSearch(data, state, MagnitudeMode::kRelative);
-  EXPECT_TRUE(searched.ok()) << searched.message;
-  Found found;
-  found.minima = DeepestMinima(state.Result, 5);
-  if (!found.minima.empty()) {
-    const double start = ParseDouble(FormatFloat("0.00000", found.minima[0].Period)).value_or(0);
-    found.refined = RefinePeriod(data, MagnitudeMode::kRelative, start, std::nullopt);
-  }
-  return found;
-}
-
 TEST(RealLightCurves, FindsTheKnownPeriods) {
   LUMENDA_REQUIRE_REAL_DATA();
   const std::string dir = test::RealDataDir() + "period-search-lightcurves/";
@@ -76,13 +53,23 @@ TEST(RealLightCurves, FindsTheKnownPeriods) {
   test::TempDir temp;
   for (const Case& c : cases) {
     SCOPED_TRACE(c.file);
-    Found found = Search(WriteObservationFile(dir + c.file, c.offset, temp.File("obs.txt")));
-    ASSERT_FALSE(found.minima.empty());
+    PeriodData data;
+    Status loaded = LoadObservationFiles(
+        {WriteObservationFile(dir + c.file, c.offset, temp.File("obs.txt"))}, data);
+    ASSERT_TRUE(loaded.ok()) << loaded.message;
+    SearchState state;
+    Status searched = RunPeriodSearch(data, state, MagnitudeMode::kRelative, std::nullopt,
+                                      std::nullopt, kDialogIncrementIndex);
+    ASSERT_TRUE(searched.ok()) << searched.message;
+    Periodogram minima = DeepestMinima(state.Result, 5);
+    ASSERT_FALSE(minima.empty());
     // The deepest dip is the true period (the grid steps by 0.1 %), and the
-    // refinement lands on it.
-    EXPECT_NEAR(found.minima[0].Period, c.period, c.period * 0.002);
-    EXPECT_NEAR(found.refined.period, c.period, c.tolerance);
-    EXPECT_LE(found.refined.value, found.minima[0].Dispersion);
+    // refinement from its shown value lands on it.
+    EXPECT_NEAR(minima[0].Period, c.period, c.period * 0.002);
+    const double start = *ParseDouble(FormatFloat("0.00000", minima[0].Period));
+    Refinement refined = RefinePeriod(data, MagnitudeMode::kRelative, start, std::nullopt);
+    EXPECT_NEAR(refined.period, c.period, c.tolerance);
+    EXPECT_LE(refined.value, minima[0].Dispersion);
   }
 }
 
