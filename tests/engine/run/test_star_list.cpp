@@ -1,10 +1,13 @@
-// Star-list entries, star files, relocation and the "Todas" merge.
+// Star-list entries, star files, relocation, and marking stars on images
+// (relocation of a star file and "Todas").
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <numbers>
 
 #include "run/star_list.h"
+#include "run/star_marking.h"
+#include "synthetic_images.h"
 #include "test_support.h"
 #include "text/text_file.h"
 
@@ -126,6 +129,39 @@ TEST(AutoStars, MergeSkipsMarkedKeysAndOutsideStars) {
   std::vector<std::string> var2;
   EXPECT_EQ(AddAutoStars({found[3]}, 100, 100, true, false, inside, var2, {}), 1);
   EXPECT_EQ(var2[0], "0097.00  0050.00  VS_0097_0050");
+}
+
+const ApertureSettings kAp{5, 3, 5, false, false};
+
+TEST(StarMarking, RelocationFollowsAShiftedFieldAndTodasAddsTheUnmarkedStars) {
+  test::TempDir dir;
+  // The whole field moved by (+6, -4) since the star file was saved.
+  test::WriteSynthImage(dir.File("a.fit"), {{36, 26, 20000}, {76, 66, 20000}, {56, 46, 10000}}, 0);
+  test::WriteSynthImage(dir.File("b.fit"),
+                        {{30, 30, 40000}, {70, 70, 40000}, {50, 50, 30000}, {30, 70, 30000}}, 0);
+  TPlaca a, b;
+  ASSERT_TRUE(a.LoadFile(dir.File("a.fit")) && b.LoadFile(dir.File("b.fit")));
+  const std::vector<std::string> file = {"V 0050.00  0050.00  VAR-1", "C 0030.00  0030.00  11.0",
+                                         "C 0070.00  0070.00  11.5",
+                                         "V 0095.00  0050.00  VS_0095_0050"};
+  const auto refs = StarFileReferences(file);
+  ASSERT_TRUE(refs && !refs->ref2);
+  // The user clicks about one pixel off the star.
+  const StarMeasurement click = MeasureStar(a, kAp, 57, 45);
+  std::vector<std::string> var, cal;
+  RelocateStarFile(a, kAp, file, PositionMap({refs->ref1.x, refs->ref1.y}, {click.x, click.y}), var,
+                   cal);
+  EXPECT_EQ(var, (std::vector<std::string>{"0056.00  0046.00  VAR-1",
+                                           "-100.00  -100.00  VS_0095_0050"}));  // out of frame
+  EXPECT_EQ(cal, (std::vector<std::string>{"0036.00  0026.00  11.0", "0076.00  0066.00  11.5"}));
+
+  var = {"0050.00  0050.00  VAR-1"};
+  std::string message;
+  EXPECT_EQ(LocateAllStars(b, kAp, 1000, 50000, 5, var, {"0030.00  0030.00  11.0"}, message), 2)
+      << message;
+  EXPECT_EQ(var,
+            (std::vector<std::string>{"0050.00  0050.00  VAR-1", "0030.00  0070.00  VS_0030_0070",
+                                      "0070.00  0070.00  VS_0070_0070"}));
 }
 
 }  // namespace
