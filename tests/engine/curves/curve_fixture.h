@@ -1,14 +1,18 @@
-// Small results files and their tables for the light-curve tests.
+// Small results files and their tables for the light-curve tests, written
+// through the run tests' fixture from counts and per-image air masses.
 #pragma once
 
 #include <cmath>
 #include <string>
 #include <vector>
 
+#include "../run/results_fixture.h"
+#include "curves/light_curve.h"
 #include "curves/time_scales.h"
-#include "run/results_file.h"
+#include "run/results_format.h"
 #include "run/results_tables.h"
 #include "text/dates.h"
+#include "text/fixed_columns.h"
 #include "text/number_format.h"
 
 namespace lumenda::test {
@@ -22,57 +26,50 @@ struct NightRow {
   std::string path;
 };
 
-inline RowStar StarOf(long long counts, long long compara) {
-  RowStar s;
-  s.flux = counts > 0 ? counts : 1;
-  s.magnitude =
-      counts > 0 ? 10.0 - 2.512 * std::log10(static_cast<double>(counts) / compara) : 10000.0;
-  return s;
-}
-
 inline std::vector<std::string> NightLines(const std::vector<std::string>& comps,
                                            const std::vector<std::string>& names,
                                            const std::vector<NightRow>& rows,
                                            const std::vector<std::string>& sky = {}) {
-  std::vector<std::string> entries;
-  for (const auto& c : comps) entries.push_back("0100.00  0200.00  " + c);
-  auto lines = ResultsHeaderBlock("12 34 56.7", "+05 06 07", entries, sky, names);
-  int num = 0;
+  std::vector<FixtureRow> fixture;
   for (const NightRow& n : rows) {
-    ResultsRow r;
-    r.num = num++;
-    r.date = n.date;
-    r.compara = n.compara;
-    for (long long c : n.counts) r.stars.push_back(StarOf(c, n.compara));
-    r.airMass = n.airMass;
-    r.fwhm = 3.0;
-    r.fondo = 1000;
-    r.skyMag = 12.0;
-    r.position = "0100.00  0200.00";
-    r.path = n.path;
-    lines.push_back(FormatResultsRow(r));
+    FixtureRow f;
+    f.date = n.date;
+    f.compara = n.compara;
+    f.path = n.path;
+    for (long long c : n.counts) {
+      RowStar s;
+      s.flux = c > 0 ? c : 1;
+      s.magnitude = c > 0 ? 10.0 - 2.512 * std::log10(static_cast<double>(c) / n.compara) : 10000.0;
+      f.stars.push_back(s);
+    }
+    fixture.push_back(f);
+  }
+  auto lines = ResultsLines(comps, names, fixture, sky);
+  // The shared fixture writes one air mass for every image: put in each image's own.
+  for (size_t i = 0; i < rows.size(); ++i) {
+    std::string& line = lines[lines.size() - rows.size() + i];
+    const Column c = results::RowAirMass(static_cast<int>(line.find('+')) + 1);
+    const std::string field(Field(line, c));
+    const std::string value = FormatFloat(results::kMaskRowAirMass, rows[i].airMass);
+    line.replace(c.first - 1 + field.find_first_not_of(' '), value.size(), value);
   }
   return lines;
 }
 
 // MPC date of 2008-08-12 plus `minutes`.
 inline std::string DateAt(double minutes) {
-  const double t = *EncodeDate(2008, 8, 12) + 0.8 + minutes / 1440.0;
-  return DateOfCalendar(t);
+  return DateOfCalendar(*EncodeDate(2008, 8, 12) + 0.8 + minutes / 1440.0);
 }
 
 // `n` images 5 minutes apart, two stars with a slow brightening of star 0.
 inline std::vector<NightRow> EvenNight(int n) {
   std::vector<NightRow> rows;
-  for (int i = 0; i < n; ++i) {
-    NightRow r;
-    r.date = DateAt(5.0 * i);
-    r.compara = 100000 + 1000 * (i % 3);
-    r.counts = {50000 + 700 * i, 20000 + 100 * (i % 2)};
-    r.airMass = 1.2 + 0.01 * i;
-    r.path = "/noche/img" + std::to_string(i) + ".fit";
-    rows.push_back(r);
-  }
+  for (int i = 0; i < n; ++i)
+    rows.push_back({DateAt(5.0 * i),
+                    100000 + 1000 * (i % 3),
+                    {50000 + 700 * i, 20000 + 100 * (i % 2)},
+                    1.2 + 0.01 * i,
+                    "/noche/img" + std::to_string(i) + ".fit"});
   return rows;
 }
 
@@ -80,6 +77,13 @@ inline ResultsTables TablesOf(const std::vector<std::string>& lines) {
   ResultsTables tables;
   EXPECT_TRUE(BuildResults(lines, tables).ok());
   return tables;
+}
+
+// The curve of `tables` under `settings` (which may fall back to another mode).
+inline LightCurve Build(const ResultsTables& tables, GraphSettings& settings) {
+  LightCurve curve;
+  EXPECT_TRUE(BuildSourceRows(tables, settings, curve).ok());
+  return curve;
 }
 
 }  // namespace lumenda::test

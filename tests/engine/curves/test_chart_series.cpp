@@ -9,7 +9,7 @@
 namespace lumenda {
 namespace {
 
-const SkyPosition kField{"12 34 56.7", "+05 06 07"};
+const SkyPosition kField{"12 34 56.7", "-05 06 07"};  // the fixture's field
 
 TEST(TimeScales, DayBaseAndCaptionForShortAndLongRuns) {
   struct Case {
@@ -131,8 +131,7 @@ TEST(ChartPoints, ShiftsApplyInRelativeModesOnly) {
     GraphSettings settings;
     settings.mode = mode;
     settings.var2 = 2;
-    LightCurve curve;
-    ASSERT_TRUE(BuildSourceRows(tables, settings, curve).ok());
+    const LightCurve curve = test::Build(tables, settings);
     const auto plain = StarPoints(curve, settings, kField, 1);
     settings.shift1 = 3;
     settings.step1 = "0.1";
@@ -157,8 +156,7 @@ TEST(PointInspection, TextsOfTheClickedGroup) {
   const auto tables = test::TablesOf(test::NightLines({"11.0"}, {"V1", "CHK"}, rows));
   GraphSettings settings;
   settings.var2 = 2;
-  LightCurve curve;
-  ASSERT_TRUE(BuildSourceRows(tables, settings, curve).ok());
+  LightCurve curve = test::Build(tables, settings);
   // The first point of Variable 1 is the second group.
   const auto info = InspectPoint(curve, settings, kField, "V1", 1, 0);
   ASSERT_TRUE(info);
@@ -190,12 +188,6 @@ TEST(PointInspection, TextsOfTheClickedGroup) {
   EXPECT_EQ(grouped->value, "Flujo absoluto: " + FormatFloat("0", 51050));
 }
 
-}  // namespace
-}  // namespace lumenda
-
-namespace lumenda {
-namespace {
-
 TEST(ChartRanges, MarginAndErrorBarsWidenTheVerticalRange) {
   std::vector<CurvePoint> a(2), b(1);
   a[0].value = 1.0;
@@ -226,9 +218,8 @@ TEST(ChartRanges, ConditionsPerImageWithDrift) {
   const auto tables = test::TablesOf(lines);
   GraphSettings settings;
   settings.groupImages = 3;  // the conditions are per image, not per group
-  LightCurve curve;
-  ASSERT_TRUE(BuildSourceRows(tables, settings, curve).ok());
-  const ConditionsSeries c = Conditions(curve, settings, {"12 34 56.7", "+05 06 07"});
+  const LightCurve curve = test::Build(tables, settings);
+  const ConditionsSeries c = Conditions(curve, settings, kField);
   ASSERT_EQ(c.x.size(), 3u);
   EXPECT_NEAR(c.x[1] - c.x[0], 5.0 / 1440, 1e-5);
   EXPECT_NEAR(c.airMass[2], 1.22, 1e-9);

@@ -54,12 +54,10 @@ TEST(DeleteImageData, RemovesOnlyTheRowsOfThatExactPath) {
   EXPECT_EQ(removed, 1);
   EXPECT_TRUE(w.changed);
   const auto file = w.File();
-  EXPECT_EQ(Rows(file), 4);
   using Table = const std::vector<std::string>*;
   for (Table table :
        std::vector<Table>{&file, &w.tables.tDiferencia, &w.tables.tAbsoluta, &w.tables.tFlujos,
                           &w.tables.tInstrumental, &w.tables.tPosiblesVariables, &w.graph}) {
-    EXPECT_EQ(Rows(*table), 4);
     std::vector<std::string> left;
     for (const auto& line : *table)
       if (results::IsDataRow(line)) left.emplace_back(results::RowPath(line));
@@ -90,7 +88,7 @@ TEST(DeleteImageData, RemovesOnlyTheRowsOfThatExactPath) {
   EXPECT_EQ(keys(rebuilt.tAbsoluta), keys(w.tables.tAbsoluta));
 }
 
-TEST(DeleteImageData, CancelOrEmptyPathChangesNothing) {
+TEST(DeleteImageData, CancelOrEmptyPathChangesNothingAndAMissingFileOnlyTheLists) {
   Workspace w({"V1"}, RowsWithPaths({"/n/a.fit", "/n/b.fit"}));
   const auto before = w.File();
   const auto tablesBefore = w.tables.tDiferencia;
@@ -104,12 +102,8 @@ TEST(DeleteImageData, CancelOrEmptyPathChangesNothing) {
   EXPECT_EQ(w.File(), before);
   EXPECT_EQ(w.tables.tDiferencia, tablesBefore);
   EXPECT_EQ(w.images.size(), 2u);
-}
 
-TEST(DeleteImageData, WithoutResultsFileOnlyTheListsChange) {
-  Workspace w({"V1"}, RowsWithPaths({"/n/a.fit", "/n/b.fit"}));
   std::remove(w.path.c_str());
-  RecordingMessenger ok;
   ASSERT_TRUE(DeleteImageData(w.Targets(), "/n/b.fit", ok).ok());
   EXPECT_FALSE(FileExists(w.path));
   EXPECT_EQ(Rows(w.tables.tDiferencia), 1);
@@ -119,30 +113,21 @@ TEST(DeleteImageData, WithoutResultsFileOnlyTheListsChange) {
 TEST(RenameInHeader, RenamesWholeNamesInOrderKeepingTheWidth) {
   struct Case {
     const char* name;
-    std::vector<std::string> names, oldNames, newNames, expected;
+    std::vector<std::string> oldNames, newNames, expected;
   };
   const std::vector<Case> cases = {
-      {"simple", {"V1", "CHK"}, {"V1", "CHK"}, {"ALGOL", "CHK"}, {"ALGOL", "CHK"}},
-      {"V1 beside V10", {"V1", "V10"}, {"V1", "V10"}, {"RR", "V10"}, {"RR", "V10"}},
-      {"chain A to B, B to C", {"A", "B"}, {"A", "B"}, {"B", "C"}, {"C", "C"}},
-      {"long old name",
-       {"ABCDEFGHIJKLMNO", "V2"},
-       {"ABCDEFGHIJKLMNO", "V2"},
-       {"ALGOL", "V2"},
-       {"ALGOL", "V2"}},
+      {"simple", {"V1", "CHK"}, {"ALGOL", "CHK"}, {"ALGOL", "CHK"}},
+      {"V1 beside V10", {"V1", "V10"}, {"RR", "V10"}, {"RR", "V10"}},
+      {"chain A to B, B to C", {"A", "B"}, {"B", "C"}, {"C", "C"}},
+      {"long old name", {"ABCDEFGHIJKLMNO", "V2"}, {"ALGOL", "V2"}, {"ALGOL", "V2"}},
       {"new name wider than 12",
-       {"V1", "V2"},
        {"V1", "V2"},
        {"NSV 12345 ABCDE", "V2"},
        {"NSV 12345 ABCDE", "V2"}},
-      {"name inside a name with blank",
-       {"433", "433 EROS"},
-       {"433", "433 EROS"},
-       {"X", "433 EROS"},
-       {"X", "433 EROS"}},
+      {"name inside a name with blank", {"433", "433 EROS"}, {"X", "433 EROS"}, {"X", "433 EROS"}},
   };
   for (const Case& c : cases) {
-    auto lines = test::NightLines({"11.0"}, c.names, test::EvenNight(2));
+    auto lines = test::NightLines({"11.0"}, c.oldNames, test::EvenNight(2));
     ResultsTables tables = test::TablesOf(lines);
     std::vector<std::string> derived = tables.tDiferencia;
     const auto before = lines;

@@ -10,44 +10,18 @@
 namespace lumenda {
 namespace {
 
-TEST(GraphSettingsFile, SavesTheTwentyThreeKeysInOrder) {
-  test::TempDir dir;
-  GraphSettings settings;
-  ASSERT_TRUE(SaveGraphSettings(dir.path(), settings).ok());
-  EXPECT_EQ(test::ReadBytes(dir.File("grafico.ini")),
-            "VPOS=94\r\nHPOS=585\r\nVTAM=613\r\nHTAM=776\r\nCFONDO=15329511\r\nCV1=255\r\n"
-            "TV1=4\r\nEV1=1\r\nCV2=8388608\r\nTV2=4\r\nEV3=1\r\nCM1=255\r\nTM1=2\r\nSM1=0\r\n"
-            "VM1=0\r\nCM2=8388608\r\nTM2=2\r\nSM2=0\r\nVM2=0\r\nMMP=3\r\nCAM=255\r\nTAM=2\r\n"
-            "CFO=15329511\r\n");
-}
-
-TEST(GraphSettingsFile, SavingThenRecoveringRestoresEverySetting) {
+TEST(GraphSettingsFile, SavesTheTwentyThreeKeysInOrderAndRecoversThem) {
   test::TempDir dir;
   GraphSettings changed;
-  changed.windowTop = 10;
-  changed.windowLeft = -20;
-  changed.windowHeight = 700;
-  changed.windowWidth = 900;
-  changed.backgroundColour = 123;
-  changed.var1Colour = 1;
-  changed.var1Size = 9;
-  changed.var1Style = 5;
-  changed.var2Colour = 2;
-  changed.var2Size = 1;
-  changed.var2Style = 0;
-  changed.average1Colour = 3;
-  changed.average1Width = 1;
-  changed.average1Style = 4;
-  changed.average1Visible = true;
-  changed.average2Colour = 4;
-  changed.average2Width = 7;
-  changed.average2Style = 0;
-  changed.average2Visible = true;
-  changed.averageLength = 17;
-  changed.conditionsLineColour = 5;
-  changed.conditionsLineWidth = 8;
-  changed.conditionsBackground = 6;
+  EXPECT_EQ(LoadGraphSettings(dir.path(), changed).message, "Preferencias no definidas.");
+  // Every key away from its default, within its spin range.
+  const std::string text =
+      "VPOS=10\r\nHPOS=-20\r\nVTAM=700\r\nHTAM=900\r\nCFONDO=123\r\nCV1=1\r\nTV1=9\r\n"
+      "EV1=5\r\nCV2=2\r\nTV2=1\r\nEV3=0\r\nCM1=3\r\nTM1=1\r\nSM1=4\r\nVM1=1\r\nCM2=4\r\n"
+      "TM2=7\r\nSM2=0\r\nVM2=1\r\nMMP=17\r\nCAM=5\r\nTAM=8\r\nCFO=6\r\n";
+  ASSERT_TRUE(ApplyGraphSettingsText(text, changed).ok());
   ASSERT_TRUE(SaveGraphSettings(dir.path(), changed).ok());
+  EXPECT_EQ(test::ReadBytes(dir.File("grafico.ini")), text);
   GraphSettings back;
   ASSERT_TRUE(LoadGraphSettings(dir.path(), back).ok());
   EXPECT_EQ(GraphSettingsText(back), GraphSettingsText(changed));
@@ -97,12 +71,6 @@ TEST(GraphSettingsFile, ReadingAppliesOnlyTheKeysItFinds) {
   }
 }
 
-TEST(GraphSettingsFile, MissingFileIsReported) {
-  test::TempDir dir;
-  GraphSettings settings;
-  EXPECT_EQ(LoadGraphSettings(dir.path(), settings).message, "Preferencias no definidas.");
-}
-
 TEST(GraphSettings, DefaultLookRestoresColoursSizesAndStyles) {
   GraphSettings settings;
   settings.var1Colour = settings.var2Colour = settings.average1Colour = 7;
@@ -139,8 +107,7 @@ TEST(Summary, StatisticsOfTheSourceRowsBeforeGrouping) {
   const auto tables = test::TablesOf(test::NightLines({"11.0"}, {"V1", "CHK"}, rows));
   GraphSettings settings;
   settings.groupImages = 4;
-  LightCurve curve;
-  ASSERT_TRUE(BuildSourceRows(tables, settings, curve).ok());
+  LightCurve curve = test::Build(tables, settings);
   std::vector<double> v;
   for (int i : {2, 3, 5}) v.push_back(ParseDouble(tables.tDiferencia[i].substr(31, 9)).value());
   const double mean = (v[0] + v[1] + v[2]) / 3;
@@ -159,7 +126,7 @@ TEST(Summary, StatisticsOfTheSourceRowsBeforeGrouping) {
 
   // Counts are far above 1000: the minimum is the smallest count.
   settings.mode = PhotometryMode::kCounts;
-  ASSERT_TRUE(BuildSourceRows(tables, settings, curve).ok());
+  curve = test::Build(tables, settings);
   EXPECT_EQ(FillSummary(curve.SourceRows, 1, "CHK").values[1], "20000.000");
   EXPECT_EQ(FillSummary(curve.SourceRows, 0, "V1").values[0], "52100.000");
 }
@@ -169,8 +136,7 @@ TEST(Summary, NoValueOrNoStarShowsDashes) {
   for (auto& r : rows) r.counts = {0, 20000};
   const auto tables = test::TablesOf(test::NightLines({"11.0"}, {"V1", "CHK"}, rows));
   GraphSettings settings;
-  LightCurve curve;
-  ASSERT_TRUE(BuildSourceRows(tables, settings, curve).ok());
+  const LightCurve curve = test::Build(tables, settings);
   for (int k : {0, -1}) {
     const StarSummary s = FillSummary(curve.SourceRows, k, "V1");
     EXPECT_EQ(s.name, "---");

@@ -11,18 +11,13 @@
 namespace lumenda {
 namespace {
 
+using test::Build;
 using test::EvenNight;
 using test::NightLines;
 using test::TablesOf;
 
 double Num(std::string_view row, Column c) {
   return ParseDouble(Field(row, c)).value();
-}
-
-LightCurve Build(const ResultsTables& tables, GraphSettings& settings) {
-  LightCurve curve;
-  EXPECT_TRUE(BuildSourceRows(tables, settings, curve).ok());
-  return curve;
 }
 
 TEST(LightCurve, GroupingByOneImageKeepsEveryRowWithItsRsrErrorAndPath) {
@@ -237,7 +232,7 @@ TEST(LightCurve, StarPositionPrefersTheStarsOwnSkyEntry) {
   EXPECT_EQ(StarPosition(withSky, 1).dec, "-44 55 06");
   const auto without = TablesOf(NightLines({"11.0"}, {"V1", "V2"}, EvenNight(2)));
   EXPECT_EQ(StarPosition(without, 1).ra, "12 34 56.7");
-  EXPECT_EQ(StarPosition(without, 1).dec, "+05 06 07");
+  EXPECT_EQ(StarPosition(without, 1).dec, "-05 06 07");
 }
 
 }  // namespace

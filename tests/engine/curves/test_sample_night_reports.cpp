@@ -27,37 +27,31 @@ namespace rf = results;
 
 class SampleNightReports : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    dir_ = new test::TempDir;
+  static constexpr int kImages = 10;
+  // One run of the night for every test here; its folder goes at exit.
+  struct Run {
+    test::TempDir dir;
     RecordingMessenger messenger;
-    out_ = new ProcesoOutcome(test::RunSampleNight(dir_->path(), kImages, messenger));
-  }
-  static void TearDownTestSuite() {
-    delete out_;
-    delete dir_;
+    ProcesoOutcome out = test::RunSampleNight(dir.path(), kImages, messenger);
+  };
+  static Run& run() {
+    static Run r;
+    return r;
   }
   void SetUp() override {
-    ASSERT_TRUE(out_->status.ok()) << out_->status.message;
-    ASSERT_EQ(out_->tables.tDiferencia.size(), 2u + kImages);
+    ASSERT_TRUE(run().out.status.ok()) << run().out.status.message;
+    ASSERT_EQ(run().out.tables.tDiferencia.size(), 2u + kImages);
   }
-
   static int Star(const std::string& name) {
-    const auto& names = out_->tables.lbNomVar;
+    const auto& names = run().out.tables.lbNomVar;
     auto it = std::find(names.begin(), names.end(), name);
     EXPECT_NE(it, names.end()) << name;
     return static_cast<int>(it - names.begin());
   }
-
-  static constexpr int kImages = 10;
-  static test::TempDir* dir_;
-  static ProcesoOutcome* out_;
 };
 
-test::TempDir* SampleNightReports::dir_ = nullptr;
-ProcesoOutcome* SampleNightReports::out_ = nullptr;
-
 TEST_F(SampleNightReports, TextReportDatesAndMagnitudesFollowTheTables) {
-  const ResultsTables& tables = out_->tables;
+  const ResultsTables& tables = run().out.tables;
   GraphSettings settings;
   settings.var1 = Star("PULSANTE");
   settings.scale = TimeScale::kHjd;
@@ -83,7 +77,7 @@ TEST_F(SampleNightReports, TextReportDatesAndMagnitudesFollowTheTables) {
 }
 
 TEST_F(SampleNightReports, AavsoReportOfAnAbsoluteEnsembleWithCheckStar) {
-  const ResultsTables& tables = out_->tables;
+  const ResultsTables& tables = run().out.tables;
   ASSERT_TRUE(tables.EnsembleFlag);
   GraphSettings settings;
   settings.mode = PhotometryMode::kAbsolute;
@@ -118,18 +112,18 @@ TEST_F(SampleNightReports, AavsoReportOfAnAbsoluteEnsembleWithCheckStar) {
 }
 
 TEST_F(SampleNightReports, RenameAndDeleteKeepFileAndTablesTogether) {
-  ResultsTables tables = out_->tables;
+  ResultsTables tables = run().out.tables;
   std::vector<std::string> graph = tables.tInstrumental;
-  std::vector<std::string> images = out_->ListaFotos;
+  std::vector<std::string> images = run().out.ListaFotos;
   bool changed = false;
-  const std::string path = dir_->File("instrumental.txt");
+  const std::string path = run().dir.File("instrumental.txt");
   EditTargets targets{path, &tables, &graph, &images, &changed};
 
   std::vector<std::string> names = tables.lbNomVar;
   names[Star("PULSANTE")] = "RR LYR";
   ASSERT_TRUE(ApplyRenames(targets, tables.lbNomVar, names).ok());
-  ASSERT_TRUE(SaveResults(path, dir_->File("guardado.txt")).ok());
-  auto recovered = RecoverResults({dir_->File("guardado.txt")}, path);
+  ASSERT_TRUE(SaveResults(path, run().dir.File("guardado.txt")).ok());
+  auto recovered = RecoverResults({run().dir.File("guardado.txt")}, path);
   ASSERT_TRUE(recovered.ok()) << recovered.message;
   EXPECT_EQ(recovered.value.tables.lbNomVar, names);
   EXPECT_EQ(recovered.value.tables.tDiferencia, tables.tDiferencia);
@@ -137,14 +131,14 @@ TEST_F(SampleNightReports, RenameAndDeleteKeepFileAndTablesTogether) {
   EXPECT_EQ(recovered.value.tables.tFlujos, tables.tFlujos);
   EXPECT_EQ(recovered.value.tables.tInstrumental, tables.tInstrumental);
 
-  const std::string image = dir_->File("noche/") + SampleImageName(4);
+  const std::string image = run().dir.File("noche/") + SampleImageName(4);
   RecordingMessenger yes;
   int removed = 0;
   ASSERT_TRUE(DeleteImageData(targets, image, yes, &removed).ok());
   EXPECT_EQ(removed, 1);
   EXPECT_EQ(images.size(), kImages - 1u);
-  ASSERT_TRUE(SaveResults(path, dir_->File("guardado.txt")).ok());
-  recovered = RecoverResults({dir_->File("guardado.txt")}, path);
+  ASSERT_TRUE(SaveResults(path, run().dir.File("guardado.txt")).ok());
+  recovered = RecoverResults({run().dir.File("guardado.txt")}, path);
   ASSERT_TRUE(recovered.ok()) << recovered.message;
   const ResultsTables& back = recovered.value.tables;
   EXPECT_EQ(recovered.value.ListaFotos, images);

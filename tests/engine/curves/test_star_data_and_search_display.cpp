@@ -48,7 +48,7 @@ TEST(StarDataFile, UnknownStarAndFieldPositionFallback) {
   EXPECT_EQ(StarDataFile(lines, "V1", tables, curve, settings).message, "Estrella no encontrada.");
   const auto file = StarDataFile(lines, "V10", tables, curve, settings);
   ASSERT_TRUE(file.ok());
-  EXPECT_EQ(file.value[3], ">>> 12 34 56.7  +05 06 07");
+  EXPECT_EQ(file.value[3], ">>> 12 34 56.7  -05 06 07");
 }
 
 TEST(StarDataFile, TrendCorrectionKeepsCountsAndMagnitudeTogether) {
@@ -173,17 +173,16 @@ TEST(VariableDisplay, StatisticsAndVerdict) {
     EXPECT_EQ(s.possibleVariable, c.flagged) << c.name;
     EXPECT_EQ(s.flag, c.flagged ? "Posible variable" : "") << c.name;
   }
-  const CurveStatistics noiseStats = CurveStats(noise, 1);
-  EXPECT_EQ(noiseStats.mean, "Promedio: 0.00");
-  EXPECT_EQ(noiseStats.sd, "Desv. est: 0.10");
-  EXPECT_EQ(noiseStats.height, "Altura:    0.20");
-  EXPECT_EQ(noiseStats.ratio, "D.E./Altura: 0.50");
+  // The four texts: mean, deviation, height and their ratio.
+  auto texts = [](const CurveStatistics& s) {
+    return std::vector<std::string>{s.mean, s.sd, s.height, s.ratio};
+  };
+  EXPECT_EQ(texts(CurveStats(noise, 1)),
+            (std::vector<std::string>{"Promedio: 0.00", "Desv. est: 0.10", "Altura:    0.20",
+                                      "D.E./Altura: 0.50"}));
   EXPECT_EQ(CurveStats(std::vector<double>(10, 12.0), 1).ratio, "D.E./Altura: n/d");
-  const CurveStatistics few = CurveStats({1, 2, 3}, 1);
-  EXPECT_EQ(few.mean, "Promedio : n/d");
-  EXPECT_EQ(few.sd, "Desv. est: n/d");
-  EXPECT_EQ(few.height, "Altura:    n/d");
-  EXPECT_EQ(few.ratio, "");
+  EXPECT_EQ(texts(CurveStats({1, 2, 3}, 1)),
+            (std::vector<std::string>{"Promedio : n/d", "Desv. est: n/d", "Altura:    n/d", ""}));
   // The threshold falls with the sensitivity: a ramp with a zigzag has a
   // ratio of 1.358, which passes only at sensitivities 2 and 3.
   std::vector<double> y;
