@@ -69,10 +69,7 @@ TEST(FitStar, FlatOrEmptyBoxesGiveFiniteValues) {
 }
 
 TEST(FindStars, AcceptanceNeedsAllThresholds) {
-  StarFit good;
-  good.snr = 50;
-  good.flux = 9000;
-  good.fwhm = 2.5f;
+  const StarFit good{0, 0, 0, 9000, 2.5f, 50};
   struct Case {
     const char* name;
     StarFit fit;
@@ -96,14 +93,8 @@ TEST(FindStars, AcceptanceNeedsAllThresholds) {
 }
 
 TEST(FindStars, FormatsLinesInTheirFixedColumns) {
-  StarFit fit;
-  fit.x = 123.456f;
-  fit.y = 7.004f;
-  fit.flux = 98765;
-  fit.background = 1234;
-  fit.peakSnr = 45.66f;
-  fit.snr = 301.25f;
-  fit.fwhm = 3.04f;
+  // x, y, background, flux, fwhm, snr, peakSnr
+  StarFit fit{123.456f, 7.004f, 1234, 98765, 3.04f, 301.25f, 45.66f};
   EXPECT_EQ(FormatStarLine(fit), " 123.46     7.00    98765   1234    45.7   301.2   3.0   ");
   EXPECT_EQ(FormatStarLine(fit).size(), 57u);
   // A value wider than its field is written whole and shifts the rest.

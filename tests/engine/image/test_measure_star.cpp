@@ -58,8 +58,7 @@ TEST(MeasureStar, FirstOfEqualMaximaIsThePeak) {
       {{53, 47}, {47, 53}, {47, 53}},
       {{47, 53}, {47, 47}, {47, 47}},  // same column: smaller row wins
   };
-  ApertureSettings settings;
-  settings.radio = 3;  // centroid box 11 x 11
+  const ApertureSettings settings{3, 10, 10, false, false};  // centroid box 11 x 11
   for (const auto& c : cases) {
     TPlaca image = Flat(101, 101, 0);
     image.SetPixel(c.a.first, c.a.second, 5000);
@@ -85,10 +84,8 @@ TEST(MeasureStar, CentroidBoxHasHalfSizeRadioButAtLeastFive) {
     TPlaca image = Flat(101, 101, 0);
     image.SetPixel(50, 50, 6000);
     image.SetPixel(50 + c.offset, 50, 6000);
-    ApertureSettings settings;
-    settings.radio = c.radio;
-    settings.radioI = 20;  // keep the annulus clear of both pixels
-    const StarMeasurement m = MeasureStar(image, settings, 50, 50);
+    // radioI 20 keeps the annulus clear of both pixels.
+    const StarMeasurement m = MeasureStar(image, {c.radio, 20, 10, false, false}, 50, 50);
     EXPECT_DOUBLE_EQ(m.x, c.expected);
     EXPECT_DOUBLE_EQ(m.y, 50);
   }
@@ -118,10 +115,7 @@ TEST(MeasureStar, ApertureEdgePixelsCountTheirShareOfSamplePoints) {
     TPlaca image = Flat(101, 101, 1000);
     image.SetPixel(50, 50, 11000);
     image.SetPixel(50 + c.dx, 50 + c.dy, 0);
-    ApertureSettings settings;
-    settings.radio = c.radio;
-    settings.radioI = 20;
-    const StarMeasurement m = MeasureStar(image, settings, 50, 50);
+    const StarMeasurement m = MeasureStar(image, {c.radio, 20, 10, false, false}, 50, 50);
     EXPECT_DOUBLE_EQ(m.sky, 1000);
     EXPECT_DOUBLE_EQ(m.x, 50);
     EXPECT_EQ(m.flux, c.flux);
@@ -143,14 +137,11 @@ TEST(MeasureStar, SkyAnnulusExcludesBothBoundsAndTakesTheInterquartileMean) {
   for (const auto& c : cases) {
     TPlaca image = Flat(21, 21, 0);
     image.SetPixel(10, 10, 65535);
-    for (auto [x, y] : std::vector<std::pair<int, int>>{{9, 10}, {11, 10}, {10, 9}, {10, 11}})
-      image.SetPixel(x, y, 5000);  // distance 1
-    for (auto [x, y] : std::vector<std::pair<int, int>>{{8, 10}, {12, 10}, {10, 8}, {10, 12}})
-      image.SetPixel(x, y, 7000);  // distance 2
-    image.SetPixel(9, 9, c.diagonal[0]);
-    image.SetPixel(11, 9, c.diagonal[1]);
-    image.SetPixel(9, 11, c.diagonal[2]);
-    image.SetPixel(11, 11, c.diagonal[3]);
+    for (int d : {-2, -1, 1, 2}) {  // distances 1 and 2: 5000, 7000
+      image.SetPixel(10 + d, 10, std::abs(d) == 1 ? 5000 : 7000);
+      image.SetPixel(10, 10 + d, std::abs(d) == 1 ? 5000 : 7000);
+    }
+    for (int k = 0; k < 4; ++k) image.SetPixel(9 + 2 * (k % 2), 9 + 2 * (k / 2), c.diagonal[k]);
     ApertureSettings settings{1, 0, 1, false, false};
     EXPECT_DOUBLE_EQ(MeasureStar(image, settings, 10, 10).sky, c.sky);
   }
@@ -211,24 +202,14 @@ TEST(MeasureStar, DegenerateImagesGiveSafeValues) {
 TEST(MeasureStar, FlipsConvertDisplayAndImageCoordinates) {
   // The star sits at image column 89, row 30 of a 100 x 80 image.
   const TPlaca image = MakeField(100, 80, 500, 0, {{89.2, 30.3, 60000, 1.5}});
-  ApertureSettings plain;
-  plain.radio = 6;
-  plain.radioI = 3;
-  plain.radioE = 5;
+  const ApertureSettings plain{6, 3, 5, false, false};
   const StarMeasurement direct = MeasureStar(image, plain, 89, 30);
-
-  ApertureSettings flipped = plain;
-  flipped.flipX = true;
-  StarMeasurement m = MeasureStar(image, flipped, 10, 30);
-  EXPECT_NEAR(m.x, 99 - 89.2, 0.05);
-  EXPECT_NEAR(m.y, 30.3, 0.05);
-  EXPECT_EQ(m.flux, direct.flux);
-
-  flipped.flipY = true;
-  m = MeasureStar(image, flipped, 10, 79 - 30);
-  EXPECT_NEAR(m.x, 99 - 89.2, 0.05);
-  EXPECT_NEAR(m.y, 79 - 30.3, 0.05);
-  EXPECT_EQ(m.flux, direct.flux);
+  for (bool flipY : {false, true}) {
+    const StarMeasurement m = MeasureStar(image, {6, 3, 5, true, flipY}, 10, flipY ? 79 - 30 : 30);
+    EXPECT_NEAR(m.x, 99 - 89.2, 0.05);
+    EXPECT_NEAR(m.y, flipY ? 79 - 30.3 : 30.3, 0.05);
+    EXPECT_EQ(m.flux, direct.flux);
+  }
 
   // Without the flip the display position holds only sky.
   EXPECT_LT(MeasureStar(image, plain, 10, 30).flux, direct.flux / 10);
@@ -236,9 +217,8 @@ TEST(MeasureStar, FlipsConvertDisplayAndImageCoordinates) {
 
 TEST(MeasureStar, InsideMarginIncludesBothBounds) {
   TPlaca image;
-  image.Resize(100, 50);  // MaxX 99, MaxY 49
-  ApertureSettings settings;
-  settings.radio = 10;
+  image.Resize(100, 50);            // MaxX 99, MaxY 49
+  const ApertureSettings settings;  // radio 10
   struct Case {
     double x, y;
     bool inside;

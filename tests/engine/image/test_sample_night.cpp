@@ -62,8 +62,10 @@ Truth ParseTruth(const std::string& text) {
     } else if (w[0] == "PERIODO") {
       t.periods[w[1]] = {Number(w[2]), Number(w[3])};
     } else if (w[0] == "IMAGEN") {
-      EXPECT_EQ(w.size(), 8 + 4 * t.names.size()) << line;
-      if (w.size() != 8 + 4 * t.names.size()) continue;
+      if (w.size() != 8 + 4 * t.names.size()) {
+        ADD_FAILURE() << "wrong number of fields: " << line;
+        continue;
+      }
       TruthImage im{w[1],         w[2],         Number(w[3]), Number(w[4]),
                     Number(w[5]), Number(w[6]), Number(w[7]), {}};
       for (size_t k = 0; k < t.names.size(); ++k)
@@ -77,10 +79,6 @@ Truth ParseTruth(const std::string& text) {
   return t;
 }
 
-Truth ReadTruth(const std::string& path) {
-  return ParseTruth(ReadBytes(path));
-}
-
 struct Aperture {
   double net;    // counts above the sky
   double sigma;  // expected noise of `net`
@@ -90,9 +88,8 @@ struct Aperture {
 // from the mean of the annulus 20..30, and the noise expected from photon
 // statistics and the read noise.
 Aperture ApertureCounts(const TPlaca& image, double x, double y, double radius) {
-  std::vector<double> ring;
-  double sum = 0;
-  int n = 0;
+  double sum = 0, ring = 0;
+  int n = 0, nRing = 0;
   for (int j = static_cast<int>(y) - 31; j <= static_cast<int>(y) + 31; ++j) {
     for (int i = static_cast<int>(x) - 31; i <= static_cast<int>(x) + 31; ++i) {
       const double d = std::hypot(i - x, j - y);
@@ -100,15 +97,13 @@ Aperture ApertureCounts(const TPlaca& image, double x, double y, double radius) 
         sum += image.Pixel(i, j);
         ++n;
       } else if (d > 20 && d < 30) {
-        ring.push_back(image.Pixel(i, j));
+        ring += image.Pixel(i, j);
+        ++nRing;
       }
     }
   }
-  double sky = 0;
-  for (double v : ring) sky += v;
-  sky /= ring.size();
-  const double net = sum - n * sky;
-  return {net, std::sqrt(std::max(net, 0.0) + n * (sky - 100 + 64) * (1 + 1.0 * n / ring.size()))};
+  const double sky = ring / nRing, net = sum - n * sky;
+  return {net, std::sqrt(std::max(net, 0.0) + n * (sky - 100 + 64) * (1 + 1.0 * n / nRing))};
 }
 
 class SampleNight : public ::testing::Test {
@@ -145,7 +140,6 @@ TEST_F(SampleNight, HeadersAreWellFormed) {
   for (int i = 1; i <= kImages; ++i) {
     const std::string path = dir_->File(SampleImageName(i));
     const std::string bytes = ReadBytes(path);
-    EXPECT_EQ(bytes.size() % 2880, 0u);
     EXPECT_EQ(bytes.size(), 2880u + 183u * 2880u);  // one header record, data padded
     EXPECT_NE(bytes.find("BZERO   =                32768"), std::string::npos);
     EXPECT_NE(bytes.find("BITPIX  =                   16"), std::string::npos);
@@ -178,7 +172,7 @@ TEST_F(SampleNight, HeadersAreWellFormed) {
 }
 
 TEST_F(SampleNight, TruthMatchesTheImages) {
-  const Truth truth = ReadTruth(dir_->File("verdad.txt"));
+  const Truth truth = ParseTruth(ReadBytes(dir_->File("verdad.txt")));
   ASSERT_EQ(truth.images.size(), static_cast<size_t>(kImages));
   EXPECT_EQ(truth.keys.at("IMAGENES"), "6");
   EXPECT_EQ(truth.keys.at("SEMILLA"), "3");
@@ -234,7 +228,7 @@ TEST_F(SampleNight, TruthMatchesTheImages) {
 }
 
 TEST_F(SampleNight, StarFileMarksTheNamedStarsAtTheirFirstPositions) {
-  const Truth truth = ReadTruth(dir_->File("verdad.txt"));
+  const Truth truth = ParseTruth(ReadBytes(dir_->File("verdad.txt")));
   const std::string text = ReadBytes(dir_->File("estrellas.txt"));
   const std::vector<std::string> lines = SplitLines(text);
   ASSERT_EQ(lines.size(), 6u);
