@@ -23,18 +23,16 @@ using test::FixtureRow;
 using test::ResultsLines;
 
 ResultsRow SampleRow() {
-  ResultsRow r;
-  r.num = 7;
-  r.date = "20150612.12345";
-  r.compara = 123456;
-  r.stars = {{54321, 10.92371}, {0, 10000}};
-  r.airMass = 1.23456;
-  r.fwhm = 4.5;
-  r.fondo = 812.5;
-  r.skyMag = 12.1;
-  r.position = "0100.00  0200.00";
-  r.path = "/datos/noche/img001.fit";
-  return r;
+  return {7,
+          "20150612.12345",
+          123456,
+          {{54321, 10.92371}, {0, 10000}},
+          1.23456,
+          4.5,
+          812.5,
+          12.1,
+          "0100.00  0200.00",
+          "/datos/noche/img001.fit"};
 }
 
 TEST(ResultsRow, FieldsSitWhereReadersLookForThem) {
@@ -408,7 +406,7 @@ TEST(RecoverResults, RefusalsLeaveTheResultsFileUntouched) {
   const auto otherStars = Save(dir, "otras.txt", Night({"20150612.10000"}, {"VAR-1", "VAR-9"}));
   std::vector<std::string> many = Night({});
   const std::string row = Night({"20150612.10000"}).back();
-  for (int i = 0; i < 10001; ++i) many.push_back(row);
+  many.resize(many.size() + 10001, row);
   const auto tooMany = Save(dir, "muchas.txt", many);
   struct Case {
     std::vector<std::string> files;
@@ -425,7 +423,6 @@ TEST(RecoverResults, RefusalsLeaveTheResultsFileUntouched) {
     EXPECT_NE(r.message.find(c.message), std::string::npos) << r.message;
     EXPECT_EQ(test::ReadBytes(out), "previous\r\n");
   }
-  EXPECT_TRUE(SameHeaders({good, good}));
   EXPECT_FALSE(SameHeaders({good, otherStars}));
 }
 
