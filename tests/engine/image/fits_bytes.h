@@ -57,17 +57,13 @@ inline std::vector<std::string> ImageCards(int bitpix, int width, int height) {
 
 inline std::string Big16(const std::vector<uint16_t>& samples) {
   std::string out;
-  for (uint16_t s : samples) {
-    out += static_cast<char>(s >> 8);
-    out += static_cast<char>(s & 0xFF);
-  }
+  for (uint16_t s : samples) out += {static_cast<char>(s >> 8), static_cast<char>(s & 0xFF)};
   return out;
 }
 
 inline std::string Big32(uint32_t v) {
-  std::string out;
-  for (int shift = 24; shift >= 0; shift -= 8) out += static_cast<char>((v >> shift) & 0xFF);
-  return out;
+  return {static_cast<char>(v >> 24), static_cast<char>(v >> 16), static_cast<char>(v >> 8),
+          static_cast<char>(v)};
 }
 
 inline std::string BigInt32(const std::vector<int32_t>& samples) {
@@ -77,17 +73,13 @@ inline std::string BigInt32(const std::vector<int32_t>& samples) {
 }
 
 inline std::string BigFloat(const std::vector<float>& samples) {
-  std::string out;
-  for (float s : samples) {
-    uint32_t bits;
-    std::memcpy(&bits, &s, sizeof bits);
-    out += Big32(bits);
-  }
-  return out;
+  std::vector<int32_t> bits(samples.size());
+  std::memcpy(bits.data(), samples.data(), samples.size() * sizeof(float));
+  return BigInt32(bits);
 }
 
 inline std::string Bytes8(const std::vector<uint8_t>& samples) {
-  return std::string(samples.begin(), samples.end());
+  return {samples.begin(), samples.end()};
 }
 
 }  // namespace lumenda::test

@@ -117,11 +117,7 @@ TEST(RealFrames, MeasuresAStarWherePeerPhotometryFoundIt) {
   ASSERT_TRUE(
       image.LoadFile(test::RealDataDir() + "wwcra-road-2015/frames/WWCrA#30V_000184527_FLAT.fit"));
   // The peer tool reports (247.68, 867.85) in 1-based FITS pixels.
-  ApertureSettings settings;
-  settings.radio = 4;
-  settings.radioI = 4;
-  settings.radioE = 6;
-  const StarMeasurement m = MeasureStar(image, settings, 246.68, 866.85);
+  const StarMeasurement m = MeasureStar(image, {4, 4, 6, false, false}, 246.68, 866.85);
   EXPECT_NEAR(m.x, 246.68, 0.5);
   EXPECT_NEAR(m.y, 866.85, 0.5);
   EXPECT_GT(m.flux, 100);
