@@ -80,12 +80,7 @@ TEST(SetPhaseOrigin, ClickedPhaseBecomesZeroAndTitleStatesTheResult) {
   PeriodData data = WithCentred(values);
   data.TimeScale = "HJD";
   data.SeriesOffsets = {0, 0};  // two series
-  PhaseOriginInput input;
-  input.period = 0.5;
-  input.readoutPhase = 0.25;
-  input.phaseOrigin = 0;
-  input.phaseMargin = 0.2f;
-  input.chartWidth = 700;
+  PhaseOriginInput input{0.5, 0.25, 0, 0.2f, 700};  // period, readout, origin, margin, width
   PhaseOriginResult r = SetPhaseOrigin(data, input);
   EXPECT_EQ(r.phaseOrigin, 0.75f);
   EXPECT_DOUBLE_EQ(r.epoch, 2455000.0 + 0.25 * 0.5);
