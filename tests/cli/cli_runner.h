@@ -5,8 +5,11 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "test_support.h"
+#include "text/number_format.h"
+#include "text/text_file.h"
 
 namespace lumenda::test {
 
@@ -35,6 +38,26 @@ inline CliRun RunCli(const std::string& arguments, const std::string& environmen
   run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   run.err = ReadBytes(errFile);
   return run;
+}
+
+// With a user folder of its own under `dir`: the settings of other tests do not leak in.
+inline CliRun RunCliIn(const TempDir& dir, const std::string& arguments) {
+  return RunCli(arguments, "LUMENDA_DIR=" + Quote(dir.File("home/")));
+}
+
+inline std::vector<std::string> Lines(const std::string& text) {
+  return SplitLines(text);
+}
+
+inline double Number(const std::string& text) {
+  return ParseDouble(text).value_or(-1e300);
+}
+
+// Value of the line "NAME value", or "" when absent.
+inline std::string Value(const std::string& out, const std::string& name) {
+  for (const std::string& line : Lines(out))
+    if (line.starts_with(name + " ")) return line.substr(name.size() + 1);
+  return "";
 }
 
 }  // namespace lumenda::test

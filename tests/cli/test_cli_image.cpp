@@ -1,10 +1,8 @@
 // lumenda-cli info, clave, medir, estrellas, run as a user would.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <filesystem>
 #include <map>
 #include <string>
@@ -12,51 +10,29 @@
 
 #include "../engine/image/fits_bytes.h"
 #include "cli_runner.h"
-#include "test_support.h"
-#include "text/number_format.h"
 
 namespace {
 
-using lumenda::test::FitsCard;
-
 using lumenda::test::CliRun;
+using lumenda::test::FitsCard;
+using lumenda::test::Lines;
+using lumenda::test::Number;
 using lumenda::test::Quote;
 using lumenda::test::RunCli;
+using lumenda::test::Value;
 
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  for (size_t start = 0; start < text.size();) {
-    const size_t end = text.find('\n', start);
-    lines.push_back(text.substr(start, end - start));
+// The "NAME=value" fields of one line.
+std::map<std::string, std::string> Fields(const std::string& line) {
+  std::map<std::string, std::string> fields;
+  for (size_t start = 0; start < line.size();) {
+    const size_t end = line.find_first_of(" \n", start);
+    const std::string item = line.substr(start, end - start);
+    if (const size_t at = item.find('='); at != std::string::npos)
+      fields[item.substr(0, at)] = item.substr(at + 1);
     if (end == std::string::npos) break;
     start = end + 1;
   }
-  return lines;
-}
-
-// "NAME value" lines, or "NAME=value" fields of one line.
-std::map<std::string, std::string> Fields(const std::string& out, char separator) {
-  std::map<std::string, std::string> fields;
-  std::vector<std::string> items;
-  if (separator == ' ') {
-    items = Lines(out);
-  } else {
-    for (size_t start = 0; start < out.size();) {
-      size_t end = out.find_first_of(" \n", start);
-      items.push_back(out.substr(start, end - start));
-      if (end == std::string::npos) break;
-      start = end + 1;
-    }
-  }
-  for (const auto& item : items) {
-    const size_t at = item.find(separator);
-    if (at != std::string::npos) fields[item.substr(0, at)] = item.substr(at + 1);
-  }
   return fields;
-}
-
-double Number(const std::string& text) {
-  return lumenda::ParseDouble(text).value_or(-1e300);
 }
 
 struct Star {
@@ -127,35 +103,30 @@ TEST_F(CliImage, InfoPrintsSizeDateAndStatistics) {
     min = std::min(min, c);
     max = std::max(max, c);
   }
-  const auto f = Fields(run.out, ' ');
-  EXPECT_EQ(f.at("ANCHO"), "200");
-  EXPECT_EQ(f.at("ALTO"), "150");
-  EXPECT_EQ(f.at("BITPIX"), "16");
   // Mid-exposure 03:54:45 UT; the peer photometry of this night gives the same JD.
-  EXPECT_EQ(f.at("FECHA"), "20150802.16302");
-  EXPECT_EQ(f.at("JD"), "2457236.66302");
-  EXPECT_EQ(f.at("MIN"), std::to_string(min));
-  EXPECT_EQ(f.at("MAX"), std::to_string(max));
-  EXPECT_EQ(f.at("SUMA"), std::to_string(sum));
-  EXPECT_NEAR(Number(f.at("MEDIA")), static_cast<double>(sum) / frame_.counts.size(), 0.0005);
-  EXPECT_EQ(f.at("MEDIA").find(','), std::string::npos);
+  EXPECT_EQ(run.out.substr(0, run.out.find("MIN ")),
+            "ANCHO 200\nALTO 150\nBITPIX 16\nFECHA 20150802.16302\nJD 2457236.66302\n");
+  EXPECT_EQ(Value(run.out, "MIN"), std::to_string(min));
+  EXPECT_EQ(Value(run.out, "MAX"), std::to_string(max));
+  EXPECT_EQ(Value(run.out, "SUMA"), std::to_string(sum));
+  EXPECT_NEAR(Number(Value(run.out, "MEDIA")), static_cast<double>(sum) / frame_.counts.size(),
+              0.0005);
   EXPECT_EQ(Lines(run.out).size(), 9u);
 }
 
 TEST_F(CliImage, InfoUsesTheTimeCorrectionOfTheSettingsAndTheFilesBitpix) {
   lumenda::test::WriteBytes(home_ + "lumenda2.ini", "CTIEMPO=60\r\n");
-  auto f = Fields(RunCli("info " + Quote(path_), Env()).out, ' ');
-  EXPECT_EQ(f["FECHA"], "20150802.16372");
+  EXPECT_EQ(Value(RunCli("info " + Quote(path_), Env()).out, "FECHA"), "20150802.16372");
 
   const std::string floatPath = dir_.File("real.fit");
   auto cards = lumenda::test::ImageCards(-32, 2, 1);
   lumenda::test::WriteBytes(floatPath,
                             lumenda::test::FitsFile(cards, lumenda::test::BigFloat({12.4f, 1.5f})));
-  f = Fields(RunCli("info " + Quote(floatPath), Env()).out, ' ');
-  EXPECT_EQ(f["BITPIX"], "-32");
-  EXPECT_EQ(f["FECHA"], "00000000.00000");
-  EXPECT_EQ(f["SUMA"], "214");  // 112 + 102
-  EXPECT_EQ(f["MEDIA"], "107.000");
+  const std::string out = RunCli("info " + Quote(floatPath), Env()).out;
+  EXPECT_EQ(Value(out, "BITPIX"), "-32");
+  EXPECT_EQ(Value(out, "FECHA"), "00000000.00000");
+  EXPECT_EQ(Value(out, "SUMA"), "214");  // 112 + 102
+  EXPECT_EQ(Value(out, "MEDIA"), "107.000");
 }
 
 TEST_F(CliImage, ClavePrintsTheCleanedValue) {
@@ -176,23 +147,20 @@ TEST_F(CliImage, MedirMeasuresAStarWithSettingsOrOverrides) {
   CliRun run = RunCli("medir " + Quote(path_) + " 101 76 --radio 8 --radioi 4 --radioe 6", Env());
   ASSERT_EQ(run.status, 0) << run.err;
   ASSERT_EQ(Lines(run.out).size(), 1u);
-  auto f = Fields(run.out, '=');
+  auto f = Fields(run.out);
   for (const char* name : {"X", "Y", "FLUJO", "PICO", "RSR", "FONDO", "FWHM"})
     ASSERT_TRUE(f.count(name)) << name << " in " << run.out;
+  // Pixel positions as the user gives them; the measurement itself is tested in the engine.
   EXPECT_NEAR(Number(f["X"]), star.x, 0.05);
   EXPECT_NEAR(Number(f["Y"]), star.y, 0.05);
   EXPECT_NEAR(Number(f["FLUJO"]), star.flux, star.flux * 0.01);
-  EXPECT_NEAR(Number(f["FONDO"]), 802, 1.5);
-  // The half-flux diameter of a sampled Gaussian is close to, not equal to, its FWHM.
-  EXPECT_NEAR(Number(f["FWHM"]), 2.3548 * star.sigma, 0.45);
   EXPECT_EQ(f["X"].size() - f["X"].find('.'), 5u);  // four decimals
-  EXPECT_NEAR(Number(f["RSR"]), 0.5 * std::sqrt(Number(f["FLUJO"]) / 3), 1e-4);
 
   // Radii from the settings file; the flip mirrors the display position.
   lumenda::test::WriteBytes(home_ + "lumenda2.ini", "RADIO=03.00\r\nFLIPX=S\r\n");
   run = RunCli("medir " + Quote(path_) + " " + std::to_string(199 - 100) + " 76", Env());
   ASSERT_EQ(run.status, 0) << run.err;
-  f = Fields(run.out, '=');
+  f = Fields(run.out);
   EXPECT_NEAR(Number(f["X"]), 199 - star.x, 0.05);
   EXPECT_LT(Number(f["FLUJO"]), star.flux * 0.99);  // radius 3 misses part of the star
   EXPECT_GT(Number(f["FLUJO"]), star.flux * 0.8);

@@ -1,31 +1,19 @@
 // lumenda-cli informe, renombrar, borrar-imagen.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <cmath>
-#include <cstdio>
 #include <string>
 
 #include "cli_runner.h"
 #include "run/results_file.h"
-#include "test_support.h"
-#include "text/text_file.h"
 
 namespace {
 
+using lumenda::test::Lines;
 using lumenda::test::ReadBytes;
 using lumenda::test::TempDir;
-
 using CliResult = lumenda::test::CliRun;
-
-// A user folder of its own: the settings of other tests do not leak in.
-CliResult Cli(const TempDir& dir, const std::string& args) {
-  return lumenda::test::RunCli(args, "LUMENDA_DIR=" + dir.File("home/"));
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-  return lumenda::SplitLines(text);
-}
+constexpr auto Cli = lumenda::test::RunCliIn;
 
 // A results file of four images and two stars, comparison names `comps`.
 std::string WriteResults(const TempDir& dir, const std::vector<std::string>& comps,

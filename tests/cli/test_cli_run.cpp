@@ -1,15 +1,11 @@
 // lumenda-cli proceso, tabla, guardar, recuperar.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdio>
 #include <string>
 
 #include "../engine/run/synthetic_images.h"
 #include "cli_runner.h"
 #include "image/sample_night.h"
-#include "test_support.h"
-#include "text/text_file.h"
 
 namespace {
 
@@ -18,11 +14,7 @@ using lumenda::test::TempDir;
 using lumenda::test::WriteBytes;
 
 using CliResult = lumenda::test::CliRun;
-
-// A user folder of its own: the settings of other tests do not leak in.
-CliResult Cli(const TempDir& dir, const std::string& args) {
-  return lumenda::test::RunCli(args, "LUMENDA_DIR=" + dir.File("home/"));
-}
+constexpr auto Cli = lumenda::test::RunCliIn;
 
 size_t DataRows(const std::string& path) {
   size_t n = 0;

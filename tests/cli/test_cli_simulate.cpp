@@ -1,20 +1,16 @@
 // lumenda-cli simular: the sample night from the command line.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <string>
 
 #include "cli_runner.h"
-#include "test_support.h"
 
 namespace {
 
+using lumenda::test::CliRun;
 using lumenda::test::ReadBytes;
 using lumenda::test::TempDir;
-
-using lumenda::test::CliRun;
 
 // stdout and stderr together, as a user reads them in a terminal.
 CliRun Cli(const std::string& args) {

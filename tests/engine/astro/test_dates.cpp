@@ -1,6 +1,7 @@
 // Mid-exposure dates, MPC date texts, Julian dates and sidereal time.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <map>
 #include <numbers>
@@ -25,106 +26,68 @@ double Date(int year, int month, int day) {
   return *EncodeDate(year, month, day);
 }
 
-struct MidExposureCase {
-  const char* name;
+// "KEY=value|KEY=value" as a header.
+Header H(const std::string& spec) {
   Header header;
-  double cTiempo;
-  const char* expected;
-};
+  for (size_t start = 0; start < spec.size();) {
+    const size_t end = std::min(spec.find('|', start), spec.size());
+    const std::string card = spec.substr(start, end - start);
+    header[card.substr(0, card.find('='))] = card.substr(card.find('=') + 1);
+    start = end + 1;
+  }
+  return header;
+}
 
 TEST(MidExposureDate, HeaderFormsGiveTheMiddleOfTheExposure) {
-  const MidExposureCase cases[] = {
-      {"iso date and time with EXPTIME",
-       {{"DATE-OBS", "2008-08-12T21:30:00"}, {"EXPTIME", "60"}},
-       0,
-       "20080812.89618"},
-      {"time correction of -30 s",
-       {{"DATE-OBS", "2008-08-12T21:30:00"}, {"EXPTIME", "60"}},
-       -30,
-       "20080812.89583"},
-      {"EXPOSURE when EXPTIME is absent",
-       {{"DATE-OBS", "2008-08-12T21:30:00"}, {"EXPOSURE", "60"}},
-       0,
-       "20080812.89618"},
-      {"fraction of a second after the time is not read",
-       {{"DATE-OBS", "2008-08-12T21:30:00.900"}, {"EXPTIME", "60"}},
-       0,
-       "20080812.89618"},
-      {"DATE-LOC when DATE-OBS is absent",
-       {{"DATE-LOC", "2008-08-12T21:30:00"}, {"EXPTIME", "60"}},
-       0,
-       "20080812.89618"},
-      {"day/month/year with TIME-OBS and EXPOSURE",
-       {{"DATE-OBS", "12/08/2008"}, {"TIME-OBS", "21:30:00"}, {"EXPOSURE", "60"}},
-       0,
-       "20080812.89618"},
-      {"iso date with UT-START",
-       {{"DATE-OBS", "2008-08-12"}, {"UT-START", "21:30:00"}, {"EXPTIME", "60"}},
-       0,
-       "20080812.89618"},
-      {"separate time with fractional seconds",
-       {{"DATE-OBS", "2008-08-12"}, {"TIME-OBS", "21:29:59.5"}, {"EXPTIME", "61"}},
-       0,
-       "20080812.89618"},
-      {"eight-character date is too short",
-       {{"DATE-OBS", "12/08/08"}, {"TIME-OBS", "21:30:00"}, {"EXPOSURE", "60"}},
-       0,
-       "00000000.00000"},
-      {"no exposure: no half-exposure term",
-       {{"DATE-OBS", "2008-08-12T21:30:00"}},
-       0,
-       "20080812.89583"},
-      {"DATE-LOC alone without exposure",
-       {{"DATE-LOC", "2008-08-12T21:30:00"}},
-       0,
-       "00000000.00000"},
-      {"separate time without exposure",
-       {{"DATE-OBS", "2008-08-12"}, {"TIME-OBS", "21:30:00"}},
-       0,
-       "00000000.00000"},
-      {"empty header", {}, 0, "00000000.00000"},
-      {"last half second of the day carries into the next date",
-       {{"DATE-OBS", "2008-12-31"}, {"TIME-OBS", "23:59:59.7"}, {"EXPTIME", "0"}},
-       0,
-       "20090101.00000"},
-      {"time correction crossing midnight",
-       {{"DATE-OBS", "2008-08-12T23:59:30"}, {"EXPTIME", "60"}},
-       60,
-       "20080813.00069"},
-  };
-  for (const MidExposureCase& c : cases) {
-    EXPECT_EQ(MidExposureDate(LookupIn(c.header), c.cTiempo), c.expected) << c.name;
-    const Result<std::string> checked = TryMidExposureDate(LookupIn(c.header), c.cTiempo);
-    EXPECT_TRUE(checked.ok()) << c.name;
-    EXPECT_EQ(checked.value, c.expected) << c.name;
+  const struct {
+    const char* header;
+    double cTiempo;
+    const char* expected;
+  } cases[] = {{"DATE-OBS=2008-08-12T21:30:00|EXPTIME=60", 0, "20080812.89618"},
+               {"DATE-OBS=2008-08-12T21:30:00|EXPTIME=60", -30, "20080812.89583"},
+               {"DATE-OBS=2008-08-12T21:30:00|EXPOSURE=60", 0, "20080812.89618"},
+               // The fraction of a second after an iso time is not read.
+               {"DATE-OBS=2008-08-12T21:30:00.900|EXPTIME=60", 0, "20080812.89618"},
+               {"DATE-LOC=2008-08-12T21:30:00|EXPTIME=60", 0, "20080812.89618"},
+               {"DATE-OBS=12/08/2008|TIME-OBS=21:30:00|EXPOSURE=60", 0, "20080812.89618"},
+               {"DATE-OBS=2008-08-12|UT-START=21:30:00|EXPTIME=60", 0, "20080812.89618"},
+               {"DATE-OBS=2008-08-12|TIME-OBS=21:29:59.5|EXPTIME=61", 0, "20080812.89618"},
+               // An eight-character date is too short.
+               {"DATE-OBS=12/08/08|TIME-OBS=21:30:00|EXPOSURE=60", 0, "00000000.00000"},
+               // Without exposure: no half-exposure term, or an undated image.
+               {"DATE-OBS=2008-08-12T21:30:00", 0, "20080812.89583"},
+               {"DATE-LOC=2008-08-12T21:30:00", 0, "00000000.00000"},
+               {"DATE-OBS=2008-08-12|TIME-OBS=21:30:00", 0, "00000000.00000"},
+               {"", 0, "00000000.00000"},
+               // The last half second of the day, or the correction, carries into the next date.
+               {"DATE-OBS=2008-12-31|TIME-OBS=23:59:59.7|EXPTIME=0", 0, "20090101.00000"},
+               {"DATE-OBS=2008-08-12T23:59:30|EXPTIME=60", 60, "20080813.00069"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.header);
+    const Header header = H(c.header);
+    EXPECT_EQ(MidExposureDate(LookupIn(header), c.cTiempo), c.expected);
+    const Result<std::string> checked = TryMidExposureDate(LookupIn(header), c.cTiempo);
+    EXPECT_TRUE(checked.ok());
+    EXPECT_EQ(checked.value, c.expected);
   }
 }
 
 TEST(MidExposureDate, UnreadableValuesAreConversionErrorsAndUndatedImages) {
-  struct Case {
-    Header header;
-    const char* message;
-  };
-  const Case cases[] = {
-      {{{"DATE-OBS", "2008-13-12T21:30:00"}, {"EXPTIME", "60"}},
-       "'2008-13-12T21:30:00' no es una fecha válida"},
-      {{{"DATE-OBS", "2008-08-12T25:30:00"}, {"EXPTIME", "60"}},
-       "'2008-08-12T25:30:00' no es una hora válida"},
-      {{{"DATE-OBS", "2008-08-12T21:30:00"}, {"EXPTIME", "sesenta"}},
-       "'sesenta' no es un valor numérico válido"},
-      {{{"DATE-OBS", "31/02/2008"}, {"TIME-OBS", "21:30:00"}, {"EXPTIME", "60"}},
-       "'31/02/2008' no es una fecha válida"},
-      {{{"DATE-OBS", "2008-08-12"}, {"TIME-OBS", "21h30m00s"}, {"EXPTIME", "60"}},
-       "'21h30m00s' no es una hora válida"},
-      {{{"DATE-OBS", "2008-08-12 21:30"}, {"TIME-OBS", "21:30:60"}, {"EXPTIME", "60"}},
+  const std::pair<const char*, const char*> cases[] = {
+      {"DATE-OBS=2008-13-12T21:30:00|EXPTIME=60", "'2008-13-12T21:30:00' no es una fecha válida"},
+      {"DATE-OBS=2008-08-12T25:30:00|EXPTIME=60", "'2008-08-12T25:30:00' no es una hora válida"},
+      {"DATE-OBS=2008-08-12T21:30:00|EXPTIME=sesenta", "'sesenta' no es un valor numérico válido"},
+      {"DATE-OBS=31/02/2008|TIME-OBS=21:30:00|EXPTIME=60", "'31/02/2008' no es una fecha válida"},
+      {"DATE-OBS=2008-08-12|TIME-OBS=21h30m00s|EXPTIME=60", "'21h30m00s' no es una hora válida"},
+      {"DATE-OBS=2008-08-12 21:30|TIME-OBS=21:30:60|EXPTIME=60",
        "'21:30:60' no es una hora válida"},
-      {{{"DATE-OBS", "AAAA-BB-CCTDD:EE:FF"}}, "'AAAA-BB-CCTDD:EE:FF' no es una fecha válida"},
-  };
-  for (const Case& c : cases) {
-    const Result<std::string> checked = TryMidExposureDate(LookupIn(c.header), 0);
-    EXPECT_FALSE(checked.ok()) << c.message;
-    EXPECT_EQ(checked.message, c.message);
-    EXPECT_EQ(MidExposureDate(LookupIn(c.header), 0), "00000000.00000") << c.message;
+      {"DATE-OBS=AAAA-BB-CCTDD:EE:FF", "'AAAA-BB-CCTDD:EE:FF' no es una fecha válida"}};
+  for (const auto& [spec, message] : cases) {
+    const Header header = H(spec);
+    const Result<std::string> checked = TryMidExposureDate(LookupIn(header), 0);
+    EXPECT_FALSE(checked.ok()) << message;
+    EXPECT_EQ(checked.message, message);
+    EXPECT_EQ(MidExposureDate(LookupIn(header), 0), "00000000.00000") << message;
   }
 }
 
@@ -132,30 +95,25 @@ TEST(DateTimeToDateString, WritesDateAndFiveDecimalsCarryingWholeDays) {
   const struct {
     double t;
     const char* expected;
-  } cases[] = {
-      {Date(2008, 8, 12) + 0.896180, "20080812.89618"},
-      {Date(2000, 1, 1) + 0.5, "20000101.50000"},
-      {Date(2008, 8, 12), "20080812.00000"},
-      {Date(2008, 8, 12) + 0.999994, "20080812.99999"},
-      {Date(2008, 8, 12) + 0.999996, "20080813.00000"},
-      {Date(2008, 12, 31) + 0.9999999, "20090101.00000"},
-      {Date(2008, 2, 28) + 0.999999, "20080229.00000"},
-      {Date(1850, 6, 1) + 0.25, "18500601.25000"},
-      {std::nan(""), "00000000.00000"},
-      {1e12, "00000000.00000"},
-  };
+  } cases[] = {{Date(2008, 8, 12) + 0.896180, "20080812.89618"},
+               {Date(2000, 1, 1) + 0.5, "20000101.50000"},
+               {Date(2008, 8, 12), "20080812.00000"},
+               {Date(2008, 8, 12) + 0.999994, "20080812.99999"},
+               {Date(2008, 8, 12) + 0.999996, "20080813.00000"},
+               {Date(2008, 12, 31) + 0.9999999, "20090101.00000"},
+               {Date(2008, 2, 28) + 0.999999, "20080229.00000"},
+               {Date(1850, 6, 1) + 0.25, "18500601.25000"},
+               {std::nan(""), "00000000.00000"},
+               {1e12, "00000000.00000"}};
   for (const auto& c : cases) EXPECT_EQ(DateTimeToDateString(c.t), c.expected) << c.t;
 }
 
-TEST(DateStringToDateTime, ReadsDateAndFractionAndZeroForTheNullText) {
+TEST(DateStringToDateTime, ReadsDateAndFractionOrFailsWithItsMessage) {
   EXPECT_DOUBLE_EQ(DateStringToDateTime("20080812.89618"), Date(2008, 8, 12) + 0.89618);
   EXPECT_DOUBLE_EQ(DateStringToDateTime("19000101.00000"), 2.0);
   EXPECT_EQ(DateStringToDateTime("00000000.00000"), 0.0);
   for (const char* text : {"20080812.89618", "20000101.50000", "19991231.99999", "20240229.00001"})
     EXPECT_EQ(DateTimeToDateString(DateStringToDateTime(text)), text);
-}
-
-TEST(DateStringToDateTime, UnreadableTextsFailWithTheirMessage) {
   for (const char* text :
        {"20081312.50000", "2008081x.50000", "20080812,50000", "20080812.5x000", "", "hoy"}) {
     const Result<double> t = TryDateStringToDateTime(text);
@@ -169,11 +127,11 @@ TEST(DateToJD, JulianDateTextsWithFiveDecimals) {
   const struct {
     const char* mpc;
     const char* jd;
-  } cases[] = {
-      {"20000101.50000", "2451545.00000"}, {"00000000.00000", "0000000.00000"},
-      {"20080812.89618", "2454691.39618"}, {"18991230.00000", "2415018.50000"},
-      {"19871004.81000", "2447073.31000"},
-  };
+  } cases[] = {{"20000101.50000", "2451545.00000"},
+               {"00000000.00000", "0000000.00000"},
+               {"20080812.89618", "2454691.39618"},
+               {"18991230.00000", "2415018.50000"},
+               {"19871004.81000", "2447073.31000"}};
   for (const auto& c : cases) {
     EXPECT_EQ(DateToJD(c.mpc), c.jd) << c.mpc;
     EXPECT_EQ(TryDateToJD(c.mpc).value, c.jd) << c.mpc;

@@ -29,19 +29,15 @@ constexpr FullSeriesValue kFullSeries[] = {
 #include "vsop87_reference.inc"
 };
 
+// The Earth, which the date corrections lean on, is good to a micro-AU.
 TEST(PlanetPosition, AbridgedTablesStayWithinTheirTruncationBound) {
   for (const FullSeriesValue& v : kFullSeries) {
+    SCOPED_TRACE(std::to_string(v.planet) + " " + std::to_string(v.jd));
     const Spherical p = PlanetPosition(static_cast<Planet>(v.planet), v.jd);
-    EXPECT_LE(AngleGap(p.l, v.l), v.boundL) << v.planet << " " << v.jd;
-    EXPECT_NEAR(p.b, v.b, v.boundB) << v.planet << " " << v.jd;
-    EXPECT_NEAR(p.r, v.r, v.boundR) << v.planet << " " << v.jd;
-  }
-}
-
-TEST(PlanetPosition, EarthIsGoodToAMicroAstronomicalUnit) {
-  for (const FullSeriesValue& v : kFullSeries) {
+    EXPECT_LE(AngleGap(p.l, v.l), v.boundL);
+    EXPECT_NEAR(p.b, v.b, v.boundB);
+    EXPECT_NEAR(p.r, v.r, v.boundR);
     if (static_cast<Planet>(v.planet) != Planet::Earth) continue;
-    const Spherical p = PlanetPosition(Planet::Earth, v.jd);
     EXPECT_LT(AngleGap(p.l, v.l) * v.r, 1e-6);
     EXPECT_LT(std::fabs(p.b - v.b), 1e-6);
     EXPECT_LT(std::fabs(p.r - v.r), 1e-6);
@@ -70,23 +66,16 @@ TEST(PlanetPosition, PublishedCheckValuesAtJ2000) {
   }
 }
 
-TEST(PlanetPosition, LongitudeStaysInZeroToTwoPi) {
-  for (int planet = 0; planet < 6; ++planet) {
-    for (double jd = 2440000.5; jd < 2470000.5; jd += 731.3) {
-      const Spherical p = PlanetPosition(static_cast<Planet>(planet), jd);
-      ASSERT_GE(p.l, 0.0);
-      ASSERT_LT(p.l, kTwoPi);
+TEST(PlanetPosition, LongitudeInZeroToTwoPiAndTheSunOppositeTheEarth) {
+  for (double jd = 2440000.5; jd < 2470000.5; jd += 377.7) {
+    for (int planet = 0; planet < 6; ++planet) {
+      const double l = PlanetPosition(static_cast<Planet>(planet), jd).l;
+      ASSERT_TRUE(l >= 0.0 && l < kTwoPi) << planet << " " << jd;
     }
-  }
-}
-
-TEST(SunPosition, IsTheEarthSeenFromTheOtherSide) {
-  for (double jd = 2451000.5; jd < 2462000.5; jd += 377.7) {
     const Spherical earth = PlanetPosition(Planet::Earth, jd);
     const Spherical sun = SunPosition(jd);
     EXPECT_NEAR(AngleGap(sun.l, earth.l), std::numbers::pi, 1e-12);
-    EXPECT_LT(sun.l, kTwoPi);
-    EXPECT_GE(sun.l, 0.0);
+    EXPECT_TRUE(sun.l >= 0.0 && sun.l < kTwoPi) << jd;
     EXPECT_DOUBLE_EQ(sun.b, -earth.b);
     EXPECT_DOUBLE_EQ(sun.r, earth.r);
   }
@@ -112,9 +101,7 @@ TEST(SphericalRectangular, RoundTripsAndAxes) {
   EXPECT_NEAR(back.b, std::numbers::pi / 4, 1e-15);
   EXPECT_NEAR(back.r, std::sqrt(2.0), 1e-15);
   const Spherical origin = RectangularToSpherical({0, 0, 0});
-  EXPECT_EQ(origin.l, 0.0);
-  EXPECT_EQ(origin.b, 0.0);
-  EXPECT_EQ(origin.r, 0.0);
+  EXPECT_TRUE(origin.l == 0.0 && origin.b == 0.0 && origin.r == 0.0);
   for (double l = 0.1; l < kTwoPi; l += 0.7) {
     for (double b = -1.5; b < 1.5; b += 0.4) {
       const Spherical s = RectangularToSpherical(SphericalToRectangular({l, b, 3.5}));

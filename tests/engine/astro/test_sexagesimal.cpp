@@ -14,82 +14,64 @@ double Sexagesimal(double units, double minutes, double seconds) {
   return units + minutes / 60.0 + seconds / 3600.0;
 }
 
-TEST(FormatRA, HoursMinutesAndTenthsOfSeconds) {
+TEST(FormatCoordinates, RoundedWithCarriesAndTheSign) {
+  const auto ra = FormatRA, dec = FormatDec;
   const struct {
+    std::string (*format)(double);
     double degrees;
     const char* expected;
-  } cases[] = {
-      {180, "12 00 00.0"},
-      {0, "00 00 00.0"},
-      {15 * Sexagesimal(5, 3, 7.2), "05 03 07.2"},
-      {15 * Sexagesimal(23, 59, 59.94), "23 59 59.9"},
-      // Seconds that round to 60.0 carry into minutes, hours, and past 24 h.
-      {15 * Sexagesimal(1, 59, 59.96), "02 00 00.0"},
-      {15 * Sexagesimal(10, 14, 59.97), "10 15 00.0"},
-      {15 * Sexagesimal(23, 59, 59.96), "00 00 00.0"},
-      {360, "00 00 00.0"},
-      {-15, "23 00 00.0"},
-      {375, "01 00 00.0"},
-      {NAN, "00 00 00.0"},
-  };
-  for (const auto& c : cases) EXPECT_EQ(FormatRA(c.degrees), c.expected) << c.degrees;
+  } cases[] = {{ra, 180, "12 00 00.0"},
+               {ra, 0, "00 00 00.0"},
+               {ra, 15 * Sexagesimal(5, 3, 7.2), "05 03 07.2"},
+               {ra, 15 * Sexagesimal(23, 59, 59.94), "23 59 59.9"},
+               // Seconds that round to 60.0 carry into minutes, hours, and past 24 h.
+               {ra, 15 * Sexagesimal(1, 59, 59.96), "02 00 00.0"},
+               {ra, 15 * Sexagesimal(10, 14, 59.97), "10 15 00.0"},
+               {ra, 15 * Sexagesimal(23, 59, 59.96), "00 00 00.0"},
+               {ra, 360, "00 00 00.0"},
+               {ra, -15, "23 00 00.0"},
+               {ra, 375, "01 00 00.0"},
+               {ra, NAN, "00 00 00.0"},
+               {dec, -0.5, "-00 30 00"},
+               {dec, 0, "+00 00 00"},
+               {dec, Sexagesimal(5, 3, 7), "+05 03 07"},
+               {dec, -Sexagesimal(37, 39, 0), "-37 39 00"},
+               {dec, 90, "+90 00 00"},
+               {dec, Sexagesimal(0, 59, 59.6), "+01 00 00"},
+               {dec, -Sexagesimal(10, 59, 59.5), "-11 00 00"},
+               {dec, Sexagesimal(10, 58, 58.4), "+10 58 58"},
+               {dec, -Sexagesimal(10, 58, 58.6), "-10 58 59"},
+               {dec, INFINITY, "+00 00 00"}};
+  for (const auto& c : cases) EXPECT_EQ(c.format(c.degrees), c.expected) << c.degrees;
 }
 
-TEST(FormatDec, SignDegreesMinutesAndSeconds) {
+TEST(NormalizeCoordinates, AcceptsBlanksColonsAndLettersKeepingTheSign) {
+  const auto ra = NormalizeRA, dec = NormalizeDec;
   const struct {
-    double degrees;
-    const char* expected;
-  } cases[] = {
-      {-0.5, "-00 30 00"},
-      {0, "+00 00 00"},
-      {Sexagesimal(5, 3, 7), "+05 03 07"},
-      {-Sexagesimal(37, 39, 0), "-37 39 00"},
-      {90, "+90 00 00"},
-      {Sexagesimal(0, 59, 59.6), "+01 00 00"},
-      {-Sexagesimal(10, 59, 59.5), "-11 00 00"},
-      {Sexagesimal(10, 58, 58.4), "+10 58 58"},
-      {-Sexagesimal(10, 58, 58.6), "-10 58 59"},
-      {INFINITY, "+00 00 00"},
-  };
-  for (const auto& c : cases) EXPECT_EQ(FormatDec(c.degrees), c.expected) << c.degrees;
-}
-
-TEST(NormalizeRA, AcceptsBlanksColonsAndLetters) {
-  const struct {
+    Result<std::string> (*normalize)(std::string_view);
     const char* text;
     const char* expected;
-  } cases[] = {
-      {"5:3:7.2", "05 03 07.2"},
-      {"12h34m56.7s", "12 34 56.7"},
-      {"12 34 56.7", "12 34 56.7"},
-      {"12:34:56.7", "12 34 56.7"},
-      {"  12  34   56.74 ", "12 34 56.7"},
-      {"12 34 56", "12 34 56.0"},
-      {"", "00 00 00.0"},
-      {"10 59 59.96", "11 00 00.0"},
-      {"23 59 59.96", "00 00 00.0"},
-  };
+  } cases[] = {{ra, "5:3:7.2", "05 03 07.2"},
+               {ra, "12h34m56.7s", "12 34 56.7"},
+               {ra, "12 34 56.7", "12 34 56.7"},
+               {ra, "12:34:56.7", "12 34 56.7"},
+               {ra, "  12  34   56.74 ", "12 34 56.7"},
+               {ra, "12 34 56", "12 34 56.0"},
+               {ra, "", "00 00 00.0"},
+               {ra, "10 59 59.96", "11 00 00.0"},
+               {ra, "23 59 59.96", "00 00 00.0"},
+               {dec, "-00 30 00", "-00 30 00"},
+               {dec, "5d3m7s", "+05 03 07"},
+               {dec, "+05:03:07", "+05 03 07"},
+               {dec, "-37 39 00.4", "-37 39 00"},
+               {dec, "-37 39 59.6", "-37 40 00"},
+               {dec, "89 59 59.7", "+90 00 00"},
+               {dec, "-00 59 59.8", "-01 00 00"},
+               {dec, "", "+00 00 00"}};
   for (const auto& c : cases) {
-    const Result<std::string> ra = NormalizeRA(c.text);
-    EXPECT_TRUE(ra.ok()) << c.text << ": " << ra.message;
-    EXPECT_EQ(ra.value, c.expected) << c.text;
-  }
-}
-
-TEST(NormalizeDec, AcceptsBlanksColonsAndLettersKeepingTheSign) {
-  const struct {
-    const char* text;
-    const char* expected;
-  } cases[] = {
-      {"-00 30 00", "-00 30 00"},   {"5d3m7s", "+05 03 07"},
-      {"+05:03:07", "+05 03 07"},   {"-37 39 00.4", "-37 39 00"},
-      {"-37 39 59.6", "-37 40 00"}, {"89 59 59.7", "+90 00 00"},
-      {"-00 59 59.8", "-01 00 00"}, {"", "+00 00 00"},
-  };
-  for (const auto& c : cases) {
-    const Result<std::string> dec = NormalizeDec(c.text);
-    EXPECT_TRUE(dec.ok()) << c.text << ": " << dec.message;
-    EXPECT_EQ(dec.value, c.expected) << c.text;
+    const Result<std::string> normal = c.normalize(c.text);
+    EXPECT_TRUE(normal.ok()) << c.text << ": " << normal.message;
+    EXPECT_EQ(normal.value, c.expected) << c.text;
   }
 }
 
