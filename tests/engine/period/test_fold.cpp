@@ -120,8 +120,9 @@ TEST(PhaseDispersion, SpanShorterThanThePeriodGivesNoMixedBin) {
 
 TEST(Fold, UsesModeOffsetsAndLeavesDeletedPointsOut) {
   PeriodData data;
-  for (int i = 0; i < 6; ++i)
+  for (int i = 0; i < 6; ++i) {
     data.Observations.push_back({2455000.0 + 0.25 * i, 1.0 * i, 12.0 + i, i % 2, 0});
+  }
   data.SeriesOffsets = {0, 0.5};
   data.Observations[2].Deleted = 1;
   std::vector<FoldedPoint> relative = Fold(data, 0.5, MagnitudeMode::kRelative);
