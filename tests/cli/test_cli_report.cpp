@@ -154,7 +154,6 @@ TEST_F(CliReport, CdrAndAlcdefReports) {
   EXPECT_EQ(c[1], "NOM V1");
   EXPECT_EQ(c[3], "TEL T1");
   EXPECT_EQ(c[7], "FIL V: Johnson V");
-  EXPECT_EQ(c[11], ";   C1: 11.0 V");
   EXPECT_EQ(c.size(), 16u + 4u + 2u);
 
   const CliResult alcdef = Cli(dir, "informe " + results +
@@ -164,10 +163,8 @@ TEST_F(CliReport, CdrAndAlcdefReports) {
   const auto a = Lines(alcdef.out);
   EXPECT_EQ(a.front(), "STARTMETADATA");
   EXPECT_EQ(a.back(), "ENDDATA");
-  EXPECT_NE(std::find(a.begin(), a.end(), "CONTACTNAME=Ana"), a.end());
-  EXPECT_NE(std::find(a.begin(), a.end(), "COMMENT=uno"), a.end());
-  EXPECT_NE(std::find(a.begin(), a.end(), "FILTER=R"), a.end());
-  EXPECT_NE(std::find(a.begin(), a.end(), "MAGBAND=V"), a.end());
+  for (const char* line : {"CONTACTNAME=Ana", "COMMENT=uno", "FILTER=R", "MAGBAND=V"})
+    EXPECT_NE(std::find(a.begin(), a.end(), line), a.end()) << line;
   EXPECT_EQ(std::count_if(a.begin(), a.end(),
                           [](const std::string& l) { return l.rfind("DATA=", 0) == 0; }),
             4);
