@@ -27,11 +27,11 @@ double Date(int year, int month, int day) {
 }
 
 // "KEY=value|KEY=value" as a header.
-Header H(const std::string& spec) {
+Header H(const std::string& cards) {
   Header header;
-  for (size_t start = 0; start < spec.size();) {
-    const size_t end = std::min(spec.find('|', start), spec.size());
-    const std::string card = spec.substr(start, end - start);
+  for (size_t start = 0; start < cards.size();) {
+    const size_t end = std::min(cards.find('|', start), cards.size());
+    const std::string card = cards.substr(start, end - start);
     header[card.substr(0, card.find('='))] = card.substr(card.find('=') + 1);
     start = end + 1;
   }
@@ -82,8 +82,8 @@ TEST(MidExposureDate, UnreadableValuesAreConversionErrorsAndUndatedImages) {
       {"DATE-OBS=2008-08-12 21:30|TIME-OBS=21:30:60|EXPTIME=60",
        "'21:30:60' no es una hora válida"},
       {"DATE-OBS=AAAA-BB-CCTDD:EE:FF", "'AAAA-BB-CCTDD:EE:FF' no es una fecha válida"}};
-  for (const auto& [spec, message] : cases) {
-    const Header header = H(spec);
+  for (const auto& [cards, message] : cases) {
+    const Header header = H(cards);
     const Result<std::string> checked = TryMidExposureDate(LookupIn(header), 0);
     EXPECT_FALSE(checked.ok()) << message;
     EXPECT_EQ(checked.message, message);
