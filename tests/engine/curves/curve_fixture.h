@@ -32,7 +32,7 @@ inline std::vector<std::string> NightLines(const std::vector<std::string>& comps
                                            const std::vector<std::string>& sky = {}) {
   std::vector<FixtureRow> fixture;
   for (const NightRow& n : rows) {
-    FixtureRow f;
+    FixtureRow f{};
     f.date = n.date;
     f.compara = n.compara;
     f.path = n.path;
