@@ -3,7 +3,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: run test deps build bench sanitize format clean
+.PHONY: run test deps build bench sanitize format clean screenshots
 
 deps:
 	@sh scripts/install-deps.sh
@@ -25,6 +25,12 @@ bench:
 	LUMENDA_BENCH_DEPS=1 sh scripts/install-deps.sh
 	cmake -S . -B build-bench -DLUMENDA_BENCH=ON -DLUMENDA_TESTS=OFF -DCMAKE_BUILD_TYPE=Release >/dev/null
 	cmake --build build-bench -j $(JOBS)
+
+# Every window as a PNG in $(BUILD)/screenshots/, drawn on a virtual X display.
+screenshots: build
+	rm -rf $(BUILD)/screenshots
+	QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1600x1000x24" \
+		$(BUILD)/tests/ui/lumenda-screenshots $(BUILD)/screenshots
 
 format:
 	find src tests bench tools -name '*.cpp' -o -name '*.h' | xargs clang-format -i

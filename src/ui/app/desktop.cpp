@@ -1,0 +1,87 @@
+#include "app/desktop.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QLibraryInfo>
+#include <QTimer>
+#include <QTranslator>
+
+#include "app/main_window.h"
+#include "app/single_instance.h"
+#include "platform/dialogs.h"
+#include "platform/text.h"
+#include "settings/user_folder.h"
+#include "windows/splash_window.h"
+
+namespace lumenda::ui {
+
+Desktop::Desktop(AppContext& context) : context_(context) {
+  main_ = std::make_unique<MainWindow>(context_);
+}
+
+Desktop::~Desktop() = default;
+
+void LoadSettingsOrTell(AppContext& context) {
+  const Status loaded = LoadSettings(context.appDir, context.settings);
+  if (!loaded.ok()) Dialogs().Error(Q(loaded.message));
+}
+
+int RunDesktop(int argc, char** argv) {
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("Lumenda"));
+  QApplication::setApplicationDisplayName(QStringLiteral("Lumenda"));
+  InstallNumberConventions();
+
+  // Qt's own texts (file choosers, standard buttons) in Spanish when the
+  // translation is installed.
+  QTranslator qtTexts;
+  if (qtTexts.load(QLocale(QLocale::Spanish), QStringLiteral("qtbase"), QStringLiteral("_"),
+                   QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    QApplication::installTranslator(&qtTexts);
+  }
+
+  QCommandLineParser parser;
+  parser.setApplicationDescription(
+      QStringLiteral("Lumenda: fotometría de estrellas variables y asteroides"));
+  parser.addHelpOption();
+  const QCommandLineOption imageFolder(
+      QStringLiteral("imagenes"),
+      QStringLiteral("Carpeta en la que se abre por primera vez la lista de imágenes."),
+      QStringLiteral("carpeta"));
+  parser.addOption(imageFolder);
+  parser.process(app);
+
+  // A copy is already running: it comes to the front and this one ends
+  // before touching anything.
+  if (SingleInstance::SignalRunningCopy()) return 0;
+  SingleInstance instance;
+  instance.Listen();
+
+  AppContext context;
+  context.versionText = Q(VersionText());
+  context.appDir = AppDir();
+  SeedUserFiles(context.appDir, ProgramDataDir());
+  context.enCasa = EnCasa();
+  context.imageFolder = parser.value(imageFolder);
+
+  SplashWindow splash(context.versionText);
+  splash.show();
+  QApplication::processEvents();
+
+  Desktop desktop(context);
+  LoadSettingsOrTell(context);
+
+  bool started = false;
+  QObject::connect(&instance, &SingleInstance::activationRequested, &desktop.Main(), [&] {
+    if (started) desktop.Main().BringToFront();
+  });
+  // The splash is held by a timer, so it keeps painting meanwhile.
+  QTimer::singleShot(SplashWindow::HoldMs(context.enCasa), &splash, [&] {
+    splash.close();
+    started = true;
+    desktop.Main().BringToFront();
+  });
+  return QApplication::exec();
+}
+
+}  // namespace lumenda::ui

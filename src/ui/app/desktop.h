@@ -1,0 +1,38 @@
+// The running desktop program: start-up, the windows in their creation
+// order, and the end.
+#pragma once
+
+#include <QObject>
+#include <memory>
+
+#include "app/app_context.h"
+
+namespace lumenda::ui {
+
+class MainWindow;
+
+// Every long-lived window, created once in this order and kept until the
+// program ends. The image window is created for each star selection instead.
+class Desktop {
+ public:
+  explicit Desktop(AppContext& context);
+  ~Desktop();
+  Desktop(const Desktop&) = delete;
+  Desktop& operator=(const Desktop&) = delete;
+
+  MainWindow& Main() { return *main_; }
+
+ private:
+  AppContext& context_;
+  std::unique_ptr<MainWindow> main_;
+};
+
+// Reads the settings into `context` (missing files keep the defaults); an
+// unreadable file is shown to the user.
+void LoadSettingsOrTell(AppContext& context);
+
+// The program: single copy, splash, windows, settings, event loop. Returns
+// the exit status.
+int RunDesktop(int argc, char** argv);
+
+}  // namespace lumenda::ui

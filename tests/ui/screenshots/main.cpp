@@ -1,0 +1,78 @@
+// lumenda-screenshots OUTPUT_FOLDER: writes every registered window as a PNG.
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <QThread>
+#include <cstdio>
+#include <map>
+
+#include "app/desktop.h"
+#include "platform/text.h"
+#include "screenshots.h"
+#include "settings/user_folder.h"
+#include "ui_test_support.h"
+
+namespace lumenda::ui::shots {
+namespace {
+
+std::map<QString, Shot>& Registry() {
+  static std::map<QString, Shot> shots;
+  return shots;
+}
+
+void Settle(int ms) {
+  QElapsedTimer timer;
+  timer.start();
+  while (timer.elapsed() < ms) {
+    QApplication::processEvents(QEventLoop::AllEvents, 20);
+    QThread::msleep(5);
+  }
+}
+
+}  // namespace
+
+bool RegisterShot(const QString& name, Shot shot) {
+  Registry().emplace(name, std::move(shot));
+  return true;
+}
+
+}  // namespace lumenda::ui::shots
+
+int main(int argc, char** argv) {
+  using namespace lumenda::ui;
+  QApplication app(argc, argv);
+  InstallNumberConventions();
+  if (argc < 2) {
+    std::fprintf(stderr, "Uso: lumenda-screenshots CARPETA_DE_SALIDA\n");
+    return 1;
+  }
+  const QString out = QString::fromLocal8Bit(argv[1]);
+  QDir().mkpath(out);
+
+  test::TestHome home;
+  shots::ShotEnv env;
+  env.context.appDir = lumenda::AppDir();
+  env.context.versionText = Q(lumenda::VersionText());
+  lumenda::SeedUserFiles(env.context.appDir, lumenda::ProgramDataDir());
+  LoadSettingsOrTell(env.context);
+  env.sampleFolder = test::SampleNightFolder();
+
+  int failures = 0;
+  for (auto& [name, shot] : shots::Registry()) {
+    std::unique_ptr<QWidget> window = shot.make(env);
+    window->show();
+    shots::Settle(200);
+    if (shot.settle) shot.settle(*window);
+    shots::Settle(300);
+    const QString file = out + QStringLiteral("/") + name + QStringLiteral(".png");
+    if (window->grab().save(file)) {
+      std::printf("%s\n", qPrintable(file));
+    } else {
+      std::fprintf(stderr, "No se pudo escribir %s\n", qPrintable(file));
+      ++failures;
+    }
+    window->close();
+  }
+  return failures == 0 ? 0 : 1;
+}
