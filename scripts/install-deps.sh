@@ -3,7 +3,7 @@
 # packages only. Safe to run again: it installs only what is missing.
 set -eu
 PKGS="locales cmake make g++ libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev libjpeg-dev libgif-dev clang-format
-  qt6-base-dev qt6-translations-l10n xvfb xauth fonts-dejavu-core"
+  qt6-base-dev qt6-charts-dev libqt6opengl6-dev qt6-translations-l10n xvfb xauth fonts-dejavu-core"
 if [ "${LUMENDA_BENCH_DEPS:-0}" = "1" ]; then
   PKGS="$PKGS libcfitsio-dev"
 fi
