@@ -1,0 +1,115 @@
+// Star lists of the automatic search, pinned byte for byte: a change that
+// moves a star, a digit or the order of the list fails here. Full listings
+// for the sample night, a synthetic field of wide stars and one real frame;
+// digests of the listing for every real frame. tests/data/star_lists/README.md
+// says how a change to them is reviewed.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "image/find_stars.h"
+#include "image/sample_night.h"
+#include "synthetic_sky.h"
+#include "test_support.h"
+#include "text/number_format.h"
+#include "text/text_file.h"
+
+namespace lumenda {
+namespace {
+
+const std::string kReferenceDir = std::string(LUMENDA_STAR_LISTS_DIR);
+
+bool Updating() {
+  return std::getenv("LUMENDA_UPDATE_REFERENCE") != nullptr;
+}
+
+std::string Listing(TPlaca& image, int halfSize, int minCounts, int saturation, double minSnr) {
+  std::string message, text;
+  for (const std::string& line : FindStars(image, halfSize, minCounts, saturation, minSnr, message))
+    text += line + "\n";
+  return text;
+}
+
+// 64-bit FNV-1a, written in hexadecimal.
+std::string Digest(const std::string& bytes) {
+  uint64_t h = 14695981039346656037ULL;
+  for (unsigned char c : bytes) {
+    h ^= c;
+    h *= 1099511628211ULL;
+  }
+  static const char kHex[] = "0123456789abcdef";
+  std::string text(16, '0');
+  for (int i = 15; i >= 0; --i, h >>= 4) text[static_cast<size_t>(i)] = kHex[h & 15];
+  return text;
+}
+
+void ExpectSameAsReference(const std::string& name, const std::string& actual) {
+  const std::string path = kReferenceDir + name;
+  if (Updating()) test::WriteBytes(path, actual);
+  const std::string expected = test::ReadBytes(path);
+  if (expected == actual) return;
+  const auto want = SplitLines(expected), got = SplitLines(actual);
+  size_t i = 0;
+  while (i < want.size() && i < got.size() && want[i] == got[i]) ++i;
+  ADD_FAILURE() << name << " differs from line " << i + 1
+                << ":\n  reference: " << (i < want.size() ? want[i] : "(end)")
+                << "\n  now:       " << (i < got.size() ? got[i] : "(end)");
+}
+
+TEST(StarLists, SampleNightAndSyntheticFieldMatchTheirListings) {
+  test::TempDir dir;
+  ASSERT_TRUE(WriteSampleNight(dir.path(), 1).ok());
+  TPlaca sample;
+  ASSERT_TRUE(sample.LoadFile(dir.File(SampleImageName(1)))) << sample.Message();
+  ExpectSameAsReference("muestra_001.txt", Listing(sample, 0, 5000, 50000, 30) + "--\n" +
+                                               Listing(sample, 100, 1000, 50000, 10));
+
+  // Wide stars (a search radius of 4), some touching each other, some close
+  // to the edges, one saturated, on a noisy sloping sky.
+  std::vector<test::PlantedStar> stars;
+  uint32_t state = 99;
+  auto next = [&state](int range) {
+    state = state * 1664525u + 1013904223u;
+    return static_cast<int>((state >> 8) % static_cast<uint32_t>(range));
+  };
+  for (int i = 0; i < 160; ++i)
+    stars.push_back({4.0 + next(392) + next(100) / 100.0, 4.0 + next(292) + next(100) / 100.0,
+                     8000.0 + next(150000), 1.7 + next(40) / 100.0});
+  stars.push_back({200.4, 150.6, 4000000, 1.9});
+  TPlaca field = test::MakeField(400, 300, 900, 25, stars, 5);
+  for (int y = 0; y < 300; ++y)
+    for (int x = 0; x < 400; ++x)
+      field.SetPixel(x, y, static_cast<uint16_t>(field.Pixel(x, y) + x / 8 + y / 16));
+  ExpectSameAsReference("campo_ancho.txt", Listing(field, 0, 3000, 60000, 15));
+}
+
+TEST(StarLists, RealFramesMatchTheirDigests) {
+  LUMENDA_REQUIRE_REAL_DATA();
+  std::vector<std::string> files;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(test::RealDataDir())) {
+    const std::string ext = entry.path().extension().string();
+    if (entry.is_regular_file() && (ext == ".fit" || ext == ".fits"))
+      files.push_back(entry.path().string().substr(test::RealDataDir().size()));
+  }
+  std::sort(files.begin(), files.end());
+  ASSERT_GE(files.size(), 20u);
+  std::string digests;
+  for (const std::string& file : files) {
+    TPlaca image;
+    ASSERT_TRUE(image.LoadFile(test::RealDataDir() + file)) << image.Message();
+    const std::string listing = Listing(image, 0, 5000, 50000, 30);
+    digests += file + " " + IntToStr(static_cast<long long>(SplitLines(listing).size())) + " " +
+               Digest(listing) + "\n";
+    if (file == "wwcra-road-2015/frames/WWCrA#30V_000184527_FLAT.fit")
+      ExpectSameAsReference("wwcra_184527.txt", listing);
+  }
+  ExpectSameAsReference("real_frames.txt", digests);
+}
+
+}  // namespace
+}  // namespace lumenda
