@@ -3,24 +3,16 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
-#include <limits>
+#include <cstring>
+#include <vector>
 
+#include "image/star_fit.h"
 #include "text/number_format.h"
 
 namespace lumenda {
 namespace {
 
-// Larger boxes only come from absurd arguments; they would make every fit a
-// scan of thousands of pixels.
-constexpr int kMaxFitHalf = 50;
 constexpr int kProbePitch = 19;
-constexpr int kMaxPasses = 11;
-
-long long Nearest(double v) {
-  if (!(v > -1e15)) return -1000000000000000LL;
-  if (v > 1e15) return 1000000000000000LL;
-  return static_cast<long long>(std::nearbyint(v));
-}
 
 // The pixel is strictly brighter than every other pixel of the
 // (2r + 1)^2 box around it, and no pixel of the box is 0.
@@ -37,286 +29,219 @@ bool IsLocalMaximum(const TPlaca& image, int x, int y, int r) {
   return true;
 }
 
-// The same test on raw rows, for a box known to lie inside the image.
-bool IsLocalMaximumInside(const uint16_t* data, int width, int x, int y, int r) {
-  const uint16_t* centrePtr = data + static_cast<size_t>(y) * width + x;
-  const uint16_t centre = *centrePtr;
-  for (int j = -r; j <= r; ++j) {
-    const uint16_t* row = centrePtr + static_cast<ptrdiff_t>(j) * width;
-    for (int i = -r; i <= r; ++i) {
-      if ((i | j) != 0 && row[i] >= centre) return false;
-    }
-  }
-  // Zeros are below a non-zero centre, so they survive the test above.
-  for (int j = -r; j <= r; ++j) {
-    const uint16_t* row = centrePtr + static_cast<ptrdiff_t>(j) * width;
-    for (int i = -r; i <= r; ++i)
-      if (row[i] == 0) return false;
-  }
-  return true;
-}
-
-// Local sky of a candidate: the ring between the squares +-(r + 2) and
-// +-(r + 4), without the image's outermost rows and columns (nor anything
-// past them); the bright tail above the ring's mean + 5 % is left out.
-long long LocalSky(const uint16_t* data, int width, int maxX, int maxY, int x, int y, int r,
-                   std::vector<uint16_t>& values) {
-  const int ring = r + 4, hole = r + 2;
-  values.clear();
-  long long sum = 0;
-  // Row by row: the rows crossing the hole contribute their two ends only.
-  const int xa = std::max(x - ring, 1), xb = std::min(x + ring, maxX - 1);
-  for (int yy = std::max(y - ring, 1); yy <= std::min(y + ring, maxY - 1); ++yy) {
-    const uint16_t* row = data + static_cast<size_t>(yy) * width;
-    auto take = [&](int from, int to) {
-      for (int xx = from; xx <= to; ++xx) {
-        values.push_back(row[xx]);
-        sum += row[xx];
-      }
-    };
-    if (std::abs(yy - y) > hole) {
-      take(xa, xb);
-    } else {
-      take(xa, std::min(xb, x - hole - 1));
-      take(std::max(xa, x + hole + 1), xb);
-    }
-  }
-  if (values.empty()) return 0;
-  const double m1 = static_cast<double>(sum) / static_cast<double>(values.size());
-  const long long t = Nearest(m1 + m1 / 20);
-  long long lowSum = 0, lowCount = 0;
-  for (uint16_t v : values) {
-    if (v <= t) {
-      lowSum += v;
-      ++lowCount;
-    }
-  }
-  return lowCount > 0 ? Nearest(static_cast<double>(lowSum) / lowCount) : 0;
-}
-
-// Gaussian model over an n x n box. exp(-(a + b)) = exp(-a) * exp(-b), so the
-// model is a product of a column profile and a row profile, and one residual
-// costs 2n exponentials at most instead of n^2.
-class GaussFit {
+// The star search proper, for a star radius r. With kR > 0 the radius is a
+// compile-time constant (the usual small radii), so the short loops over a
+// box unroll; kR = 0 serves any radius.
+template <int kR>
+class Search {
  public:
-  GaussFit(const TPlaca& image, int x, int y, int h) : n_(2 * h + 1), h_(h) {
-    data_.resize(static_cast<size_t>(n_) * n_);
-    ex_.resize(n_);
-    ey_.resize(n_);
-    partial_.resize(n_);
-    for (int j = 0; j < n_; ++j) {
-      for (int i = 0; i < n_; ++i) {
-        const double v = image.Pixel(x - h + i, y - h + j);
-        data_[Index(i, j)] = v;
-        dataSum_ += v;
-        dataSquares_ += v * v;
+  Search(const TPlaca& image, int r)
+      : data_(image.Data()),
+        width_(image.Width()),
+        maxX_(image.Width() - 1),
+        maxY_(image.Height() - 1),
+        r_(kR > 0 ? kR : r) {}
+
+  // Pixels of [x0, x1] x [y0, y1] that pass the local-maximum test, packed
+  // as x << 16 | y, in search order: column by column, rows inside. Walking
+  // a row-major image column by column would miss the cache at every step,
+  // so the image is walked row by row, comparing each pixel with the maximum
+  // of the rest of its box (kept per column above and below it) a vector at
+  // a time; the survivors are put in search order.
+  std::vector<uint32_t> LocalMaxima(int x0, int x1, int y0, int y1) const {
+    const int r = r_;
+    std::vector<uint32_t> found;
+    if (x0 > x1 || y0 > y1) return found;
+    const int span = x1 - x0 + 1, wide = span + 2 * r;
+    std::vector<uint16_t> above(static_cast<size_t>(wide)), below(static_cast<size_t>(wide)),
+        column(static_cast<size_t>(wide)), others(static_cast<size_t>(span));
+    std::vector<uint8_t> higher(static_cast<size_t>(span) + 8, 0);
+    std::vector<uint32_t> rowMajor;
+    for (int y = y0; y <= y1; ++y) {
+      const uint16_t* centreRow = data_ + static_cast<size_t>(y) * width_ + (x0 - r);
+      auto rowAt = [&](int j) { return centreRow + static_cast<ptrdiff_t>(j) * width_; };
+      std::copy_n(rowAt(-r), wide, above.begin());
+      std::copy_n(rowAt(1), wide, below.begin());
+      for (int j = 1; j < r; ++j) {
+        const uint16_t *up = rowAt(-j), *down = rowAt(j + 1);
+        for (int i = 0; i < wide; ++i) {
+          above[i] = std::max(above[i], up[i]);
+          below[i] = std::max(below[i], down[i]);
+        }
+      }
+      for (int i = 0; i < wide; ++i)
+        column[i] = std::max(std::max(above[i], below[i]), centreRow[i]);
+      for (int i = 0; i < span; ++i) others[i] = std::max(above[i + r], below[i + r]);
+      for (int d = 0; d <= 2 * r; ++d) {
+        if (d == r) continue;
+        for (int i = 0; i < span; ++i) others[i] = std::max(others[i], column[i + d]);
+      }
+      const uint16_t* centre = centreRow + r;
+      for (int i = 0; i < span; ++i) higher[i] = centre[i] > others[i];
+      for (int i = 0; i < span; i += 8) {
+        uint64_t word;
+        std::memcpy(&word, &higher[i], 8);
+        if (word == 0) continue;
+        for (int k = i; k < std::min(i + 8, span); ++k)
+          if (higher[k] && NoZero(x0 + k, y))
+            rowMajor.push_back(static_cast<uint32_t>(x0 + k) << 16 | static_cast<uint32_t>(y));
       }
     }
+    // Stable counting sort by column: rows stay in order within a column.
+    std::vector<uint32_t> start(static_cast<size_t>(span) + 1, 0);
+    for (uint32_t p : rowMajor) ++start[(p >> 16) - x0 + 1];
+    for (int i = 0; i < span; ++i) start[i + 1] += start[i];
+    found.resize(rowMajor.size());
+    for (uint32_t p : rowMajor) found[start[(p >> 16) - x0]++] = p;
+    return found;
   }
 
-  double Data(int i, int j) const { return data_[Index(i, j)]; }
-  int Size() const { return n_; }
-
-  void Fit() {
-    double border = 0;
-    for (int i = 0; i < n_; ++i) {
-      for (int j = 0; j < n_; ++j)
-        if (i == 0 || j == 0 || i == n_ - 1 || j == n_ - 1) border += Data(i, j);
+  // Whether the box around a candidate holds more than minCounts above its
+  // local sky: the ring between the squares +-(r + 2) and +-(r + 4),
+  // without the image's outermost rows and columns (nor anything past them),
+  // with the bright tail above the ring's mean + 5 % left out.
+  bool NetAbove(int x, int y, long long minCounts) const {
+    const int r = r_, ring = r + 4;
+    uint32_t box = 0;  // below 2^32 for any radius up to the largest fit
+    for (int j = -r; j <= r; ++j) {
+      const uint16_t* row = data_ + static_cast<size_t>(y + j) * width_ + x;
+      for (int i = -r; i <= r; ++i) box += row[i];
     }
-    const double b0 = border / (4.0 * n_ - 4.0);
-    const double a0 = Data(h_, h_) - b0;
-    sigma_ = 1.0;
-    x0_ = y0_ = h_;
-    a_ = a0;
-    b_ = b0;
-    const long long aLo = std::min(Nearest(a0 / 2), Nearest(2 * a0));
-    const long long aHi = std::max(Nearest(a0 / 2), Nearest(2 * a0));
-    const long long bLo = std::min(Nearest(b0 / 2), Nearest(2 * b0));
-    const long long bHi = std::max(Nearest(b0 / 2), Nearest(2 * b0));
-    // Positions on a grid of hundredths from h - 1.5 to h + 1.5.
-    const long long posBase = 100LL * h_ - 150;
-
-    double previous = std::numeric_limits<double>::infinity();
-    for (int pass = 0; pass < kMaxPasses; ++pass) {
-      sigma_ = Search(
-          380, [&](long long k) { return (20 + k) / 100.0; }, sigma_, Param::kSigma);
-      x0_ = Search(
-          300, [&](long long k) { return (posBase + k) / 100.0; }, x0_, Param::kX);
-      y0_ = Search(
-          300, [&](long long k) { return (posBase + k) / 100.0; }, y0_, Param::kY);
-      a_ = Search(
-          aHi - aLo, [&](long long k) { return static_cast<double>(aLo + k); }, a_, Param::kA);
-      b_ = Search(
-          bHi - bLo, [&](long long k) { return static_cast<double>(bLo + k); }, b_, Param::kB);
-      const double residual = Residual(sigma_, x0_, y0_, a_, b_);
-      if (std::fabs(residual - previous) < 1.0) break;
-      previous = residual;
-    }
+    const long long pixels = static_cast<long long>(2 * r + 1) * (2 * r + 1);
+    const auto above = [&](long long sky) { return box - pixels * sky > minCounts; };
+    if (x - ring >= 1 && y - ring >= 1 && x + ring <= maxX_ - 1 && y + ring <= maxY_ - 1)
+      return NetAboveRing(x, y, above);
+    const int hole = r + 2;
+    const int xa = std::max(x - ring, 1), xb = std::min(x + ring, maxX_ - 1);
+    const int ya = std::max(y - ring, 1), yb = std::min(y + ring, maxY_ - 1);
+    // Row by row: the rows crossing the hole contribute their two ends only.
+    return Decide(
+        [&](auto&& take) {
+          for (int yy = ya; yy <= yb; ++yy) {
+            const uint16_t* row = data_ + static_cast<size_t>(yy) * width_;
+            if (std::abs(yy - y) > hole) {
+              take(row + xa, xb - xa + 1);
+            } else {
+              take(row + xa, std::min(xb, x - hole - 1) - xa + 1);
+              const int from = std::max(xa, x + hole + 1);
+              take(row + from, xb - from + 1);
+            }
+          }
+        },
+        above);
   }
 
-  double sigma() const { return sigma_; }
-  double x0() const { return x0_; }
-  double y0() const { return y0_; }
-  double a() const { return a_; }
-  double b() const { return b_; }
-  // Sum over the box of (model - B).
-  double Flux() const {
-    Profile(ex_, x0_, sigma_);
-    Profile(ey_, y0_, sigma_);
-    double sx = 0, sy = 0;
-    for (int i = 0; i < n_; ++i) {
-      sx += ex_[i];
-      sy += ey_[i];
+  // Whether a pixel of the box of half-size h around (x, y) is above `level`.
+  bool AnyAbove(int x, int y, int h, int level) const {
+    bool above = false;
+    for (int j = -h; j <= h; ++j) {
+      const uint16_t* row = data_ + static_cast<size_t>(y + j) * width_ + x;
+      for (int i = -h; i <= h; ++i) above |= row[i] > level;
     }
-    return a_ * sx * sy;
+    return above;
   }
 
  private:
-  enum class Param { kSigma, kX, kY, kA, kB };
-
-  size_t Index(int i, int j) const { return static_cast<size_t>(j) * n_ + i; }
-
-  void Profile(std::vector<double>& p, double centre, double sigma) const {
-    const double k = -1.0 / (2.0 * sigma * sigma);
-    for (int i = 0; i < n_; ++i) p[i] = std::exp((i - centre) * (i - centre) * k);
+  // The other half of the local-maximum test: no pixel of the box is 0.
+  bool NoZero(int x, int y) const {
+    const int r = r_;
+    bool zero = false;
+    for (int j = -r; j <= r; ++j) {
+      const uint16_t* row = data_ + static_cast<size_t>(y + j) * width_ + x;
+      for (int i = -r; i <= r; ++i) zero |= row[i] == 0;
+    }
+    return !zero;
   }
 
-  double Residual(double sigma, double x0, double y0, double a, double b) const {
-    Profile(ex_, x0, sigma);
-    Profile(ey_, y0, sigma);
-    return SumOfSquares(a, b);
+  // The ring when it lies wholly inside: two full rows above and below the
+  // hole, and two pixels at each end of the rows beside it, gathered into
+  // one run.
+  template <typename Above>
+  bool NetAboveRing(int x, int y, Above above) const {
+    const int r = r_, w = 2 * r + 9;
+    const int count = 16 * r + 56;
+    uint16_t fixed[kR > 0 ? 16 * kR + 56 : 1];
+    if (kR == 0) ring_.resize(static_cast<size_t>(count));
+    uint16_t* ring = kR > 0 ? fixed : ring_.data();
+    const uint16_t* top = data_ + static_cast<size_t>(y - r - 4) * width_ + (x - r - 4);
+    uint16_t* out = ring;
+    for (int k : {0, 1, 2 * r + 7, 2 * r + 8}) {
+      std::copy_n(top + static_cast<size_t>(k) * width_, w, out);
+      out += w;
+    }
+    for (int k = 2; k <= 2 * r + 6; ++k) {
+      const uint16_t* row = top + static_cast<size_t>(k) * width_;
+      *out++ = row[0];
+      *out++ = row[1];
+      *out++ = row[w - 2];
+      *out++ = row[w - 1];
+    }
+    return Decide([&](auto&& take) { take(ring, count); }, above);
   }
 
-  double SumOfSquares(double a, double b) const {
-    double sum = 0;
-    for (int j = 0; j < n_; ++j) {
-      const double ay = a * ey_[j];
-      const double* row = &data_[Index(0, j)];
-      for (int i = 0; i < n_; ++i) {
-        const double d = row[i] - b - ay * ex_[i];
-        sum += d * d;
+  // above(sky) for the ring's sky: the mean m1 of its values, then the mean
+  // of the values up to nearest(m1 + m1 / 20). Those include the smallest
+  // value, so the sky is never below it, and a box that is not above even
+  // that needs no second pass. A ring has fewer than 2^16 pixels, so the
+  // sums fit 32 bits.
+  template <typename ForEachRun, typename Above>
+  static bool Decide(ForEachRun forEachRun, Above above) {
+    uint32_t sum = 0;
+    int32_t count = 0;
+    uint16_t least = 65535;
+    forEachRun([&](const uint16_t* p, int n) {
+      for (int i = 0; i < n; ++i) {
+        sum += p[i];
+        least = std::min(least, p[i]);
       }
-    }
-    return sum;
-  }
-
-  struct Moments {
-    double sum = 0;
-    double squares = 0;
-  };
-  Moments MomentsOf(const std::vector<double>& p) const {
-    Moments m;
-    for (int i = 0; i < n_; ++i) {
-      m.sum += p[i];
-      m.squares += p[i] * p[i];
-    }
-    return m;
-  }
-
-  // The residual expanded in the moments of the data and of the profiles:
-  // sum (d - B - A ex ey)^2 = Sdd - 2 B Sd - 2 A G + N B^2 + 2 A B Sx Sy
-  // + A^2 Sxx Syy, with G = sum d ex ey. Lets each step of a search cost
-  // O(n) or O(1) instead of O(n^2).
-  double Expanded(double a, double b, double g, const Moments& mx, const Moments& my) const {
-    return dataSquares_ - 2 * b * dataSum_ - 2 * a * g + static_cast<double>(n_) * n_ * b * b +
-           2 * a * b * mx.sum * my.sum + a * a * mx.squares * my.squares;
-  }
-
-  // G = sum over the box of d * ex * ey.
-  double CrossTerm() const {
-    double g = 0;
-    for (int j = 0; j < n_; ++j) {
-      const double* row = &data_[Index(0, j)];
-      double rowSum = 0;
-      for (int i = 0; i < n_; ++i) rowSum += row[i] * ex_[i];
-      g += ey_[j] * rowSum;
-    }
-    return g;
-  }
-
-  // One-parameter search over indices 0..last, the others held: narrow by
-  // comparing neighbours, then take the best of the last few (the first on
-  // ties). An empty range leaves the parameter as it was.
-  template <typename ValueAt>
-  double Search(long long last, ValueAt valueAt, double current, Param param) {
-    if (last < 0) return current;
-    // What the parameter does not touch is computed once.
-    Profile(ex_, x0_, sigma_);
-    Profile(ey_, y0_, sigma_);
-    Moments mx = MomentsOf(ex_), my = MomentsOf(ey_);
-    const double g = CrossTerm();
-    // Column sums weighted by the row profile, and row sums weighted by the
-    // column profile.
-    if (param == Param::kX || param == Param::kY) {
-      for (int k = 0; k < n_; ++k) partial_[k] = 0;
-      for (int j = 0; j < n_; ++j) {
-        for (int i = 0; i < n_; ++i) {
-          if (param == Param::kX)
-            partial_[i] += data_[Index(i, j)] * ey_[j];
-          else
-            partial_[j] += data_[Index(i, j)] * ex_[i];
-        }
+      count += std::max(n, 0);
+    });
+    if (count == 0) return above(0);
+    if (!above(least)) return false;
+    const double m1 = static_cast<double>(sum) / static_cast<double>(count);
+    // m1 >= 0, so t >= 0; above 65535 it keeps every value.
+    const auto t = static_cast<uint16_t>(std::min<long long>(NearestInteger(m1 + m1 / 20), 65535));
+    uint32_t lowSum = 0;
+    int32_t lowCount = 0;
+    forEachRun([&](const uint16_t* p, int n) {
+      for (int i = 0; i < n; ++i) {
+        const bool low = p[i] <= t;
+        lowSum += low ? p[i] : 0;
+        lowCount += low;
       }
-    }
-    auto dot = [&](const std::vector<double>& p) {
-      double sum = 0;
-      for (int k = 0; k < n_; ++k) sum += p[k] * partial_[k];
-      return sum;
-    };
-    auto residualAt = [&](long long k) {
-      const double v = valueAt(k);
-      switch (param) {
-        case Param::kSigma: {
-          Profile(ex_, x0_, v);
-          Profile(ey_, y0_, v);
-          return Expanded(a_, b_, CrossTerm(), MomentsOf(ex_), MomentsOf(ey_));
-        }
-        case Param::kX:
-          Profile(ex_, v, sigma_);
-          return Expanded(a_, b_, dot(ex_), MomentsOf(ex_), my);
-        case Param::kY:
-          Profile(ey_, v, sigma_);
-          return Expanded(a_, b_, dot(ey_), mx, MomentsOf(ey_));
-        case Param::kA:
-          return Expanded(v, b_, g, mx, my);
-        case Param::kB:
-          return Expanded(a_, v, g, mx, my);
-      }
-      return 0.0;
-    };
-    long long lo = 0, hi = last;
-    while (hi - lo >= 10) {
-      const long long mid = Nearest((lo + hi) / 2.0);
-      if (residualAt(mid) <= residualAt(mid + 1))
-        hi = mid;
-      else
-        lo = mid;
-    }
-    long long best = lo;
-    double bestResidual = residualAt(lo);
-    for (long long k = lo + 1; k <= hi; ++k) {
-      const double r = residualAt(k);
-      if (r < bestResidual) {
-        bestResidual = r;
-        best = k;
-      }
-    }
-    return valueAt(best);
+    });
+    return above(lowCount > 0
+                     ? NearestInteger(static_cast<double>(lowSum) / static_cast<double>(lowCount))
+                     : 0);
   }
 
-  int n_;
-  int h_;
-  std::vector<double> data_;
-  double dataSum_ = 0, dataSquares_ = 0;
-  mutable std::vector<double> ex_, ey_, partial_;
-  double sigma_ = 1.0, x0_ = 0, y0_ = 0, a_ = 0, b_ = 0;
+  const uint16_t* data_;
+  int width_, maxX_, maxY_, r_;
+  mutable std::vector<uint16_t> ring_;  // for a radius known at run time only
 };
 
-// sqrt that gives 0 instead of NaN or infinity for a ratio with no sense.
-float SafeRatio(double num, double radicand) {
-  if (!(radicand > 0)) return 0.0f;
-  const double v = num / std::sqrt(radicand);
-  return std::isfinite(v) ? static_cast<float>(v) : 0.0f;
+struct Thresholds {
+  int minCounts;
+  int saturation;
+  double minSnr;
+};
+
+template <int kR>
+void SearchStars(TPlaca& image, int r, int x0, int x1, int y0, int y1, const Thresholds& limits,
+                 std::vector<std::string>& stars) {
+  const Search<kR> search(image, r);
+  if (kR > 0) r = kR;
+  const int h = r + 2;
+  StarFitter fitter;
+  for (const uint32_t packed : search.LocalMaxima(x0, x1, y0, y1)) {
+    const int x = static_cast<int>(packed >> 16), y = static_cast<int>(packed & 0xFFFF);
+    image.SetScan(x, y);
+    if (!search.NetAbove(x, y, limits.minCounts)) continue;
+    // A saturated star is flagged and never listed: no need to fit it.
+    if (search.AnyAbove(x, y, h, limits.saturation)) continue;
+    const StarFit fit = fitter.Fit(image, x, y, h, limits.saturation);
+    if (AcceptStar(fit, limits.minCounts, limits.minSnr)) stars.push_back(FormatStarLine(fit));
+  }
 }
 
 // Appends a right-aligned field after the blanks that separate it from the
@@ -330,38 +255,13 @@ void AppendField(const std::string& text, Column column, std::string& line, int&
 }  // namespace
 
 StarFit FitStar(const TPlaca& image, int x, int y, int h, int saturation) {
-  h = std::clamp(h, 1, kMaxFitHalf);
-  GaussFit fit(image, x, y, h);
-  bool saturated = false;
-  for (int j = 0; j < fit.Size(); ++j)
-    for (int i = 0; i < fit.Size(); ++i)
-      if (fit.Data(i, j) > saturation) saturated = true;
-  fit.Fit();
-
-  StarFit result;
-  result.x = static_cast<float>(x - h + fit.x0());
-  result.y = static_cast<float>(y - h + fit.y0());
-  result.background =
-      static_cast<int32_t>(std::clamp<long long>(Nearest(fit.b()), INT32_MIN, INT32_MAX));
-  const double flux =
-      static_cast<double>(std::clamp<long long>(Nearest(fit.Flux()), INT32_MIN, INT32_MAX));
-  result.flux = static_cast<int32_t>(flux);
-  result.fwhm = static_cast<float>(2.355 * fit.sigma());
-  const double spread = 4.71 * fit.sigma();
-  result.snr = SafeRatio(flux, flux + spread * spread * fit.b());
-  result.peakSnr = SafeRatio(fit.a(), fit.a() + fit.b());
-  if (saturated)
-    result.flag = 'S';
-  else if (result.fwhm < 0.6f)
-    result.flag = 'C';
-  else if (result.fwhm > 5.0f)
-    result.flag = 'F';
-  return result;
+  return StarFitter().Fit(image, x, y, h, saturation);
 }
 
 double MeanFWHM(const TPlaca& image, int saturation, std::string& message) {
-  const long long i0 = Nearest((image.Width() - 1) / 3.0 / kProbePitch);
-  const long long j0 = Nearest((image.Height() - 1) / 3.0 / kProbePitch);
+  const long long i0 = NearestInteger((image.Width() - 1) / 3.0 / kProbePitch);
+  const long long j0 = NearestInteger((image.Height() - 1) / 3.0 / kProbePitch);
+  StarFitter fitter;
   double sum = 0;
   int count = 0;
   for (long long i = i0; i <= 2 * i0; ++i) {
@@ -380,7 +280,7 @@ double MeanFWHM(const TPlaca& image, int saturation, std::string& message) {
         }
       }
       if (!IsLocalMaximum(image, bx, by, 4)) continue;
-      sum += FitStar(image, bx, by, 5, saturation).fwhm;
+      sum += fitter.Fit(image, bx, by, 5, saturation).fwhm;
       ++count;
     }
   }
@@ -417,38 +317,36 @@ std::vector<std::string> FindStars(TPlaca& image, int halfSize, int minCounts, i
   stars.clear();
   const double meanFwhm = MeanFWHM(image, saturation, message);
   if (meanFwhm <= 0 || !image.HasPixels()) return stars;
-  int r = static_cast<int>(std::clamp<long long>(Nearest(meanFwhm - 0.5), 1, kMaxFitHalf));
+  const int r =
+      static_cast<int>(std::clamp<long long>(NearestInteger(meanFwhm - 0.5), 1, kMaxFitHalf));
   image.SetKeyword("STYRADIO", IntToStr(r));
 
   const int maxX = image.Width() - 1, maxY = image.Height() - 1;
   int x0 = r + 3, x1 = maxX - r - 3, y0 = r + 3, y1 = maxY - r - 3;
   if (halfSize > 0) {
-    const int cx = static_cast<int>(Nearest(maxX / 2.0)),
-              cy = static_cast<int>(Nearest(maxY / 2.0));
+    const int cx = static_cast<int>(NearestInteger(maxX / 2.0)),
+              cy = static_cast<int>(NearestInteger(maxY / 2.0));
     x0 = std::max(x0, cx - halfSize);
     x1 = std::min(x1, cx + halfSize);
     y0 = std::max(y0, cy - halfSize);
     y1 = std::min(y1, cy + halfSize);
   }
-  const uint16_t* data = image.Data();
-  const int width = image.Width();
-  std::vector<uint16_t> ringValues;
-  ringValues.reserve(static_cast<size_t>(2 * r + 9) * (2 * r + 9));
-  for (int x = x0; x <= x1; ++x) {
-    for (int y = y0; y <= y1; ++y) {
-      if (!IsLocalMaximumInside(data, width, x, y, r)) continue;
-      image.SetScan(x, y);
-
-      const long long sky = LocalSky(data, width, maxX, maxY, x, y, r, ringValues);
-      long long net = 0;
-      for (int i = -r; i <= r; ++i)
-        for (int j = -r; j <= r; ++j) net += data[static_cast<size_t>(y + j) * width + x + i] - sky;
-      if (net <= minCounts) continue;
-
-      const StarFit fit = FitStar(image, x, y, r + 2, saturation);
-      if (!AcceptStar(fit, minCounts, minSnr)) continue;
-      stars.push_back(FormatStarLine(fit));
-    }
+  const Thresholds limits{minCounts, saturation, minSnr};
+  switch (r) {
+    case 1:
+      SearchStars<1>(image, r, x0, x1, y0, y1, limits, stars);
+      break;
+    case 2:
+      SearchStars<2>(image, r, x0, x1, y0, y1, limits, stars);
+      break;
+    case 3:
+      SearchStars<3>(image, r, x0, x1, y0, y1, limits, stars);
+      break;
+    case 4:
+      SearchStars<4>(image, r, x0, x1, y0, y1, limits, stars);
+      break;
+    default:
+      SearchStars<0>(image, r, x0, x1, y0, y1, limits, stars);
   }
   return stars;
 }

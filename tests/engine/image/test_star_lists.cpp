@@ -86,6 +86,19 @@ TEST(StarLists, SampleNightAndSyntheticFieldMatchTheirListings) {
     for (int x = 0; x < 400; ++x)
       field.SetPixel(x, y, static_cast<uint16_t>(field.Pixel(x, y) + x / 8 + y / 16));
   ExpectSameAsReference("campo_ancho.txt", Listing(field, 0, 3000, 60000, 15));
+
+  // Broad blobs on the probes of the middle third, where the FWHM is
+  // measured, push the search radius beyond the usual ones; the stars around
+  // them stay narrow.
+  std::vector<test::PlantedStar> mixed;
+  for (int i = 7; i <= 14; ++i)
+    for (int j = 5; j <= 10; ++j) mixed.push_back({19.0 * i + 0.3, 19.0 * j + 0.4, 100000, 2.4});
+  for (int i = 0; i < 80; ++i)
+    mixed.push_back({5.0 + next(390) + next(100) / 100.0, 5.0 + next(290) + next(100) / 100.0,
+                     5000.0 + next(200000), 1.5 + next(60) / 100.0});
+  TPlaca broad = test::MakeField(400, 300, 800, 30, mixed, 11);
+  ExpectSameAsReference("campo_mixto.txt", Listing(broad, 0, 3000, 60000, 10));
+  EXPECT_EQ(broad.GetKeyword("STYRADIO"), "5");
 }
 
 TEST(StarLists, RealFramesMatchTheirDigests) {
