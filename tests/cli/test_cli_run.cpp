@@ -1,7 +1,9 @@
 // lumenda-cli proceso, tabla, guardar, recuperar.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
+#include <vector>
 
 #include "../engine/run/synthetic_images.h"
 #include "cli_runner.h"
@@ -35,12 +37,14 @@ class CliRun : public ::testing::Test {
 };
 
 TEST_F(CliRun, ProcesoRunsAFolderAndReportsProgress) {
-  const CliResult r = Cli(dir, Proceso(dir.File("noche")));
+  // A folder given twice is still one list of images.
+  const CliResult r = Cli(dir, Proceso(dir.File("noche") + " " + dir.File("noche/")));
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out, "");  // no linearity report on the sample night
   EXPECT_NE(r.err.find("0 - muestra_001.fit\n"), std::string::npos) << r.err;
   EXPECT_NE(r.err.find("5 - muestra_006.fit\n"), std::string::npos) << r.err;
   EXPECT_NE(r.err.find("Resultados: " + results), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("Imágenes: 6 de 6\n"), std::string::npos) << r.err;
   EXPECT_EQ(DataRows(results), 6u);
   const auto lines = *lumenda::ReadTextLines(results);
   EXPECT_EQ(lines[0], "20 15 30.0");  // OBJCTRA of the first image
@@ -139,6 +143,85 @@ TEST_F(CliRun, TablaGuardarRecuperar) {
   EXPECT_NE(wrong.err.find("tabla.csv: Error en formato de datos."), std::string::npos)
       << wrong.err;
   EXPECT_EQ(DataRows(merged), 12u);
+}
+
+size_t Count(const std::string& text, const std::string& what) {
+  size_t n = 0;
+  for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+  return n;
+}
+
+// A following series (into the user folder) that is killed, or meets a full
+// disk, leaves the results file as it was; the next run completes it.
+TEST_F(CliRun, InterruptedFollowingSeriesLeavesTheResultsWhole) {
+  const std::string home = dir.File("home/");
+  const std::string file = home + "instrumental.txt";
+  const std::string stars = " --estrellas " + dir.File("noche/estrellas.txt") +
+                            " --lat \"40 24 00 N\" --lon \"003 41 00 W\" ";
+  auto images = [&](int from, int to) {
+    std::string out;
+    for (int i = from; i <= to; ++i) out += " " + dir.File("noche/" + lumenda::SampleImageName(i));
+    return out;
+  };
+  // The later half of the night first.
+  ASSERT_EQ(Cli(dir, "proceso" + stars + images(4, 6)).status, 0);
+  const std::string before = ReadBytes(file);
+  // Room for about one more row.
+  const std::string limit = "ulimit -f " + std::to_string(before.size() / 512 + 1) + "; ";
+  const std::string user = "LUMENDA_DIR=" + lumenda::test::Quote(home);
+  const std::string following = "proceso --siguiente" + stars + images(1, 3);
+
+  const CliResult killed = lumenda::test::RunCli(following, limit + user);
+  EXPECT_NE(killed.status, 0);
+  EXPECT_EQ(ReadBytes(file), before);
+
+  const CliResult full = lumenda::test::RunCli(following, "trap '' XFSZ; " + limit + user);
+  EXPECT_EQ(full.status, 1) << full.err;
+  EXPECT_EQ(Count(full.err, "instrumental.txt"), 1u) << full.err;  // the message, once
+  EXPECT_EQ(ReadBytes(file), before);
+
+  ASSERT_EQ(Cli(dir, following).status, 0);
+  const auto lines = *lumenda::ReadTextLines(file);
+  std::vector<std::string> rows;
+  for (const std::string& line : lines)
+    if (line.find('*') != std::string::npos) rows.push_back(line);
+  ASSERT_EQ(rows.size(), 6u);
+  for (size_t i = 0; i < rows.size(); ++i) {
+    EXPECT_EQ(rows[i].substr(0, 4), lumenda::FormatFloat("0000", static_cast<double>(i)));
+    EXPECT_NE(rows[i].find("muestra_00" + std::to_string(i + 1) + ".fit"), std::string::npos)
+        << rows[i];
+  }
+  // What the killed run left beside the file went at the next start.
+  for (const auto& entry : std::filesystem::directory_iterator(home))
+    EXPECT_EQ(entry.path().filename().string().find(".tmp"), std::string::npos) << entry.path();
+}
+
+// Rewrites follow a symbolic link to the results file instead of replacing
+// the link; a failed star file stops the run naming that file once.
+TEST_F(CliRun, WritesGoThroughLinksAndFailuresNameTheFile) {
+  std::filesystem::create_directories(dir.File("datos"));
+  const std::string target = dir.File("datos/instrumental.txt");
+  const std::string link = dir.File("enlace.txt");
+  std::filesystem::create_symlink(target, link);
+  const std::string stars =
+      "proceso --estrellas " + dir.File("noche/estrellas.txt") + " --res 2 --salida " + link + " ";
+  ASSERT_EQ(Cli(dir, stars + dir.File("noche/muestra_001.fit")).status, 0);
+  ASSERT_EQ(Cli(dir, stars + "--siguiente " + dir.File("noche/muestra_002.fit")).status, 0);
+  ASSERT_EQ(Cli(dir, "renombrar " + link + " PULSANTE RR").status, 0);
+  ASSERT_EQ(Cli(dir, "borrar-imagen " + link + " " + dir.File("noche/muestra_001.fit")).status, 0);
+  EXPECT_TRUE(std::filesystem::is_symlink(link));
+  EXPECT_EQ(DataRows(target), 1u);
+  EXPECT_NE(ReadBytes(target).find("  RR  "), std::string::npos);
+
+  // The star file of the user folder cannot be written.
+  std::filesystem::remove(dir.File("home/estrellas.txt"));
+  std::filesystem::create_directories(dir.File("home/estrellas.txt"));
+  const CliResult r = Cli(dir, stars + dir.File("noche"));
+  EXPECT_EQ(r.status, 2) << r.err;
+  EXPECT_EQ(Count(r.err, "estrellas.txt"), 1u) << r.err;
+  EXPECT_EQ(r.err.find("Error en imagen"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("Imágenes: 1 de 6\n"), std::string::npos) << r.err;
+  EXPECT_EQ(DataRows(target), 1u);
 }
 
 }  // namespace

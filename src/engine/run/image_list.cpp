@@ -4,6 +4,7 @@
 #include <cctype>
 #include <filesystem>
 #include <numbers>
+#include <set>
 
 #include "astro/coords.h"
 #include "astro/time.h"
@@ -84,7 +85,13 @@ Result<std::vector<std::string>> BuildImageList(const std::vector<std::string>& 
   using R = Result<std::vector<std::string>>;
   std::vector<std::string> list;
   list.reserve(paths.size());
+  std::set<std::string> seen;
   for (const std::string& path : paths) {
+    // A file chosen twice (or a folder given twice) is measured once.
+    std::error_code ec;
+    fs::path same = fs::weakly_canonical(path, ec);
+    if (ec) same = fs::path(path).lexically_normal();
+    if (!seen.insert(same.string()).second) continue;
     auto entry = ImageEntry(image, path, cTiempoSeconds);
     if (!entry.ok()) return R::Fail(fs::path(path).filename().string() + ": " + entry.message);
     InsertSorted(list, std::move(entry.value));

@@ -27,7 +27,8 @@ std::string EntryFileName(const std::string& entry);
 // header has no usable date). Fails with the image's own message.
 Result<std::string> ImageEntry(TPlaca& image, const std::string& path, double cTiempoSeconds);
 
-// The sorted list of the chosen files (headers only). `count` is told the
+// The sorted list of the chosen files (headers only), each file once however
+// often it was chosen. `count` is told the
 // running number of entries. Fails on the first file that cannot be read,
 // with its name and the image's message.
 Result<std::vector<std::string>> BuildImageList(const std::vector<std::string>& paths,

@@ -78,98 +78,30 @@ std::string AbortRunText(const std::string& fileName, const std::string& message
   return "Error en imagen:\n" + fileName + "\n" + message + "\n" + "\n" + "Proceso terminado.";
 }
 
+std::string StoppedRunText(const std::string& fileError) {
+  return fileError + "\n\nProceso terminado.";
+}
+
 double RowAirMass(const std::string& date, const FieldCoordinates& f) {
   const double x = FieldAirMass(DateStringToDateTime(date), f.longitude, f.latitude, f.ra, f.dec);
   return std::isfinite(x) && x > 0 ? x : 0.0;
 }
 
-RunOutcome RunPhotometry(RunJob& job, const RunProgress& progress) {
-  RunOutcome out;
-  if (job.lbVar.empty() || job.lbCali.empty()) {
-    out.status = Status::Fail(kSelectStars);
-    return out;
-  }
+namespace {
+
+// Measures the images in list order, adding each image's row to `lines` and
+// rewriting the star file after it. Stops at the first image that cannot be
+// used (its row is not added) or when the star file cannot be written.
+// Returns the number of rows added.
+int MeasureImages(RunJob& job, ImagePrefetcher& images, const RunProgress& progress,
+                  std::vector<std::string>& lines, RunOutcome& out) {
   const RunSettings& set = job.settings;
-  const double k = set.k;
   const ApertureSettings& ap = set.aperture;
-  for (const std::string& e : job.lbVar)
-    out.lbNomVar.push_back(TrimRight(Field(e, rf::kEntryVarName)));
-
-  TPlaca image;
-  const std::string& file = job.instrumentalPath;
-  if (job.PrimeraSerie) {
-    if (Status s = CheckRowCount(static_cast<long long>(job.ListaFotos.size())); !s.ok()) {
-      out.status = s;
-      return out;
-    }
-    std::vector<std::string> sky;
-    // The plate solution and the size are in the header.
-    if (!job.ListaFotos.empty() && image.LoadHeader(EntryPath(job.ListaFotos[0]))) {
-      if (const auto plate = ImagePlate(image)) {
-        for (const std::string& e : job.lbVar) {
-          const StarEntry s = ParseStarEntry(e);
-          const auto [ra, dec] = PixelToRADec(*plate, s.x, s.y, image.Width() - 1,
-                                              image.Height() - 1, ap.flipX, ap.flipY);
-          sky.push_back(ra + "  " + dec);
-        }
-      }
-    }
-    const auto block = ResultsHeaderBlock(job.field.FieldRAText, job.field.FieldDecText, job.lbCali,
-                                          sky, out.lbNomVar);
-    if (std::string err = WriteFileAtomic(file, JoinLines(block)); !err.empty()) {
-      out.status = Status::Fail(err);
-      return out;
-    }
-  } else {
-    const auto lines = ReadTextLines(file);
-    if (!lines) {
-      out.status = Status::Fail("Datos anteriores no encontrados.");
-      return out;
-    }
-    // Rows of other stars would not line up under the header of the file.
-    std::vector<std::string> names;
-    for (const std::string& line : *lines)
-      if (line.rfind(" NUM", 0) == 0) {
-        for (int k = 0; k < rf::HeaderStarCount(static_cast<int>(line.size())); ++k)
-          names.push_back(Trim(Field(line, rf::HeaderStarName(k))));
-        break;
-      }
-    std::vector<std::string> ours;
-    for (const std::string& name : out.lbNomVar)
-      ours.push_back(Trim(Copy(name, 1, rf::kNameWidth)));
-    if (names != ours) {
-      out.status = Status::Fail(
-          "Las estrellas variables no son las de los datos anteriores: la serie siguiente debe "
-          "medir las mismas estrellas.");
-      return out;
-    }
-    out.previousRows = CountPreviousRows(*lines);
-    if (Status s = CheckRowCount(out.previousRows + static_cast<long long>(job.ListaFotos.size()));
-        !s.ok()) {
-      out.status = s;
-      return out;
-    }
-  }
-
   const auto abort = [&out](const std::string& fileName, const std::string& message) {
     out.aborted = true;
     out.abortText = AbortRunText(fileName, message);
   };
-
-  // Rows and star files go out through the writer; what it has queued when
-  // the run stops is still written, so the rows before a failing image stay.
-  RunWriter writer(file, job.starsPath);
-  std::vector<std::string> paths;
-  for (const std::string& entry : job.ListaFotos) paths.push_back(EntryPath(entry));
-  ImagePrefetcher images(std::move(paths));
-  const auto finish = [&out, &writer](const std::string& fileName) {
-    if (std::string err = writer.Finish(); !err.empty() && !out.aborted) {
-      out.aborted = true;
-      out.abortText = AbortRunText(fileName, "\n" + err);
-    }
-    return out;
-  };
-
+  int added = 0;
   long long cPrev = 0;
   std::vector<std::string> cali2, var2;
   std::vector<StarEntry> cali, vars;
@@ -179,17 +111,13 @@ RunOutcome RunPhotometry(RunJob& job, const RunProgress& progress) {
     const std::string date = EntryDate(entry);
     const std::string fileName = EntryFileName(entry);
     Tell(progress.image, static_cast<int>(i), fileName);
-    if (std::string err = writer.Error(); !err.empty()) {
-      abort(fileName, "\n" + err);
-      return finish(fileName);
-    }
     std::string message;
     std::vector<std::string> linearity;
 
     const TPlaca* loaded = nullptr;
     if (!images.Next(i, loaded)) {
       abort(fileName, "\n" + loaded->Message());
-      return finish(fileName);
+      return added;
     }
     const TPlaca& image = *loaded;
     ResultsRow row;
@@ -239,7 +167,7 @@ RunOutcome RunPhotometry(RunJob& job, const RunProgress& progress) {
     if (i == 0) {
       cPrev = c;
     } else {
-      if (!ComparisonCountsStable(cPrev, c, k))
+      if (!ComparisonCountsStable(cPrev, c, set.k))
         message += "\nCuentas en estrellas de calibrado\nADUCALI: " + IntToStr(c) +
                    ", ADUANT: " + IntToStr(cPrev);
       else
@@ -247,7 +175,7 @@ RunOutcome RunPhotometry(RunJob& job, const RunProgress& progress) {
     }
     if (!message.empty()) {
       abort(fileName, message);
-      return finish(fileName);
+      return added;
     }
     row.compara = c;
 
@@ -292,7 +220,7 @@ RunOutcome RunPhotometry(RunJob& job, const RunProgress& progress) {
       if (!message.empty()) {
         if (!autoStar) {
           abort(fileName, message);
-          return finish(fileName);
+          return added;
         }
         // A lost "VS_" star stays lost for the rest of the run.
         mag = 10000;
@@ -318,10 +246,110 @@ RunOutcome RunPhotometry(RunJob& job, const RunProgress& progress) {
     row.path = EntryPath(entry);
     job.lbCali.swap(cali2);
     job.lbVar.swap(var2);
-    writer.Push(FormatResultsRow(row) + "\r\n", JoinLines(StarFileLines(job.lbVar, job.lbCali)));
-    ++out.rowsWritten;
+    lines.push_back(FormatResultsRow(row));
+    ++added;
+    if (job.starsPath.empty()) continue;
+    // Only made crash-safe here; the run flushes it to the disk once at its end.
+    const std::string error = WriteFileAtomic(
+        job.starsPath, JoinLines(StarFileLines(job.lbVar, job.lbCali)), WriteSync::kCrashSafe);
+    if (!error.empty()) {
+      out.aborted = true;
+      out.abortText = StoppedRunText(error);
+      return added;
+    }
   }
-  return finish(job.ListaFotos.empty() ? std::string() : EntryFileName(job.ListaFotos.back()));
+  return added;
+}
+
+}  // namespace
+
+RunOutcome RunPhotometry(RunJob& job, const RunProgress& progress) {
+  RunOutcome out;
+  if (job.lbVar.empty() || job.lbCali.empty()) {
+    out.status = Status::Fail(kSelectStars);
+    return out;
+  }
+  const ApertureSettings& ap = job.settings.aperture;
+  for (const std::string& e : job.lbVar)
+    out.lbNomVar.push_back(TrimRight(Field(e, rf::kEntryVarName)));
+
+  // The file as it will be written. Nothing is written before the run ends:
+  // a run that is killed or meets a full disk leaves the file as it was.
+  std::vector<std::string> lines;
+  const std::string& file = job.instrumentalPath;
+  if (job.PrimeraSerie) {
+    if (Status s = CheckRowCount(static_cast<long long>(job.ListaFotos.size())); !s.ok()) {
+      out.status = s;
+      return out;
+    }
+    std::vector<std::string> sky;
+    // The plate solution and the size are in the header.
+    TPlaca image;
+    if (!job.ListaFotos.empty() && image.LoadHeader(EntryPath(job.ListaFotos[0]))) {
+      if (const auto plate = ImagePlate(image)) {
+        for (const std::string& e : job.lbVar) {
+          const StarEntry s = ParseStarEntry(e);
+          const auto [ra, dec] = PixelToRADec(*plate, s.x, s.y, image.Width() - 1,
+                                              image.Height() - 1, ap.flipX, ap.flipY);
+          sky.push_back(ra + "  " + dec);
+        }
+      }
+    }
+    lines = ResultsHeaderBlock(job.field.FieldRAText, job.field.FieldDecText, job.lbCali, sky,
+                               out.lbNomVar);
+  } else {
+    auto previous = ReadTextLines(file);
+    if (!previous) {
+      out.status = Status::Fail("Datos anteriores no encontrados.");
+      return out;
+    }
+    lines = std::move(*previous);
+    // Rows of other stars would not line up under the header of the file.
+    std::vector<std::string> names;
+    for (const std::string& line : lines)
+      if (line.rfind(" NUM", 0) == 0) {
+        for (int k = 0; k < rf::HeaderStarCount(static_cast<int>(line.size())); ++k)
+          names.push_back(Trim(Field(line, rf::HeaderStarName(k))));
+        break;
+      }
+    std::vector<std::string> ours;
+    for (const std::string& name : out.lbNomVar)
+      ours.push_back(Trim(Copy(name, 1, rf::kNameWidth)));
+    if (names != ours) {
+      out.status = Status::Fail(
+          "Las estrellas variables no son las de los datos anteriores: la serie siguiente debe "
+          "medir las mismas estrellas.");
+      return out;
+    }
+    out.previousRows = CountPreviousRows(lines);
+    if (Status s = CheckRowCount(out.previousRows + static_cast<long long>(job.ListaFotos.size()));
+        !s.ok()) {
+      out.status = s;
+      return out;
+    }
+  }
+
+  std::vector<std::string> paths;
+  for (const std::string& entry : job.ListaFotos) paths.push_back(EntryPath(entry));
+  ImagePrefetcher images(std::move(paths));
+  const int measured = MeasureImages(job, images, progress, lines, out);
+  // A following series that measured nothing has nothing to add.
+  if (job.PrimeraSerie || measured > 0) {
+    std::string error;
+    if (measured > 0 && !out.aborted && !job.starsPath.empty()) error = SyncFile(job.starsPath);
+    if (!error.empty()) {
+      out.aborted = true;
+      out.abortText = StoppedRunText(error);
+    }
+    lines = ReorderResults(lines);
+    if (error = WriteFileAtomic(file, JoinLines(lines)); !error.empty()) {
+      out.status = Status::Fail(error);
+      return out;
+    }
+  }
+  out.rowsWritten = measured;
+  out.resultsLines = std::move(lines);
+  return out;
 }
 
 ProcesoOutcome Proceso(RunJob& job, Messenger& messenger, const RunProgress& progress,
@@ -340,23 +368,13 @@ ProcesoOutcome Proceso(RunJob& job, Messenger& messenger, const RunProgress& pro
   }
   // What the run wrote before a failing image is kept and used.
   if (out.run.aborted) messenger.Error(out.run.abortText);
-  if (Status s = ReorderResultsFile(job.instrumentalPath); !s.ok()) {
+  const std::vector<std::string>& lines = out.run.resultsLines;
+  if (Status s = BuildResults(lines, out.tables, sensitivity, tablesProgress); !s.ok()) {
     out.status = s;
     messenger.Error(s.message);
     return out;
   }
-  const auto lines = ReadTextLines(job.instrumentalPath);
-  if (!lines) {
-    out.status = Status::Fail("No se puede leer el fichero " + job.instrumentalPath);
-    messenger.Error(out.status.message);
-    return out;
-  }
-  if (Status s = BuildResults(*lines, out.tables, sensitivity, tablesProgress); !s.ok()) {
-    out.status = s;
-    messenger.Error(s.message);
-    return out;
-  }
-  out.ListaFotos = ImageListFromResults(*lines);
+  out.ListaFotos = ImageListFromResults(lines);
   if (!out.ListaFotos.empty()) out.eFoto1 = out.ListaFotos.back();
   return out;
 }

@@ -46,12 +46,16 @@ struct RunProgress {
 
 struct RunOutcome {
   // Failure before any image (no stars, no previous results, a following
-  // series of other stars, too many rows, a file that cannot be written).
+  // series of other stars, too many rows) or a results file that could not
+  // be written (then nothing of the run is in it).
   Status status;
   // The run stopped on an image: the text of the error box (AbortRun).
   bool aborted = false;
   std::string abortText;
+  // Rows of this run in the results file, and the file's lines as written
+  // (the rows sorted by date and numbered from 0000).
   int rowsWritten = 0;
+  std::vector<std::string> resultsLines;
   int previousRows = 0;
   // Linearity report: per image its file name, one line per star above
   // LSAT, an empty line.
@@ -65,13 +69,19 @@ bool ComparisonCountsStable(long long cPrev, long long c, double k);
 
 // "Error en imagen:\n" + file name + "\n" + message + "\n\nProceso terminado."
 std::string AbortRunText(const std::string& fileName, const std::string& message);
+// A run stopped by a file it could not write: the system's message (naming
+// the file) + "\n\nProceso terminado.".
+std::string StoppedRunText(const std::string& fileError);
 
 // Air mass of a row's date for the field and site of the series (Kasten and
 // Young); 0 when the computation has no value.
 double RowAirMass(const std::string& date, const FieldCoordinates& field);
 
-// Measures all listed images and writes the results file. Rows written
-// before a failing image stay in the file.
+// Measures all listed images, then writes the results file once: the header
+// block (first series) or the file's lines (following series) with the new
+// rows, sorted by date and renumbered. Until then the file is not touched,
+// so a run that is killed or cannot write leaves it as it was. A run stopped
+// on an image keeps the rows measured before it.
 RunOutcome RunPhotometry(RunJob& job, const RunProgress& progress = {});
 
 // The whole "Proceso": checks, run, reordering, results tables, the image

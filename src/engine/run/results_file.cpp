@@ -7,7 +7,6 @@
 #include "run/results_format.h"
 #include "text/fixed_columns.h"
 #include "text/number_format.h"
-#include "text/text_file.h"
 
 namespace lumenda {
 
@@ -102,15 +101,6 @@ Status CheckRowCount(long long rows) {
     return Status::Fail("Demasiadas imágenes: el fichero de resultados admite como máximo " +
                         IntToStr(rf::kMaxRows) + " filas (numeradas 0000 a 9999).");
   return Status::Ok();
-}
-
-Status ReorderResultsFile(const std::string& path) {
-  const auto lines = ReadTextLines(path);
-  if (!lines) return Status::Fail("No se puede leer el fichero " + path);
-  long long rows = 0;
-  for (const std::string& line : *lines) rows += rf::IsDataRow(line) ? 1 : 0;
-  if (Status s = CheckRowCount(rows); !s.ok()) return s;
-  return Status{WriteFileAtomic(path, JoinLines(ReorderResults(*lines)))};
 }
 
 std::vector<std::string> ImageListFromResults(const std::vector<std::string>& lines) {

@@ -55,9 +55,6 @@ std::vector<std::string> ReorderResults(const std::vector<std::string>& lines);
 // Row numbers run from 0000 to 9999: more than 10000 rows are refused.
 Status CheckRowCount(long long rows);
 
-// Reorders the file in place (temporary file renamed over it).
-Status ReorderResultsFile(const std::string& path);
-
 // ListaFotos entries rebuilt from the data rows (date, blank, path).
 std::vector<std::string> ImageListFromResults(const std::vector<std::string>& lines);
 

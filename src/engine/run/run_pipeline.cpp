@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "text/text_file.h"
-
 namespace lumenda {
 
 ImagePrefetcher::ImagePrefetcher(std::vector<std::string> paths) : paths_(std::move(paths)) {
@@ -52,67 +50,6 @@ std::vector<std::optional<StarMeasurement>> MeasureStars(
   measure(0, std::min(positions.size(), chunk));
   for (std::thread& t : threads) t.join();
   return out;
-}
-
-RunWriter::RunWriter(std::string resultsPath, std::string starsPath)
-    : resultsPath_(std::move(resultsPath)), starsPath_(std::move(starsPath)) {
-  thread_ = std::thread(&RunWriter::Loop, this);
-}
-
-RunWriter::~RunWriter() {
-  Finish();
-}
-
-void RunWriter::Push(std::string row, std::string starFile) {
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    rows_ += row;
-    starFile_ = std::move(starFile);
-  }
-  wake_.notify_one();
-}
-
-std::string RunWriter::Error() {
-  std::lock_guard<std::mutex> lock(mutex_);
-  return error_;
-}
-
-std::string RunWriter::Finish() {
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    stop_ = true;
-  }
-  wake_.notify_one();
-  if (thread_.joinable()) thread_.join();
-  std::lock_guard<std::mutex> lock(mutex_);
-  if (error_.empty() && FileExists(resultsPath_)) error_ = SyncFile(resultsPath_);
-  if (error_.empty() && !starsPath_.empty() && FileExists(starsPath_))
-    error_ = SyncFile(starsPath_);
-  return error_;
-}
-
-void RunWriter::Loop() {
-  std::unique_lock<std::mutex> lock(mutex_);
-  for (;;) {
-    wake_.wait(lock, [this] { return stop_ || !rows_.empty() || starFile_; });
-    if (rows_.empty() && !starFile_) return;  // stopping with nothing left
-    std::string rows;
-    rows.swap(rows_);
-    std::optional<std::string> stars;
-    stars.swap(starFile_);
-    const bool failed = !error_.empty();
-    lock.unlock();
-    // After a failed write nothing more is written: the rows must stay in
-    // image order without gaps.
-    std::string error;
-    // Per image the files are only made crash-safe; Finish flushes them to
-    // the disk once, which keeps the disk from setting the pace of the run.
-    if (!failed && !rows.empty()) error = AppendToFile(resultsPath_, rows, WriteSync::kCrashSafe);
-    if (!failed && error.empty() && stars && !starsPath_.empty())
-      error = WriteFileAtomic(starsPath_, *stars, WriteSync::kCrashSafe);
-    lock.lock();
-    if (error_.empty()) error_ = error;
-  }
 }
 
 }  // namespace lumenda

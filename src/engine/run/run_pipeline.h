@@ -1,14 +1,10 @@
 // What keeps the run's wall time close to the time of reading its images:
-// the next image is read while the current one is measured, the stars of an
-// image are measured on all cores, and the results rows and the star file
-// are written by a writer thread, so their flushes to disk overlap the
-// measuring. The order of everything written stays that of the images.
+// the next image is read while the current one is measured, and the stars of
+// an image are measured on all cores.
 #pragma once
 
-#include <condition_variable>
 #include <future>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <thread>
@@ -44,32 +40,5 @@ class ImagePrefetcher {
 std::vector<std::optional<StarMeasurement>> MeasureStars(
     const TPlaca& image, const ApertureSettings& settings,
     const std::vector<std::optional<Point>>& positions);
-
-// Appends rows to the results file and rewrites the star file from a
-// thread of its own; rows queued while a flush is running go out together.
-class RunWriter {
- public:
-  RunWriter(std::string resultsPath, std::string starsPath);
-  ~RunWriter();
-  RunWriter(const RunWriter&) = delete;
-  RunWriter& operator=(const RunWriter&) = delete;
-  // Queues one row (with its line end) and the star file after that image.
-  void Push(std::string row, std::string starFile);
-  // The first write error so far ("" when none).
-  std::string Error();
-  // Writes everything queued and stops; the first write error, if any.
-  std::string Finish();
-
- private:
-  void Loop();
-  std::string resultsPath_, starsPath_;
-  std::mutex mutex_;
-  std::condition_variable wake_;
-  std::string rows_;
-  std::optional<std::string> starFile_;
-  std::string error_;
-  bool stop_ = false;
-  std::thread thread_;
-};
 
 }  // namespace lumenda

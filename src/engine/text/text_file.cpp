@@ -1,12 +1,15 @@
 #include "text/text_file.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -32,6 +35,11 @@ void AppendUtf8(std::string& out, char32_t cp) {
     out += static_cast<char>(0x80 | (cp & 0x3F));
   }
 }
+
+namespace fs = std::filesystem;
+
+// Temporary files are the target's name + kTempMark + process id + "_" + a counter.
+constexpr char kTempMark[] = ".tmp";
 
 std::string SystemError(const std::string& what, const std::string& path) {
   return what + " " + path + ": " + std::strerror(errno);
@@ -155,10 +163,24 @@ std::string JoinLines(const std::vector<std::string>& lines, std::string_view eo
   return out;
 }
 
+// The file a path finally names: a symbolic link is followed (also when its
+// target does not exist yet), so a rewrite replaces the target, not the link.
+std::string LinkTarget(const std::string& path) {
+  fs::path p = path;
+  std::error_code ec;
+  for (int hops = 0; hops < 40 && fs::is_symlink(p, ec); ++hops) {
+    const fs::path next = fs::read_symlink(p, ec);
+    if (ec) break;
+    p = next.is_absolute() ? next : p.parent_path() / next;
+  }
+  return p.string();
+}
+
 std::string WriteFileAtomic(const std::string& path, std::string_view content, WriteSync sync) {
   static std::atomic<unsigned> counter{0};
+  const std::string target = LinkTarget(path);
   const std::string temp =
-      path + ".tmp" + std::to_string(getpid()) + "_" + std::to_string(counter++);
+      target + kTempMark + std::to_string(getpid()) + "_" + std::to_string(counter++);
   int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   if (fd < 0) return SystemError("No se puede crear el fichero", path);
   if (!WriteAll(fd, content)) {
@@ -172,7 +194,7 @@ std::string WriteFileAtomic(const std::string& path, std::string_view content, W
     ::unlink(temp.c_str());
     return message;
   }
-  if (::rename(temp.c_str(), path.c_str()) != 0) {
+  if (::rename(temp.c_str(), target.c_str()) != 0) {
     std::string message = SystemError("No se puede escribir el fichero", path);
     ::unlink(temp.c_str());
     return message;
@@ -180,17 +202,22 @@ std::string WriteFileAtomic(const std::string& path, std::string_view content, W
   return {};
 }
 
-std::string AppendToFile(const std::string& path, std::string_view content, WriteSync sync) {
-  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
-  if (fd < 0) return SystemError("No se puede abrir el fichero", path);
-  if (!WriteAll(fd, content)) {
-    std::string message = SystemError("Error de escritura en", path);
-    ::close(fd);
-    return message;
+void RemoveStaleTemporaryFiles(const std::string& folder) {
+  std::error_code ec;
+  for (const auto& entry : fs::directory_iterator(folder, ec)) {
+    const std::string name = entry.path().filename().string();
+    const size_t mark = name.rfind(kTempMark);
+    if (mark == std::string::npos) continue;
+    const std::string tail = name.substr(mark + std::strlen(kTempMark));
+    const size_t under = tail.find('_');
+    if (under == 0 || under == std::string::npos || under + 1 == tail.size() ||
+        tail.find_first_not_of("0123456789_") != std::string::npos)
+      continue;
+    // Another copy of the program may be writing it right now.
+    const pid_t pid = static_cast<pid_t>(std::strtol(tail.c_str(), nullptr, 10));
+    if (pid == getpid() || ::kill(pid, 0) == 0 || errno != ESRCH) continue;
+    fs::remove(entry.path(), ec);
   }
-  if ((sync == WriteSync::kDurable && ::fdatasync(fd) != 0) || ::close(fd) != 0)
-    return SystemError("Error de escritura en", path);
-  return {};
 }
 
 std::string SyncFile(const std::string& path) {

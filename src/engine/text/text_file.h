@@ -24,8 +24,9 @@ std::optional<std::vector<std::string>> ReadTextLines(const std::string& path);
 std::string JoinLines(const std::vector<std::string>& lines, std::string_view eol = "\r\n");
 
 // Writes `content` to a temporary file beside `path`, flushes it and renames it
-// over `path`, so a crash never leaves half a file. Returns an empty string on
-// success, else the Spanish message to show.
+// over `path`, so a crash never leaves half a file. A symbolic link is
+// followed: its target is replaced and the link stays. Returns an empty
+// string on success, else the Spanish message to show.
 //
 // kDurable also flushes the data to the disk before the rename, so the file
 // survives a power cut. kCrashSafe skips that flush: a program that dies still
@@ -35,10 +36,9 @@ enum class WriteSync { kDurable, kCrashSafe };
 std::string WriteFileAtomic(const std::string& path, std::string_view content,
                             WriteSync sync = WriteSync::kDurable);
 
-// Appends and flushes (for files that grow row by row, like the results file).
-// Empty string on success, else the message.
-std::string AppendToFile(const std::string& path, std::string_view content,
-                         WriteSync sync = WriteSync::kDurable);
+// Removes the temporary files that a killed program left in `folder` (those
+// of a process still running are kept).
+void RemoveStaleTemporaryFiles(const std::string& folder);
 
 // Flushes a file's data to the disk. Empty string on success, else the message.
 std::string SyncFile(const std::string& path);
