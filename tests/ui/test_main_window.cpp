@@ -2,6 +2,7 @@
 // when it closes.
 #include <QtTest>
 
+#include "app/desktop.h"
 #include "app/main_window.h"
 #include "settings/user_folder.h"
 #include "ui_test_support.h"
@@ -18,7 +19,8 @@ class MainWindowTest : public QObject {
     AppContext context;
     context.appDir = home.AppDir();
     context.versionText = QStringLiteral("Lumenda 2.07");
-    MainWindow window(context);
+    Desktop desktop(context);
+    MainWindow& window = desktop.Main();
     window.show();
     QCOMPARE(window.objectName(), QStringLiteral("TForm1"));
     QCOMPARE(window.windowTitle(), QStringLiteral("Lumenda 2.07"));
@@ -52,7 +54,8 @@ class MainWindowTest : public QObject {
     test::ScriptedDialogs dialogs;
     AppContext context;
     context.appDir = home.AppDir();
-    MainWindow window(context);
+    Desktop desktop(context);
+    MainWindow& window = desktop.Main();
     window.show();
     QTest::mouseClick(Find<QPushButton>(&window, "Button2"), Qt::LeftButton);
     QTest::mouseClick(Find<QPushButton>(&window, "Button5"), Qt::LeftButton);
@@ -65,7 +68,8 @@ class MainWindowTest : public QObject {
     AppContext context;
     context.appDir = home.AppDir();
     context.settings.obs = "Observadora Ñ";
-    MainWindow window(context);
+    Desktop desktop(context);
+    MainWindow& window = desktop.Main();
     window.show();
     QVERIFY(window.close());
     lumenda::Settings reread;

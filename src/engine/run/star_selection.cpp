@@ -49,10 +49,10 @@ SelectionReadout ReadSelection(const TPlaca& image, const ApertureSettings& aper
   return r;
 }
 
-std::string DefaultStarName(StarRole role, size_t comparisonCount, size_t variableCount) {
-  if (role == StarRole::kCalibrado)
+std::string DefaultStarName(SelectionRole role, size_t comparisonCount, size_t variableCount) {
+  if (role == SelectionRole::kCalibrado)
     return "CAL-" + IntToStr(static_cast<long long>(comparisonCount) + 1);
-  if (role == StarRole::kVariable)
+  if (role == SelectionRole::kVariable)
     return "VAR-" + IntToStr(static_cast<long long>(variableCount) + 1);
   return {};
 }
@@ -61,10 +61,10 @@ bool TodasOffered(bool primeraSerie, size_t variableCount, bool todasUsed) {
   return primeraSerie && variableCount > 0 && !todasUsed;
 }
 
-Status CheckSelection(StarRole role, std::string_view name) {
-  if (role == StarRole::kNone)
+Status CheckSelection(SelectionRole role, std::string_view name) {
+  if (role == SelectionRole::kNone)
     return Status::Fail("Debes seleccionar \"Calibrado\", \"Variable\" o \"Todas\".");
-  if (role != StarRole::kTodas && name.empty())
+  if (role != SelectionRole::kTodas && name.empty())
     return Status::Fail("Debes asignar un nombre a la estrella.");
   return Status::Ok();
 }
@@ -111,7 +111,7 @@ bool StarMarking::TodasOffered() const {
   return lumenda::TodasOffered(primeraSerie_, lbV_.size(), todasUsed_);
 }
 
-std::string StarMarking::DefaultName(StarRole role) const {
+std::string StarMarking::DefaultName(SelectionRole role) const {
   return DefaultStarName(role, lbC_.size(), lbV_.size());
 }
 
@@ -119,8 +119,8 @@ void StarMarking::AddMarker(double x, double y, const std::string& name, bool co
   markers_.push_back(Marker{x, y, name, MarkerColourOf(comparison, name)});
 }
 
-void StarMarking::AddStar(StarRole role, double x, double y, const std::string& name) {
-  const bool comparison = role == StarRole::kCalibrado;
+void StarMarking::AddStar(SelectionRole role, double x, double y, const std::string& name) {
+  const bool comparison = role == SelectionRole::kCalibrado;
   (comparison ? lbC_ : lbV_).push_back(FormatStarEntry(x, y, name));
   AddMarker(x, y, name, comparison);
 }

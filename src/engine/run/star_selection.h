@@ -17,7 +17,7 @@
 
 namespace lumenda {
 
-enum class StarRole { kNone, kCalibrado, kVariable, kTodas };
+enum class SelectionRole { kNone, kCalibrado, kVariable, kTodas };
 
 // The dialog's read-outs for the star measured at display position (x, y):
 // "X= ", "Y= " ("0.00"), "ADU= ", "MAX= ", "FWHM= 3.1 pix - 6.2\"" (arc
@@ -31,14 +31,14 @@ SelectionReadout ReadSelection(const TPlaca& image, const ApertureSettings& aper
                                const PlateReading& plate, double scale, double x, double y);
 
 // "CAL-" + (comparison stars + 1) or "VAR-" + (variable stars + 1).
-std::string DefaultStarName(StarRole role, size_t comparisonCount, size_t variableCount);
+std::string DefaultStarName(SelectionRole role, size_t comparisonCount, size_t variableCount);
 
 // "Todas" is offered in a first series, once at least one variable star is
 // marked, and once per star selection.
 bool TodasOffered(bool primeraSerie, size_t variableCount, bool todasUsed);
 
 // The refusal of the dialog's "Aceptar", or success.
-Status CheckSelection(StarRole role, std::string_view name);
+Status CheckSelection(SelectionRole role, std::string_view name);
 
 // Markers: comparison stars cyan, stars located automatically green, other
 // variable stars yellow; a circle of radius rnd(RADIO * zoom) + 1.
@@ -78,8 +78,8 @@ class StarMarking {
 
   // Marking mode: what the selection dialog offers and accepts.
   bool TodasOffered() const;
-  std::string DefaultName(StarRole role) const;
-  void AddStar(StarRole role, double x, double y, const std::string& name);
+  std::string DefaultName(SelectionRole role) const;
+  void AddStar(SelectionRole role, double x, double y, const std::string& name);
   // "Todas": the found stars (FindStars lines, image orientation) join the
   // variable list as "VS_" stars; returns how many. Marks "Todas" as used.
   int AddFoundStars(const TPlaca& image, const ApertureSettings& aperture,

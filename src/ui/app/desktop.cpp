@@ -11,12 +11,19 @@
 #include "platform/dialogs.h"
 #include "platform/text.h"
 #include "settings/user_folder.h"
+#include "windows/control_window.h"
+#include "windows/coordinates_window.h"
+#include "windows/settings_dialog.h"
 #include "windows/splash_window.h"
 
 namespace lumenda::ui {
 
 Desktop::Desktop(AppContext& context) : context_(context) {
-  main_ = std::make_unique<MainWindow>(context_);
+  main_ = std::make_unique<MainWindow>(context_, windows_);
+  QWidget* parent = main_.get();
+  windows_.coordinates = new CoordinatesWindow(context_, parent);
+  windows_.control = new ControlWindow(parent);
+  windows_.settings = new SettingsDialog(context_, parent);
 }
 
 Desktop::~Desktop() = default;

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "app/app_context.h"
+#include "app/desktop_windows.h"
 
 namespace lumenda::ui {
 
@@ -21,9 +22,12 @@ class Desktop {
   Desktop& operator=(const Desktop&) = delete;
 
   MainWindow& Main() { return *main_; }
+  const DesktopWindows& Windows() const { return windows_; }
 
  private:
   AppContext& context_;
+  DesktopWindows windows_;
+  // The other windows are the main window's children: they go with it.
   std::unique_ptr<MainWindow> main_;
 };
 

@@ -8,6 +8,7 @@
 
 #include "platform/dialogs.h"
 #include "platform/text.h"
+#include "windows/settings_dialog.h"
 
 namespace lumenda::ui {
 namespace {
@@ -38,7 +39,8 @@ QListWidget* MakeList(QWidget* parent, const char* name, const QString& accessib
 
 }  // namespace
 
-MainWindow::MainWindow(AppContext& context, QWidget* parent) : QWidget(parent), context_(context) {
+MainWindow::MainWindow(AppContext& context, const DesktopWindows& windows, QWidget* parent)
+    : QWidget(parent), context_(context), windows_(windows) {
   setObjectName(QStringLiteral("TForm1"));
   setWindowTitle(context_.versionText);
   BuildLayout();
@@ -176,7 +178,10 @@ void MainWindow::StarSelection() {
   }
 }
 
-void MainWindow::Settings() {}
+void MainWindow::Settings() {
+  windows_.settings->Prepare();
+  windows_.settings->exec();
+}
 
 void MainWindow::Process() {}
 

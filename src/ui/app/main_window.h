@@ -11,6 +11,7 @@
 #include <QWidget>
 
 #include "app/app_context.h"
+#include "app/desktop_windows.h"
 
 namespace lumenda::ui {
 
@@ -18,7 +19,8 @@ class MainWindow : public QWidget {
   Q_OBJECT
 
  public:
-  explicit MainWindow(AppContext& context, QWidget* parent = nullptr);
+  // `windows` is filled by the Desktop as it creates the other windows.
+  MainWindow(AppContext& context, const DesktopWindows& windows, QWidget* parent = nullptr);
 
   // Brings the window to the front (a second start of the program asked).
   void BringToFront();
@@ -39,6 +41,7 @@ class MainWindow : public QWidget {
   int ImageCount() const;
 
   AppContext& context_;
+  const DesktopWindows& windows_;
 
   QPushButton* button1_;  // Lista de imágenes
   QPushButton* button2_;  // Selección de estrellas

@@ -48,17 +48,17 @@ TEST(ReadSelection, ReadOutsOfTheMeasuredStar) {
 }
 
 TEST(SelectionRules, RefusalsDefaultsAndTodas) {
-  EXPECT_EQ(CheckSelection(StarRole::kNone, "X").message,
+  EXPECT_EQ(CheckSelection(SelectionRole::kNone, "X").message,
             "Debes seleccionar \"Calibrado\", \"Variable\" o \"Todas\".");
-  EXPECT_EQ(CheckSelection(StarRole::kVariable, "").message,
+  EXPECT_EQ(CheckSelection(SelectionRole::kVariable, "").message,
             "Debes asignar un nombre a la estrella.");
-  EXPECT_EQ(CheckSelection(StarRole::kCalibrado, "").message,
+  EXPECT_EQ(CheckSelection(SelectionRole::kCalibrado, "").message,
             "Debes asignar un nombre a la estrella.");
-  EXPECT_TRUE(CheckSelection(StarRole::kTodas, "").ok());
-  EXPECT_TRUE(CheckSelection(StarRole::kCalibrado, "11.37").ok());
+  EXPECT_TRUE(CheckSelection(SelectionRole::kTodas, "").ok());
+  EXPECT_TRUE(CheckSelection(SelectionRole::kCalibrado, "11.37").ok());
 
-  EXPECT_EQ(DefaultStarName(StarRole::kCalibrado, 2, 0), "CAL-3");
-  EXPECT_EQ(DefaultStarName(StarRole::kVariable, 2, 0), "VAR-1");
+  EXPECT_EQ(DefaultStarName(SelectionRole::kCalibrado, 2, 0), "CAL-3");
+  EXPECT_EQ(DefaultStarName(SelectionRole::kVariable, 2, 0), "VAR-1");
 
   EXPECT_FALSE(TodasOffered(true, 0, false));  // no variable star yet
   EXPECT_TRUE(TodasOffered(true, 1, false));
@@ -81,9 +81,9 @@ TEST(StarMarkingState, FirstSeriesMarksStarsAndLocatesTheRest) {
   EXPECT_TRUE(marking.RecoverEnabled());
   EXPECT_FALSE(marking.TakesReferenceClick());
   EXPECT_FALSE(marking.TodasOffered());
-  EXPECT_EQ(marking.DefaultName(StarRole::kVariable), "VAR-1");
-  marking.AddStar(StarRole::kVariable, 20, 20, "VAR-1");
-  marking.AddStar(StarRole::kCalibrado, 61.5, 12.25, "11.37");
+  EXPECT_EQ(marking.DefaultName(SelectionRole::kVariable), "VAR-1");
+  marking.AddStar(SelectionRole::kVariable, 20, 20, "VAR-1");
+  marking.AddStar(SelectionRole::kCalibrado, 61.5, 12.25, "11.37");
   EXPECT_EQ(marking.Variables(), (std::vector<std::string>{"0020.00  0020.00  VAR-1"}));
   EXPECT_EQ(marking.Comparisons(), (std::vector<std::string>{"0061.50  0012.25  11.37"}));
   EXPECT_TRUE(marking.TodasOffered());
@@ -152,7 +152,7 @@ TEST(StarMarkingState, OneReferenceWhenTheSecondIsDeclinedOrNotOffered) {
   StarMarking forced;
   EXPECT_EQ(forced.Open(false, true, kStarFile), "");
   EXPECT_EQ(forced.CurrentMode(), StarMarking::Mode::kMarking);
-  forced.AddStar(StarRole::kVariable, 10, 10, "VAR-1");
+  forced.AddStar(SelectionRole::kVariable, 10, 10, "VAR-1");
   EXPECT_EQ(forced.LoadStarFile(kStarFile),
             "Localiza y marca estrella: ECLIPSANTE  (X: 20  Y: 20).");
   EXPECT_TRUE(forced.Variables().empty());

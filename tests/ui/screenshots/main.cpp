@@ -32,8 +32,9 @@ void Settle(int ms) {
 
 }  // namespace
 
-bool RegisterShot(const QString& name, Shot shot) {
-  Registry().emplace(name, std::move(shot));
+bool RegisterShot(const QString& name, std::function<QWidget*(ShotEnv&)> make,
+                  std::function<void(QWidget&)> settle) {
+  Registry().emplace(name, Shot{std::move(make), std::move(settle)});
   return true;
 }
 
@@ -60,7 +61,7 @@ int main(int argc, char** argv) {
 
   int failures = 0;
   for (auto& [name, shot] : shots::Registry()) {
-    std::unique_ptr<QWidget> window = shot.make(env);
+    QWidget* window = shot.make(env);
     window->show();
     shots::Settle(200);
     if (shot.settle) shot.settle(*window);
@@ -72,7 +73,9 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "No se pudo escribir %s\n", qPrintable(file));
       ++failures;
     }
-    window->close();
+    window->hide();
+    env.owned.clear();
   }
+  env.desktop.reset();
   return failures == 0 ? 0 : 1;
 }

@@ -7,25 +7,44 @@
 #include <QWidget>
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "app/app_context.h"
+#include "app/desktop.h"
 
 namespace lumenda::ui::shots {
 
 struct ShotEnv {
   AppContext context;    // settings loaded from a private user folder
   QString sampleFolder;  // the sample night (60 images, "estrellas.txt")
+
+  // The program's windows (created on first use, kept for every shot).
+  Desktop& Windows() {
+    if (!desktop) desktop = std::make_unique<Desktop>(context);
+    return *desktop;
+  }
+  // Keeps a window made for one shot until that shot is written.
+  template <typename T>
+  T* Keep(std::unique_ptr<T> window) {
+    T* raw = window.get();
+    owned.push_back(std::move(window));
+    return raw;
+  }
+
+  std::unique_ptr<Desktop> desktop;
+  std::vector<std::unique_ptr<QWidget>> owned;
 };
 
-// Builds the window to photograph. The program shows it, waits, grabs it and
-// destroys it. `settle` (optional) runs once the window is shown.
+// Builds (or finds) the window to photograph. The program shows it, waits,
+// grabs it and hides it. `settle` (optional) runs once the window is shown.
 struct Shot {
-  std::function<std::unique_ptr<QWidget>(ShotEnv&)> make;
+  std::function<QWidget*(ShotEnv&)> make;
   std::function<void(QWidget&)> settle;
 };
 
 // Registers a screenshot under its file name (without ".png"); used as
-//   static const bool registered = RegisterShot("TForm1", {...});
-bool RegisterShot(const QString& name, Shot shot);
+//   const bool kName = RegisterShot("TForm1", [](ShotEnv& env) {...});
+bool RegisterShot(const QString& name, std::function<QWidget*(ShotEnv&)> make,
+                  std::function<void(QWidget&)> settle = {});
 
 }  // namespace lumenda::ui::shots

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QTest>
 #include <QTimer>
 #include <memory>
 
@@ -81,6 +82,9 @@ void WhenModalShows(const QString& objectName, std::function<void(QWidget*)> act
       timer->stop();
       timer->deleteLater();
       act(modal);
+      // A failed check inside `act` must not leave the test waiting on the
+      // window it was meant to close.
+      if (QTest::currentTestFailed() && modal->isVisible()) modal->hide();
       return;
     }
     *waited += timer->interval();

@@ -1,0 +1,17 @@
+// The long-lived secondary windows the main window opens, set by the Desktop
+// as it creates them (in the order of creation).
+#pragma once
+
+namespace lumenda::ui {
+
+class CoordinatesWindow;
+class ControlWindow;
+class SettingsDialog;
+
+struct DesktopWindows {
+  CoordinatesWindow* coordinates = nullptr;  // TFCoord
+  ControlWindow* control = nullptr;          // TFControl
+  SettingsDialog* settings = nullptr;        // TFConf
+};
+
+}  // namespace lumenda::ui
