@@ -3,7 +3,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: run test deps build bench sanitize format clean screenshots
+.PHONY: run test deps build bench sanitize tsan format clean screenshots
 
 deps:
 	@sh scripts/install-deps.sh
@@ -21,6 +21,14 @@ test: build
 sanitize:
 	$(MAKE) test BUILD=build-asan CMAKE_FLAGS="-DLUMENDA_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug"
 
+# The concurrency tests (work on a worker thread, progress read on another,
+# a stop in the middle) under ThreadSanitizer; only their programs are built.
+TSAN_TESTS ?= test_session test_period
+tsan: deps
+	cmake -S . -B build-tsan -DLUMENDA_TSAN=ON >/dev/null
+	cmake --build build-tsan -j $(JOBS) --target $(TSAN_TESTS) -- --no-print-directory
+	cd build-tsan && ctest --output-on-failure -j $(JOBS) -R 'Concurrency|GridSearch\.Parallel'
+
 bench:
 	LUMENDA_BENCH_DEPS=1 sh scripts/install-deps.sh
 	cmake -S . -B build-bench -DLUMENDA_BENCH=ON -DLUMENDA_TESTS=OFF -DCMAKE_BUILD_TYPE=Release >/dev/null
@@ -36,4 +44,4 @@ format:
 	find src tests bench tools -name '*.cpp' -o -name '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD) build-asan build-bench
+	rm -rf $(BUILD) build-asan build-tsan build-bench

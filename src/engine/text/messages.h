@@ -3,7 +3,8 @@
 #pragma once
 
 #include <string>
-#include <utility>
+
+#include "text/result.h"
 
 namespace lumenda {
 
@@ -15,24 +16,6 @@ class Messenger {
   virtual void Info(const std::string& text) = 0;
   // OK/Cancel question; true for OK.
   virtual bool Confirm(const std::string& text) = 0;
-};
-
-// Outcome of an operation that can fail for the user: empty message = success.
-struct Status {
-  std::string message;
-  bool ok() const { return message.empty(); }
-  static Status Ok() { return {}; }
-  static Status Fail(std::string text) { return Status{std::move(text)}; }
-};
-
-// A value, or the Spanish message saying why there is none.
-template <typename T>
-struct Result {
-  T value{};
-  std::string message;
-  bool ok() const { return message.empty(); }
-  static Result Ok(T v) { return Result{std::move(v), {}}; }
-  static Result Fail(std::string text) { return Result{T{}, std::move(text)}; }
 };
 
 // Collects messages; used by tests and by batch callers.

@@ -2,6 +2,8 @@
 // need exact control over where stars go and how bright they are.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cmath>
 #include <string>
 #include <vector>
@@ -42,7 +44,8 @@ inline void WriteSynthImage(const std::string& path, const std::vector<SynthStar
                           day + "T" + FormatFloat("00", hh) + ":" + FormatFloat("00", mm) + ":00"),
                NumberCard("EXPTIME", "0.0", 30.0), StringCard("OBJCTRA", "20 15 30.0"),
                StringCard("OBJCTDEC", "+38 20 00")};
-  WriteFits16(path, img);
+  const Status written = WriteFits16(path, img);
+  ASSERT_TRUE(written.ok()) << written.message;
 }
 
 }  // namespace lumenda::test

@@ -1,0 +1,246 @@
+#include "run/run_state.h"
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+
+#include "astro/time.h"
+#include "run/results_format.h"
+#include "run/star_marking.h"
+#include "text/fixed_columns.h"
+#include "text/number_format.h"
+#include "text/text_file.h"
+
+namespace lumenda {
+
+namespace rf = results;
+
+namespace {
+
+bool LessNoCase(const std::string& a, const std::string& b) {
+  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+    return std::tolower(static_cast<unsigned char>(x)) <
+           std::tolower(static_cast<unsigned char>(y));
+  });
+}
+
+std::vector<std::string> EntryTexts(const std::vector<StarEntry>& stars) {
+  std::vector<std::string> out;
+  out.reserve(stars.size());
+  for (const StarEntry& s : stars) out.push_back(StarEntryText(s));
+  return out;
+}
+
+std::vector<StarEntry> ParseEntries(const std::vector<std::string>& entries) {
+  std::vector<StarEntry> out;
+  out.reserve(entries.size());
+  for (const std::string& e : entries) out.push_back(ParseStarEntry(e));
+  return out;
+}
+
+std::vector<ImageListItem> ParseItems(const std::vector<std::string>& lines) {
+  std::vector<ImageListItem> out;
+  out.reserve(lines.size());
+  for (const std::string& line : lines) out.push_back(ImageListItem::FromText(line));
+  return out;
+}
+
+StarFit ParseStarListLine(std::string_view line) {
+  const auto number = [line](Column c) { return ParseDouble(Field(line, c)).value_or(0.0); };
+  StarFit fit;
+  fit.x = static_cast<float>(number(StarListColumns::kX));
+  fit.y = static_cast<float>(number(StarListColumns::kY));
+  fit.flux = static_cast<int32_t>(number(StarListColumns::kFlux));
+  fit.background = static_cast<int32_t>(number(StarListColumns::kBackground));
+  fit.peakSnr = static_cast<float>(number(StarListColumns::kPeakSnr));
+  fit.snr = static_cast<float>(number(StarListColumns::kSnr));
+  fit.fwhm = static_cast<float>(number(StarListColumns::kFwhm));
+  return fit;
+}
+
+}  // namespace
+
+// --- Image list ---------------------------------------------------------------
+
+std::string ImageListItem::Text() const {
+  return date + " " + path;
+}
+
+std::string ImageListItem::FileName() const {
+  return std::filesystem::path(path).filename().string();
+}
+
+ImageListItem ImageListItem::FromText(std::string_view line) {
+  return ImageListItem{std::string(Field(line, rf::kImageDate)),
+                       std::string(FieldFrom(line, rf::kImagePath))};
+}
+
+void InsertSorted(std::vector<ImageListItem>& list, ImageListItem item) {
+  const std::string text = item.Text();
+  const auto at = std::upper_bound(
+      list.begin(), list.end(), text,
+      [](const std::string& t, const ImageListItem& i) { return LessNoCase(t, i.Text()); });
+  list.insert(at, std::move(item));
+}
+
+Result<std::vector<ImageListItem>> ListImages(const std::vector<std::string>& paths,
+                                              double cTiempoSeconds, std::stop_token stop,
+                                              const Progress& progress) {
+  using Out = Result<std::vector<ImageListItem>>;
+  std::vector<ImageListItem> list;
+  list.reserve(paths.size());
+  TPlaca image;
+  const KeywordLookup keyword = [&image](const std::string& key) { return image.GetKeyword(key); };
+  const auto total = static_cast<long long>(paths.size());
+  for (const std::string& path : paths) {
+    if (stop.stop_requested()) return Out::Stopped();
+    const std::string name = std::filesystem::path(path).filename().string();
+    if (!image.LoadHeader(path)) return Out::Fail(name + ": " + image.Message(), FailureKind::kIo);
+    InsertSorted(list, ImageListItem{MidExposureDate(keyword, cTiempoSeconds), path});
+    Report(progress, {ProgressLine::kOverall, static_cast<long long>(list.size()), total, 0, name});
+  }
+  return Out::Ok(std::move(list));
+}
+
+void SetImageList(RunState& state, std::vector<ImageListItem> images) {
+  state.images = std::move(images);
+  state.stars = {};
+}
+
+// --- Star lists ---------------------------------------------------------------
+
+std::string StarEntryText(const StarEntry& star) {
+  return FormatTrackedEntry(star.x, star.y, star.name);
+}
+
+std::string StarCountText(const StarLists& stars) {
+  return IntToStr(static_cast<long long>(stars.comparisons.size())) + " / " +
+         IntToStr(static_cast<long long>(stars.variables.size()));
+}
+
+Status AddStar(StarLists& stars, StarRole role, double x, double y, std::string name) {
+  // Kept as the list's text keeps it, so a run from the lists and a run from
+  // a star file measure at the same places.
+  StarEntry entry = ParseStarEntry(FormatStarEntry(x, y, name));
+  (role == StarRole::kVariable ? stars.variables : stars.comparisons).push_back(std::move(entry));
+  return Status::Ok();
+}
+
+void RemoveStar(StarLists& stars, StarRole role, size_t index) {
+  auto& list = role == StarRole::kVariable ? stars.variables : stars.comparisons;
+  if (index < list.size()) list.erase(list.begin() + static_cast<std::ptrdiff_t>(index));
+}
+
+Status SaveStarFile(const std::string& path, const StarLists& stars) {
+  return WriteStarFile(path, EntryTexts(stars.variables), EntryTexts(stars.comparisons));
+}
+
+void RelocateStarFile(const TPlaca& image, const ApertureSettings& aperture,
+                      const std::vector<std::string>& starFileLines, const PositionMap& map,
+                      StarLists& stars) {
+  std::vector<std::string> lbVar, lbCali;
+  RelocateStarFile(image, aperture, starFileLines, map, lbVar, lbCali);
+  stars.variables = ParseEntries(lbVar);
+  stars.comparisons = ParseEntries(lbCali);
+}
+
+FieldStarSearch FieldStarSearchFrom(const Settings& settings) {
+  const RunSettings run = RunSettingsFrom(settings);
+  FieldStarSearch search;
+  search.minAdu = run.minAdu;
+  search.lsat = run.lsat;
+  search.minRsr = ParseDouble(settings.minRsr).value_or(search.minRsr);
+  search.aperture = run.aperture;
+  return search;
+}
+
+Result<FieldStars> LocateFieldStars(const TPlaca& image, const FieldStarSearch& search,
+                                    std::stop_token stop, const Progress& progress) {
+  if (stop.stop_requested()) return Result<FieldStars>::Stopped();
+  // The search keeps its state in the image it works on; a copy leaves the
+  // image on show untouched.
+  TPlaca work(image);
+  FieldStars out;
+  const std::vector<std::string> lines =
+      FindStars(work, 0, search.minAdu, search.lsat, search.minRsr, out.notice);
+  for (const std::string& line : lines) out.stars.push_back(ParseStarListLine(line));
+  Report(progress, {ProgressLine::kOverall, image.Height(), image.Height(), 0, {}});
+  return Result<FieldStars>::Ok(std::move(out));
+}
+
+int AddFieldStars(StarLists& stars, const FieldStars& found, const TPlaca& image,
+                  const ApertureSettings& aperture) {
+  std::vector<std::string> lines;
+  lines.reserve(found.stars.size());
+  for (const StarFit& fit : found.stars) lines.push_back(FormatStarLine(fit));
+  std::vector<std::string> lbVar = EntryTexts(stars.variables);
+  const int added = AddAutoStars(
+      lines, image.Width(), image.Height(), aperture.flipX, aperture.flipY,
+      [&](Point p) { return InsideMargin(image, aperture, p.x, p.y); }, lbVar,
+      EntryTexts(stars.comparisons));
+  stars.variables = ParseEntries(lbVar);
+  return added;
+}
+
+// --- The run -------------------------------------------------------------------
+
+RunJob MakeRunJob(const RunState& state, const Settings& settings, const std::string& appDir) {
+  RunJob job;
+  for (const ImageListItem& item : state.images) job.ListaFotos.push_back(item.Text());
+  job.lbVar = EntryTexts(state.stars.variables);
+  job.lbCali = EntryTexts(state.stars.comparisons);
+  job.PrimeraSerie = state.firstSeries;
+  job.field = state.field;
+  job.settings = RunSettingsFrom(settings);
+  job.instrumentalPath = appDir + rf::kInstrumentalFileName;
+  job.starsPath = appDir + rf::kStarsFileName;
+  return job;
+}
+
+Result<RunResult> ProcessImages(RunJob job, int sensitivity, std::stop_token stop,
+                                const Progress& progress) {
+  using Out = Result<RunResult>;
+  if (stop.stop_requested()) return Out::Stopped();
+  const auto total = static_cast<long long>(job.ListaFotos.size());
+  RunProgress steps;
+  steps.image = [&](int i, const std::string& name) {
+    Report(progress, {ProgressLine::kOverall, i, total, 0, IntToStr(i) + " - " + name});
+  };
+  steps.star = [&](int j, const std::string& name) {
+    Report(progress,
+           {ProgressLine::kItem, j, 0, 0, j < 0 ? std::string() : IntToStr(j) + " - " + name});
+  };
+  const ProgressText stages = [&](const std::string& text) {
+    Report(progress, {ProgressLine::kStage, 0, 0, 0, text});
+  };
+  const bool noStars = job.lbVar.empty() || job.lbCali.empty();
+  RecordingMessenger quiet;  // the outcome below says everything the messages say
+  ProcesoOutcome out = Proceso(job, quiet, steps, sensitivity, stages);
+  if (!out.status.ok())
+    return Out::Fail(out.status.message, noStars ? FailureKind::kRefusal : out.status.kind);
+  RunResult result;
+  result.stars.variables = ParseEntries(job.lbVar);
+  result.stars.comparisons = ParseEntries(job.lbCali);
+  result.results = std::move(out.tables);
+  result.images = ParseItems(out.ListaFotos);
+  result.linearity = std::move(out.run.linearity);
+  result.rowsWritten = out.run.rowsWritten;
+  if (out.run.aborted) result.stopped = Status::Fail(out.run.abortText, FailureKind::kAbort);
+  Report(progress, {ProgressLine::kOverall, total, total, 0, "Finalizado"});
+  return Out::Ok(std::move(result));
+}
+
+void ApplyRun(RunState& state, RunResult result) {
+  state.stars = std::move(result.stars);
+  state.results = std::move(result.results);
+  state.images = std::move(result.images);
+  state.lastImage = state.images.empty() ? ImageListItem{} : state.images.back();
+  state.linearity = std::move(result.linearity);
+}
+
+void ApplyRecovery(RunState& state, RecoverOutcome outcome) {
+  state.images = ParseItems(outcome.ListaFotos);
+  state.results = std::move(outcome.tables);
+}
+
+}  // namespace lumenda

@@ -1,0 +1,137 @@
+// Long work as the desktop runs it: on a worker thread, its progress read on
+// another thread, a stop asked for in the middle. `make tsan` runs these
+// under ThreadSanitizer.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+#include "../period/synthetic.h"
+#include "session_fixture.h"
+#include "test_support.h"
+
+namespace lumenda {
+namespace {
+
+using namespace std::chrono_literals;
+
+// Reads the mailbox the way a window's timer does, until the work is done.
+std::vector<ProgressStep> DrainUntil(ProgressMailbox& mailbox, const std::atomic<bool>& done) {
+  std::vector<ProgressStep> seen;
+  for (;;) {
+    const bool last = done.load();
+    for (ProgressLine line : {ProgressLine::kOverall, ProgressLine::kItem, ProgressLine::kStage})
+      if (auto step = mailbox.Take(line)) seen.push_back(*step);
+    if (last) return seen;
+    std::this_thread::sleep_for(1ms);
+  }
+}
+
+TEST(Concurrency, ImageListingStopsWhenAskedFromAnotherThread) {
+  test::TempDir dir;
+  ASSERT_TRUE(WriteSampleNight(dir.File("noche"), 3, 1).ok());
+  std::vector<std::string> paths;
+  for (int i = 0; i < 100; ++i)
+    for (const std::string& p : test::SampleNightPaths(dir.File("noche/"), 3)) paths.push_back(p);
+
+  // The worker waits at its 20th file until the stop has been asked for, so
+  // the stop lands in the middle whatever the speed of the machine.
+  std::mutex mutex;
+  std::condition_variable wake;
+  bool stopAsked = false;
+  ProgressMailbox mailbox;
+  std::stop_source stop;
+  std::atomic<bool> done{false};
+  Result<std::vector<ImageListItem>> result;
+  std::thread worker([&] {
+    result = ListImages(paths, 0, stop.get_token(), [&](const ProgressStep& step) {
+      mailbox.Post(step);
+      if (step.done == 20) {
+        std::unique_lock lock(mutex);
+        wake.wait(lock, [&] { return stopAsked; });
+      }
+    });
+    done = true;
+  });
+  for (;;) {
+    auto step = mailbox.Take(ProgressLine::kOverall);
+    if (step && step->done >= 20) break;
+    std::this_thread::sleep_for(1ms);
+  }
+  stop.request_stop();
+  {
+    std::lock_guard lock(mutex);
+    stopAsked = true;
+  }
+  wake.notify_all();
+  worker.join();
+  EXPECT_TRUE(result.Interrupted());
+  EXPECT_EQ(result.message, kInterruptedText);
+  EXPECT_TRUE(result.value.empty());
+}
+
+TEST(Concurrency, RunOnAWorkerReportsEveryImageToAnotherThread) {
+  test::TempDir dir;
+  constexpr int kImages = 5;
+  ASSERT_TRUE(WriteSampleNight(dir.File("noche"), kImages, 1).ok());
+  Session session;
+  test::PrepareSampleSession(session, dir.File("user/"), dir.File("noche/"), kImages);
+
+  ProgressMailbox mailbox;
+  std::atomic<bool> done{false};
+  Result<RunResult> result;
+  std::jthread worker([&, job = MakeRunJob(session), progress = mailbox.Callback()] {
+    result = ProcessImages(job, 1, {}, progress);
+    done = true;
+  });
+  const std::vector<ProgressStep> seen = DrainUntil(mailbox, done);
+  worker.join();
+  ASSERT_TRUE(result.ok()) << result.message;
+  ApplyRun(session.run, std::move(result.value));
+  EXPECT_EQ(session.run.images.size(), static_cast<size_t>(kImages));
+  // The window's last look shows the run finished.
+  bool finished = false;
+  for (const ProgressStep& step : seen)
+    if (step.line == ProgressLine::kOverall) finished = step.text == "Finalizado";
+  EXPECT_TRUE(finished);
+}
+
+TEST(Concurrency, PeriodSearchOnAWorkerEqualsTheSearchInPlace) {
+  test::NightPlan plan;
+  plan.nights = 4;
+  PeriodState state;
+  state.data = test::MakeNights(plan);
+  ASSERT_TRUE(PrepareSearch(state.data, state.search).ok());
+  ApplyRange(state.search, "0.10", "01.00", 3);
+
+  PeriodState inPlace = state;
+  ASSERT_TRUE(FinishSearch(inPlace.data, inPlace.search, inPlace.mode).ok());
+
+  ProgressMailbox mailbox;
+  std::atomic<bool> done{false};
+  const PeriodSearchJob job = MakeSearchJob(state);
+  Result<Periodogram> found;
+  std::jthread worker([&] {
+    found = SearchPeriods(job, {}, mailbox.Callback(), 2);
+    done = true;
+  });
+  const std::vector<ProgressStep> seen = DrainUntil(mailbox, done);
+  worker.join();
+  ASSERT_TRUE(found.ok());
+  ASSERT_TRUE(ApplySearch(state, job, std::move(found.value)).ok());
+  ASSERT_EQ(state.search.Result.size(), inPlace.search.Result.size());
+  for (size_t i = 0; i < state.search.Result.size(); ++i) {
+    ASSERT_EQ(state.search.Result[i].Period, inPlace.search.Result[i].Period);
+    ASSERT_EQ(state.search.Result[i].Dispersion, inPlace.search.Result[i].Dispersion);
+  }
+  EXPECT_FALSE(state.search.SearchPending);
+  ASSERT_FALSE(seen.empty());
+  EXPECT_EQ(seen.back().done, seen.back().total);
+  EXPECT_EQ(seen.back().text, FormatFloat("0.00000", seen.back().value));
+}
+
+}  // namespace
+}  // namespace lumenda
