@@ -16,6 +16,8 @@ struct AppContext {
   // Where the image-list chooser starts on its first use ("lumenda
   // --imagenes CARPETA"); empty for the folder of the settings.
   QString imageFolder;
+  // The last star file saved or loaded: where the star-file choosers start.
+  QString lastStarFile;
   // The settings of "lumenda2.ini"; the settings dialog edits them.
   Settings settings;
 };

@@ -15,12 +15,14 @@
 #include "windows/coordinates_window.h"
 #include "windows/settings_dialog.h"
 #include "windows/splash_window.h"
+#include "windows/star_selection_dialog.h"
 
 namespace lumenda::ui {
 
 Desktop::Desktop(AppContext& context) : context_(context) {
   main_ = std::make_unique<MainWindow>(context_, windows_);
   QWidget* parent = main_.get();
+  windows_.selection = new StarSelectionDialog(parent);
   windows_.coordinates = new CoordinatesWindow(context_, parent);
   windows_.control = new ControlWindow(parent);
   windows_.settings = new SettingsDialog(context_, parent);

@@ -4,11 +4,13 @@
 
 namespace lumenda::ui {
 
+class StarSelectionDialog;
 class CoordinatesWindow;
 class ControlWindow;
 class SettingsDialog;
 
 struct DesktopWindows {
+  StarSelectionDialog* selection = nullptr;  // TFSel
   CoordinatesWindow* coordinates = nullptr;  // TFCoord
   ControlWindow* control = nullptr;          // TFControl
   SettingsDialog* settings = nullptr;        // TFConf

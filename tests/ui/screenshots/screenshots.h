@@ -11,10 +11,13 @@
 
 #include "app/app_context.h"
 #include "app/desktop.h"
+#include "ui_test_support.h"
 
 namespace lumenda::ui::shots {
 
 struct ShotEnv {
+  // Message boxes and file choosers answer from here: nothing blocks.
+  test::ScriptedDialogs dialogs;
   AppContext context;    // settings loaded from a private user folder
   QString sampleFolder;  // the sample night (60 images, "estrellas.txt")
 

@@ -1,0 +1,207 @@
+// The image window on the sample night's first image: the picture and its
+// JPEG, star marking through the selection dialog, "Todas", relocation of a
+// star file and the keyboard.
+#include <QImageReader>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QtTest>
+
+#include "app/desktop.h"
+#include "platform/text.h"
+#include "text/text_file.h"
+#include "ui_test_support.h"
+#include "windows/image_window.h"
+#include "windows/star_selection_dialog.h"
+
+using namespace lumenda::ui;
+using lumenda::ui::test::Find;
+
+namespace {
+
+// The sample's eclipsing binary and pulsating star on the first image.
+const QPoint kEclipsante(241, 263);
+const QPoint kPulsante(353, 158);
+
+struct Fixture {
+  test::TestHome home;
+  test::ScriptedDialogs dialogs;
+  AppContext context;
+  std::unique_ptr<Desktop> desktop;
+  lumenda::TPlaca image;
+  std::unique_ptr<ImageWindow> window;
+
+  explicit Fixture(bool primeraSerie = true, int zoomCode = 1) {
+    context.appDir = home.AppDir();
+    context.settings.fotoZ = zoomCode;
+    desktop = std::make_unique<Desktop>(context);
+    ImageWindowSetup setup;
+    setup.path = S(test::SampleNightFolder() + QStringLiteral("/muestra_001.fit"));
+    setup.primeraSerie = primeraSerie;
+    setup.scale = 2;
+    window = std::make_unique<ImageWindow>(context, image, *desktop->Windows().selection, setup);
+  }
+  bool Open() {
+    if (!window->Load()) return false;
+    window->show();
+    return QTest::qWaitForWindowExposed(window.get());
+  }
+  void Click(QPoint p) { QTest::mouseClick(&window->View(), Qt::LeftButton, {}, p); }
+};
+
+// Answers the next selection dialog: `steps` acts on it before "Aceptar".
+void AnswerSelection(std::function<void(QWidget*)> steps) {
+  test::WhenModalShows(QStringLiteral("TFSel"), [steps](QWidget* d) {
+    steps(d);
+    if (d->isVisible()) QTest::mouseClick(Find<QPushButton>(d, "bAceptar"), Qt::LeftButton);
+  });
+}
+
+void ChooseRole(QWidget* d, const char* role) {
+  QTest::mouseClick(Find<QRadioButton>(d, role), Qt::LeftButton, {}, QPoint(6, 6));
+}
+
+}  // namespace
+
+class ImageWindowTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void initTestCase() { InstallNumberConventions(); }
+
+  void PictureAtHalfZoomAndItsJpeg() {
+    Fixture f(true, 5);
+    QVERIFY(f.Open());
+    QVERIFY(Find<QRadioButton>(f.window.get(), "rbZ05")->isChecked());
+    QCOMPARE(f.window->View().Picture().size(), QSize(256, 256));
+    QCOMPARE(f.window->windowTitle(), QStringLiteral("Lumenda - ") + test::SampleNightFolder() +
+                                          QStringLiteral("/muestra_001.fit"));
+
+    const QString jpeg = f.home.Path() + QStringLiteral("imagen.jpg");
+    f.dialogs.saveAnswers.append(jpeg);
+    QTest::mouseClick(Find<QPushButton>(f.window.get(), "Button4"), Qt::LeftButton);
+    QImageReader reader(jpeg);
+    QCOMPARE(reader.format(), QByteArray("jpeg"));
+    const QImage decoded = reader.read();
+    QCOMPARE(decoded.size(), QSize(256, 256));
+
+    // The zoom and the geometry are remembered.
+    QTest::mouseClick(Find<QRadioButton>(f.window.get(), "rbz025"), Qt::LeftButton, {},
+                      QPoint(6, 6));
+    QCOMPARE(f.window->View().Picture().size(), QSize(129, 129));  // rnd(511 / 4 + 1)
+    f.window->reject();
+    QCOMPARE(f.context.settings.fotoZ, 25);
+  }
+
+  void SelectionDialogRulesAndMarking() {
+    Fixture f;
+    QVERIFY(f.Open());
+    AnswerSelection([&](QWidget* d) {
+      QVERIFY(!Find<QRadioButton>(d, "rbTodas")->isEnabled());  // no variable yet
+      QCOMPARE(Find<QLabel>(d, "lX")->text(), QStringLiteral("X= 241.36"));
+      QCOMPARE(Find<QLabel>(d, "lMAG")->text().left(5), QStringLiteral("MAG= "));
+      QTest::mouseClick(Find<QPushButton>(d, "bAceptar"), Qt::LeftButton);
+      QVERIFY(d->isVisible());
+      ChooseRole(d, "rbVar");
+      auto* name = Find<QLineEdit>(d, "eNombre");
+      QCOMPARE(name->text(), QStringLiteral("VAR-1"));
+      name->clear();
+      QTest::mouseClick(Find<QPushButton>(d, "bAceptar"), Qt::LeftButton);
+      QVERIFY(d->isVisible());
+      QTest::keyClicks(name, QStringLiteral("eclipsante"));
+    });
+    f.Click(kEclipsante + QPoint(1, -1));
+    QCOMPARE(
+        f.dialogs.Texts('E'),
+        QStringList({QStringLiteral("Debes seleccionar \"Calibrado\", \"Variable\" o \"Todas\"."),
+                     QStringLiteral("Debes asignar un nombre a la estrella.")}));
+    QCOMPARE(Q(f.window->Marking().Variables()),
+             QStringList({QStringLiteral("0241.36  0262.86  ECLIPSANTE")}));
+
+    // Cancel: the click has no effect.
+    test::WhenModalShows(QStringLiteral("TFSel"), [](QWidget* d) {
+      QTest::mouseClick(Find<QPushButton>(d, "bCancelar"), Qt::LeftButton);
+    });
+    f.Click(kPulsante);
+    QCOMPARE(f.window->Marking().Variables().size(), size_t(1));
+
+    // Saving positions needs a comparison star too.
+    QTest::mouseClick(Find<QPushButton>(f.window.get(), "Button7"), Qt::LeftButton);
+    QCOMPARE(
+        f.dialogs.Texts('E').last(),
+        QStringLiteral("Debes seleccionar al menos una estrella de calibrado y una variable."));
+  }
+
+  void TodasLocatesTheFieldStarsOffTheInterfaceThread() {
+    Fixture f;
+    QVERIFY(f.Open());
+    AnswerSelection([](QWidget* d) { ChooseRole(d, "rbVar"); });
+    f.Click(kEclipsante);
+    AnswerSelection([](QWidget* d) {
+      QVERIFY(Find<QRadioButton>(d, "rbTodas")->isEnabled());
+      ChooseRole(d, "rbTodas");
+    });
+    f.Click(kPulsante);
+    QVERIFY(f.window->Locating());
+    QVERIFY(Find<QLabel>(f.window.get(), "lEstado")
+                ->text()
+                .startsWith(QStringLiteral("Localizando estrellas")));
+    QTRY_VERIFY_WITH_TIMEOUT(!f.window->Locating(), 30000);
+    const auto& variables = f.window->Marking().Variables();
+    QVERIFY(variables.size() > 10);
+    QCOMPARE(Q(variables[1]).mid(18, 3), QStringLiteral("VS_"));
+    QVERIFY(!f.window->Marking().TodasOffered());
+    QCOMPARE(Find<QLabel>(f.window.get(), "lEstado")->text(), QString());
+  }
+
+  void FollowingSeriesRelocatesTheStarFile() {
+    Fixture f(false);
+    QVERIFY(QFile::copy(test::SampleNightFolder() + QStringLiteral("/estrellas.txt"),
+                        f.home.Path() + QStringLiteral("estrellas.txt")));
+    QVERIFY(f.Open());
+    QTRY_COMPARE(
+        f.dialogs.Texts('I'),
+        QStringList({QStringLiteral("Localiza y marca estrella: ECLIPSANTE  (X: 241  Y: 263).")}));
+    QVERIFY(!Find<QPushButton>(f.window.get(), "Button6")->isEnabled());
+    QCOMPARE(Find<QLabel>(f.window.get(), "lEstado")->text(), QStringLiteral("Marca ECLIPSANTE"));
+    f.Click(kEclipsante + QPoint(2, 1));
+    QCOMPARE(
+        f.dialogs.Texts('C'),
+        QStringList({QStringLiteral("Localiza y marca estrella: PULSANTE  (X: 353  Y: 158).")}));
+    QCOMPARE(Find<QLabel>(f.window.get(), "lEstado")->text(), QStringLiteral("Marca PULSANTE"));
+    f.Click(kPulsante);
+    QCOMPARE(f.window->Marking().Variables().size(), size_t(3));
+    QCOMPARE(f.window->Marking().Comparisons().size(), size_t(3));
+    QCOMPARE(Q(f.window->Marking().Comparisons()[0]).mid(18), QStringLiteral("10.52"));
+
+    // "Recupera posiciones..." refuses a file that is not a star file.
+    Fixture other;
+    QVERIFY(other.Open());
+    const QString bad = other.home.Path() + QStringLiteral("malo.txt");
+    lumenda::WriteFileAtomic(S(bad), "X 0001.00  0002.00  A\r\n");
+    other.dialogs.openAnswers.append({bad});
+    QTest::mouseClick(Find<QPushButton>(other.window.get(), "Button6"), Qt::LeftButton);
+    QCOMPARE(other.dialogs.Texts('E'), QStringList({QStringLiteral("Error en formato de datos.")}));
+  }
+
+  void ArrowKeysMoveThePointerAndEnterClicks() {
+    Fixture f;
+    QVERIFY(f.Open());
+    emit f.window->View().pointerMoved(kEclipsante - QPoint(1, 0));
+    f.window->View().setFocus();
+    QTest::keyClick(&f.window->View(), Qt::Key_Right);
+    QCOMPARE(Find<QLabel>(f.window.get(), "lX")->text(), QStringLiteral("X: 241"));
+    QCOMPARE(Find<QLabel>(f.window.get(), "lY")->text(), QStringLiteral("Y: 263"));
+    QVERIFY(Find<QLabel>(f.window.get(), "lAR")->text().startsWith(QStringLiteral("AR: 20 15")));
+    AnswerSelection([](QWidget* d) {
+      ChooseRole(d, "rbCal");
+      QCOMPARE(Find<QLineEdit>(d, "eNombre")->text(), QStringLiteral("CAL-1"));
+    });
+    QTest::keyClick(&f.window->View(), Qt::Key_Return);
+    QCOMPARE(Q(f.window->Marking().Comparisons()),
+             QStringList({QStringLiteral("0241.36  0262.86  CAL-1")}));
+    QVERIFY(f.window->isVisible());  // Enter did not press "Aceptar"
+  }
+};
+
+QTEST_MAIN(ImageWindowTest)
+#include "test_image_window.moc"
