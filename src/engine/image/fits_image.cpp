@@ -66,15 +66,20 @@ void SwapWords(uint32_t* w, size_t n) {
   for (size_t i = 0; i < n; ++i) w[i] = (w[i] >> 16) | (w[i] << 16);
 }
 
-// IEEE singles to counts: nearest integer (halves to even) + offset, clamped
-// to 0..65535, NaN as 0. Single precision is exact here: below 2^22 the
-// rounding trick with 1.5 * 2^23 gives the exact integer and the sums stay
-// below 2^24; above it the result is clamped whatever the rounding did.
-void ConvertFloats(const uint32_t* __restrict words, size_t n, float offset,
-                   uint16_t* __restrict out) {
+// Big-endian IEEE singles to counts: nearest integer (halves to even) +
+// offset, clamped to 0..65535, NaN as 0. Single precision is exact here:
+// below 2^22 the rounding trick with 1.5 * 2^23 gives the exact integer and
+// the sums stay below 2^24; above it the result is clamped whatever the
+// rounding did. One pass from the raw block, the byte swap included; with
+// AVX2 at run time it takes eight samples a step.
+__attribute__((target_clones("avx2", "default"))) void ConvertFloats(
+    const uint32_t* __restrict words, size_t n, float offset, uint16_t* __restrict out) {
   constexpr float kMagic = 12582912.0f;
   for (size_t i = 0; i < n; ++i) {
-    const float v = std::bit_cast<float>(words[i]);
+    uint32_t x = words[i];
+    x = ((x >> 8) & 0x00FF00FFu) | ((x << 8) & 0xFF00FF00u);
+    x = (x >> 16) | (x << 16);
+    const float v = std::bit_cast<float>(x);
     float c = ((v + kMagic) - kMagic) + offset;
     c = c > 0.0f ? c : 0.0f;
     c = c < 65535.0f ? c : 65535.0f;
@@ -354,11 +359,12 @@ bool TPlaca::Load(const std::string& path, bool headerOnly) {
         const auto* b = reinterpret_cast<const unsigned char*>(block.get());
         for (size_t i = 0; i < n; ++i) p[i] = byteTable[b[i]];
       } else {
-        SwapWords(block.get(), n);
-        if (kind == SampleKind::kFloat)
+        if (kind == SampleKind::kFloat) {
           ConvertFloats(block.get(), n, floatOffset, p);
-        else
+        } else {
+          SwapWords(block.get(), n);
           ConvertInts(block.get(), n, p);
+        }
       }
       done += n;
     }
