@@ -51,7 +51,7 @@ RangeCheck CheckPeriodRange(std::string_view minText, std::string_view maxText) 
 
 Periodogram GridSearch(const PeriodData& data, MagnitudeMode mode,
                        const std::vector<double>& periods, unsigned threads,
-                       const std::function<void(size_t, size_t)>& progress) {
+                       const std::function<void(size_t, size_t)>& progress, std::stop_token stop) {
   const size_t total = periods.size();
   std::vector<DispersionResult> results(total);
   if (threads == 0) threads = std::max(1u, std::thread::hardware_concurrency());
@@ -64,7 +64,7 @@ Periodogram GridSearch(const PeriodData& data, MagnitudeMode mode,
   std::atomic<size_t> done{0};
   auto work = [&](bool reporter) {
     FoldWorkspace workspace(data, mode);
-    for (;;) {
+    while (!stop.stop_requested()) {
       const size_t begin = next.fetch_add(kChunk);
       if (begin >= total) break;
       const size_t end = std::min(total, begin + kChunk);
@@ -77,10 +77,11 @@ Periodogram GridSearch(const PeriodData& data, MagnitudeMode mode,
   for (unsigned t = 1; t < threads; ++t) pool.emplace_back(work, false);
   work(true);
   for (std::thread& thread : pool) thread.join();
-  if (progress) progress(total, total);
+  const size_t finished = std::min(total, next.load());
+  if (progress && !stop.stop_requested()) progress(total, total);
 
   Periodogram periodogram;
-  for (size_t i = 0; i < total; ++i) {
+  for (size_t i = 0; i < finished; ++i) {
     if (results[i].valid) periodogram.push_back({periods[i], results[i].value});
   }
   return periodogram;

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <optional>
+#include <stop_token>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -52,10 +53,12 @@ std::vector<double> TrialPeriods(double minPeriod, double maxPeriod, double incr
 // Evaluates every trial, spread over `threads` threads (0: one per core),
 // and returns the valid ones in trial order; the result does not depend on
 // the thread count. `progress` (trials done, total) is called on the calling
-// thread from time to time.
+// thread from time to time. A stop asked for through `stop` ends the search
+// within a few trials per thread, with only the trials done.
 Periodogram GridSearch(const PeriodData& data, MagnitudeMode mode,
                        const std::vector<double>& periods, unsigned threads = 0,
-                       const std::function<void(size_t, size_t)>& progress = {});
+                       const std::function<void(size_t, size_t)>& progress = {},
+                       std::stop_token stop = {});
 
 // The search state the period window keeps between searches.
 struct SearchState {

@@ -28,7 +28,8 @@ Result<Periodogram> SearchPeriods(const PeriodSearchJob& job, std::stop_token st
     progress({ProgressLine::kOverall, static_cast<long long>(done), static_cast<long long>(total),
               period, FormatFloat("0.00000", period)});
   };
-  Periodogram found = GridSearch(job.data, job.mode, job.periods, threads, report);
+  Periodogram found = GridSearch(job.data, job.mode, job.periods, threads, report, stop);
+  if (stop.stop_requested()) return Result<Periodogram>::Stopped();
   return Result<Periodogram>::Ok(std::move(found));
 }
 
