@@ -21,8 +21,9 @@ struct PeriodState {
   SearchState search;
   MagnitudeMode mode = MagnitudeMode::kRelative;
   PhaseView view;
-  std::string periodText;  // the current period as the "Periodo:" label shows it
-  double step = 0.00001;   // PeriodStep of the arrow keys
+  std::string periodText;              // the current period as the "Periodo:" label shows it
+  std::string dispersionText = "---";  // the "Desv. est:" label
+  double step = 0.00001;               // PeriodStep of the arrow keys
   std::string resultTitle;
   bool periodogramMode = false;  // the chart shows the periodogram
 };
