@@ -26,6 +26,13 @@ QString QtDatePattern(QString pattern) {
   return pattern;
 }
 
+// The axis adds the interval tick after tick from the anchor; a hair above
+// the multiple keeps the rounding of those sums from labelling zero "-0.00"
+// (the last tick is still matched to the end of the range fuzzily).
+double TickAnchor(double min, double step) {
+  return std::floor(min / step) * step + step * 1e-9;
+}
+
 int MarkerPixels(int size) {
   return 2 * std::max(1, size) + 1;
 }
@@ -487,6 +494,11 @@ void ChartPanel::SetLabelLook(Qt::Orientation orientation, int decimals, int sep
   ApplyTicks();
 }
 
+void ChartPanel::SetLabelIncrement(Qt::Orientation orientation, double increment) {
+  increment_[orientation == Qt::Horizontal ? 0 : 1] = std::max(0.0, increment);
+  ApplyTicks();
+}
+
 void ChartPanel::SetBackground(const QColor& colour) {
   chart()->setBackgroundBrush(colour);
   chart()->setPlotAreaBackgroundVisible(false);
@@ -542,17 +554,18 @@ void ChartPanel::ApplyTicks() {
     return metrics.horizontalAdvance(QString::number(v, 'f', decimals));
   };
   {
-    const double step =
-        AxisTickStep(YMax() - YMin(), plot.height(), metrics.height(), separation_[1]);
+    const double step = std::max(increment_[1], AxisTickStep(YMax() - YMin(), plot.height(),
+                                                             metrics.height(), separation_[1]));
     axisY_->setTickType(QValueAxis::TicksDynamic);
-    axisY_->setTickAnchor(std::floor(YMin() / step) * step);
+    axisY_->setTickAnchor(TickAnchor(YMin(), step));
     axisY_->setTickInterval(step);
   }
   if (valueAxisX_) {
     const int width = std::max(label(XMin(), decimals_[0]), label(XMax(), decimals_[0]));
-    const double step = AxisTickStep(XMax() - XMin(), plot.width(), width, separation_[0]);
+    const double step =
+        std::max(increment_[0], AxisTickStep(XMax() - XMin(), plot.width(), width, separation_[0]));
     valueAxisX_->setTickType(QValueAxis::TicksDynamic);
-    valueAxisX_->setTickAnchor(std::floor(XMin() / step) * step);
+    valueAxisX_->setTickAnchor(TickAnchor(XMin(), step));
     valueAxisX_->setTickInterval(step);
   } else if (dateAxis_) {
     const int width = metrics.horizontalAdvance(dateAxis_->format()) + metrics.averageCharWidth();

@@ -89,6 +89,9 @@ class ChartPanel : public QChartView {
   void SetInvertedY(bool inverted);
   // Label decimals and the least gap between labels (percent of a label).
   void SetLabelLook(Qt::Orientation orientation, int decimals, int separationPercent);
+  // The least distance between two labels of a value axis, in axis units
+  // (0: as the room allows); the period charts' "increment".
+  void SetLabelIncrement(Qt::Orientation orientation, double increment);
   void SetBackground(const QColor& colour);
 
   // The ranges of a fresh drawing; any zoom is dropped and these become the
@@ -166,6 +169,7 @@ class ChartPanel : public QChartView {
   double home_[4] = {0, 1, 0, 1};
   int decimals_[2] = {3, 2};      // horizontal, vertical
   int separation_[2] = {40, 20};  // percent
+  double increment_[2] = {0, 0};  // least label step, axis units
   QRubberBand* rubberBand_ = nullptr;
   QPoint pressPixel_;
   bool pressed_ = false;
