@@ -74,11 +74,8 @@ struct Windows {
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(item).center());
     return item->text();
   }
-  // The pixel of a chart value (plot area coordinates).
-  QPoint Pixel(double x, double y) {
-    QChart* chart = Chart()->chart();
-    return Chart()->mapFromScene(chart->mapToScene(chart->mapToPosition(QPointF(x, y))));
-  }
+  // The viewport pixel of a chart value.
+  QPoint Pixel(double x, double y) { return Chart()->PixelOf(QPointF(x, y)); }
 };
 
 // Published light curves count days from an offset: written back as

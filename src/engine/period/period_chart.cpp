@@ -41,13 +41,6 @@ int AxisDecimalPlaces(int decimals) {
   return std::clamp(decimals, 0, 4);
 }
 
-std::string AxisValueFormat(int decimals) {
-  std::string format = "#0";
-  const int places = AxisDecimalPlaces(decimals);
-  if (places > 0) format.append(".").append(static_cast<size_t>(places), '0');
-  return format;
-}
-
 double HorizontalIncrement(int decimals) {
   static constexpr double kIncrements[] = {1, 0.1, 0.001, 0.0001, 0.00001};
   return kIncrements[AxisDecimalPlaces(decimals)];
@@ -56,23 +49,6 @@ double HorizontalIncrement(int decimals) {
 int LabelSeparation(int position) {
   static constexpr int kSeparations[] = {20, 125, 500};
   return kSeparations[std::clamp(position, 1, 3) - 1];
-}
-
-double LabelStep(double min, double max, double increment, double axisPixels, double labelPixels,
-                 int separation) {
-  const double span = max - min;
-  if (!(increment > 0) || !(span > 0) || !(axisPixels > 0)) return increment;
-  const double needed = labelPixels * (1 + separation / 100.0);
-  static constexpr double kMultiples[] = {1, 2, 5};
-  double decade = 1;
-  // 60 decades is far beyond any axis; the loop only guards odd input.
-  for (int i = 0; i < 60; ++i, decade *= 10) {
-    for (double m : kMultiples) {
-      const double step = increment * m * decade;
-      if (axisPixels * step / span >= needed) return step;
-    }
-  }
-  return span;
 }
 
 std::vector<PeriodMinimum> PeriodFamily(const Periodogram& periodogram, size_t count) {

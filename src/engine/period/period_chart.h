@@ -1,7 +1,7 @@
 // What the period window's chart shows besides the points: the ranges of the
 // periodogram (whole, or around a period), the axis settings of the spin
-// controls, the spacing of the axis labels, and the list of the deepest dips
-// with their ratios, so that a family P, 2P, 3P... shows at a glance.
+// controls, and the list of the deepest dips with their ratios, so that a
+// family P, 2P, 3P... shows at a glance.
 #pragma once
 
 #include <cstddef>
@@ -37,22 +37,15 @@ struct AxisSettings {
   int horizontalSeparation = 1;  // 1-3
 };
 
-// "Decimales:": the value format of an axis, "#0", "#0.0" ... "#0.0000".
-std::string AxisValueFormat(int decimals);
-// The decimal places of that format (clamped to 0-4).
+// "Decimales:": the decimal places of an axis's labels (0-4; the vertical
+// spin stops at 3).
 int AxisDecimalPlaces(int decimals);
-// Horizontal "Decimales:": the label increment 1, 0.1, 0.001, 0.0001, 0.00001
-// (the list skips 0.01).
+// Horizontal "Decimales:": the least step between labels, 1, 0.1, 0.001,
+// 0.0001, 0.00001 (the list skips 0.01).
 double HorizontalIncrement(int decimals);
-// "Separación:" 1-3: the least distance between labels, in percent of a
+// "Separación:" 1-3: the least room between labels, in percent of a
 // label's size: 20, 125, 500.
 int LabelSeparation(int position);
-
-// Distance between axis labels: the smallest of increment × 1, 2, 5, 10, 20,
-// 50 ... that leaves `separation` percent of a label's size free between two
-// labels of `labelPixels` along an axis of `axisPixels` showing [min, max].
-double LabelStep(double min, double max, double increment, double axisPixels, double labelPixels,
-                 int separation);
 
 // One dip of the list beside the periodogram.
 struct PeriodMinimum {

@@ -1,23 +1,21 @@
 // The chart of the period window (Chart1): the observations in days or in
 // phase (Series1, one colour per series), the periodogram (Series2) and the
-// running mean (Series3), the period marks, the observer and version texts
-// in the lower corners, the pointer read-out and the clicked point.
+// running mean (Series3), the period marks, the pointer read-out and the
+// clicked point. Zoom, picking and drawing are the program's ChartPanel.
 #pragma once
 
-#include <QChartView>
-#include <QLineSeries>
-#include <QValueAxis>
 #include <optional>
 #include <vector>
 
 #include "period/period_chart.h"
 #include "period/period_session.h"
+#include "widgets/chart_panel.h"
 
 namespace lumenda::ui {
 
 class PointCloud;
 
-class PeriodChart : public QChartView {
+class PeriodChart : public ChartPanel {
   Q_OBJECT
 
  public:
@@ -27,74 +25,56 @@ class PeriodChart : public QChartView {
   // The light curve or phase picture; `phaseView` draws the period marks
   // when they are on.
   void ShowPicture(const PhasePicture& picture, bool phaseView);
-  // The periodogram, whole; a right click zooms around a period.
+  // The periodogram, whole. A drag zooms; a right click shows the trials
+  // around the period under the pointer.
   void ShowPeriodogram(const Periodogram& periodogram);
-  // Back to the whole periodogram.
-  void UndoZoom();
-  bool Zoomed() const { return zoomed_; }
   void Clear();
 
-  void SetMarks(bool on);
-  void SetCorners(const QString& observer, const QString& version);
+  void ShowMarks(bool on);
   // The axis spin controls. The horizontal increment they set lasts until
   // the next picture, which goes back to 0.1.
   void SetAxisSettings(const AxisSettings& settings);
+  // Clicks on the picture go to the window (a click mode is chosen) or
+  // zoom and pick as on every chart.
+  void SetClicksToWindow(bool on);
 
   bool PeriodogramShown() const { return periodogramShown_; }
   // Pixels of the horizontal axis.
   int PlotWidth() const;
-  // The plotted point (index into the picture's points) or periodogram
-  // point nearest to the pixel, within a few pixels.
-  std::optional<size_t> PointNear(QPointF pixel) const;
-  std::optional<size_t> PeriodogramPointNear(QPointF pixel) const;
+  // The plotted point (index into Points()) nearest to a widget pixel.
+  std::optional<size_t> PlotPointNear(const QPoint& pixel) const;
   const std::vector<PlotPoint>& Points() const { return points_; }
   const Periodogram& PeriodogramPoints() const { return periodogram_; }
-  // The chart as the user sees it, for the GIF picture.
-  QImage Picture();
 
  signals:
-  // Horizontal value under the pointer; `inside` strictly inside the axes.
-  void pointerMoved(double x, bool inside);
-  void leftClicked(QPointF pixel, double x, bool inside);
-  void zoomChanged(bool zoomed);
+  // Horizontal value under the pointer; `inside` the plot.
+  void readout(double x, bool inside);
+  // A click on the picture while clicks go to the window.
+  void pictureClicked(QPoint pixel, double x);
+  // A click on a trial of the periodogram.
+  void trialClicked(size_t index);
 
  protected:
-  void mouseMoveEvent(QMouseEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
-  void mouseReleaseEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
   void leaveEvent(QEvent* event) override;
-  void resizeEvent(QResizeEvent* event) override;
-  void drawForeground(QPainter* painter, const QRectF& rect) override;
 
  private:
-  struct AxisValue {
-    double x = 0;
-    bool inside = false;
-  };
-  AxisValue ValueAt(QPointF pixel) const;
-  void SetRange(const ChartRange& range, bool magnitudes);
-  void UpdateTicks();
-  std::optional<size_t> Nearest(const std::vector<QPointF>& values, QPointF pixel) const;
+  void ApplyAxes();
 
-  QChart* chart_;
-  QValueAxis* axisX_;
-  QValueAxis* axisY_;
-  // Series1: thousands of points drawn by one item, far quicker than a
-  // chart series holding an item per point.
+  // Series1: tens of thousands of points stamped by one item of the chart,
+  // several times quicker than a point series of the panel.
   PointCloud* series1_;
-  QLineSeries* series2_;
-  QLineSeries* series3_;
-
+  int series2_ = 0;
+  int series3_ = 0;
   std::vector<PlotPoint> points_;
   Periodogram periodogram_;
   bool periodogramShown_ = false;
   bool phaseView_ = false;
   bool marks_ = false;
-  bool zoomed_ = false;
+  bool clicksToWindow_ = false;
   AxisSettings axes_;
   double horizontalIncrement_ = 0.1;
-  QString observer_;
-  QString version_;
 };
 
 }  // namespace lumenda::ui

@@ -9,10 +9,10 @@
 #include <QKeyEvent>
 #include <QVBoxLayout>
 
-#include "image/gif_writer.h"
 #include "period/period_session.h"
 #include "platform/dialogs.h"
 #include "platform/text.h"
+#include "widgets/gif_picture.h"
 #include "windows/ephemeris_window.h"
 #include "windows/period_chart.h"
 #include "windows/period_range_dialog.h"
@@ -42,20 +42,6 @@ QSpinBox* MakeSpin(QWidget* parent, const char* name, int from, int to, int valu
   spin->setRange(from, to);
   spin->setValue(value);
   return spin;
-}
-
-// A chart picture as the RGB triplets the GIF writer takes.
-RgbPicture ToRgb(const QImage& image) {
-  const QImage rgb = image.convertToFormat(QImage::Format_RGB888);
-  RgbPicture picture;
-  picture.width = rgb.width();
-  picture.height = rgb.height();
-  picture.rgb.resize(static_cast<size_t>(rgb.width()) * static_cast<size_t>(rgb.height()) * 3);
-  const size_t row = static_cast<size_t>(rgb.width()) * 3;
-  for (int y = 0; y < rgb.height(); ++y) {
-    std::copy_n(rgb.constScanLine(y), row, picture.rgb.begin() + static_cast<long>(row * y));
-  }
-  return picture;
 }
 
 }  // namespace
@@ -130,8 +116,28 @@ PeriodWindow::~PeriodWindow() {
 }
 
 void PeriodWindow::BuildLayout() {
-  chart_ = new PeriodChart(this);
+  page_ = new QWidget(this);
+  page_->setObjectName(QStringLiteral("pnGrafico"));
+  page_->setAutoFillBackground(true);
+  QPalette white = page_->palette();
+  white.setColor(QPalette::Window, Qt::white);
+  page_->setPalette(white);
+  chart_ = new PeriodChart(page_);
   chart_->setMinimumSize(640, 420);
+  observer_ = new QLabel(page_);
+  observer_->setObjectName(QStringLiteral("lbObservador"));
+  version_ = new QLabel(page_);
+  version_->setObjectName(QStringLiteral("lbVersion"));
+  auto* corners = new QHBoxLayout;
+  corners->setContentsMargins(8, 0, 8, 4);
+  corners->addWidget(observer_);
+  corners->addStretch();
+  corners->addWidget(version_);
+  auto* pageLayout = new QVBoxLayout(page_);
+  pageLayout->setContentsMargins(0, 0, 0, 0);
+  pageLayout->setSpacing(0);
+  pageLayout->addWidget(chart_, 1);
+  pageLayout->addLayout(corners);
 
   open_ = MakeButton(this, "btAbre", QStringLiteral("Abre observaciones..."));
   search_ = MakeButton(this, "btCalculo", QStringLiteral("Cálculo de periodo..."));
@@ -217,7 +223,7 @@ void PeriodWindow::BuildLayout() {
   tools->addWidget(BuildAxisGroup());
 
   auto* left = new QVBoxLayout;
-  left->addWidget(chart_, 1);
+  left->addWidget(page_, 1);
   left->addLayout(tools);
 
   auto* layout = new QHBoxLayout(this);
@@ -394,10 +400,14 @@ void PeriodWindow::Connect() {
   connect(gif_, &QPushButton::clicked, this, &PeriodWindow::SaveGif);
   connect(saveData_, &QPushButton::clicked, this, &PeriodWindow::SaveData);
   connect(recoverData_, &QPushButton::clicked, this, &PeriodWindow::RecoverData);
-  connect(chart_, &PeriodChart::leftClicked, this, &PeriodWindow::ChartClicked);
-  connect(chart_, &PeriodChart::pointerMoved, this, &PeriodWindow::PointerMoved);
+  connect(chart_, &PeriodChart::pictureClicked, this, &PeriodWindow::ChartClicked);
+  connect(chart_, &PeriodChart::trialClicked, this,
+          [this](size_t index) { PickPeriodAt(chart_->PeriodogramPoints().at(index).Period); });
+  connect(chart_, &PeriodChart::readout, this, &PeriodWindow::PointerMoved);
   connect(chart_, &PeriodChart::zoomChanged, undoZoom_, &QWidget::setVisible);
   connect(undoZoom_, &QPushButton::clicked, chart_, &PeriodChart::UndoZoom);
+  connect(clickModes_, &QButtonGroup::buttonToggled, this,
+          [this] { chart_->SetClicksToWindow(Mode() != ClickMode::kNone); });
   connect(minima_, &QListWidget::itemClicked, this,
           [this](QListWidgetItem* item) { PickPeriodAt(item->data(Qt::UserRole).toDouble()); });
 
@@ -417,7 +427,7 @@ void PeriodWindow::Connect() {
     }
     Redraw();
   });
-  connect(marks_, &QCheckBox::toggled, chart_, &PeriodChart::SetMarks);
+  connect(marks_, &QCheckBox::toggled, chart_, &PeriodChart::ShowMarks);
   connect(marginPlus_, &QPushButton::clicked, this, [this] {
     ChangeMargin(state_, 1);
     Redraw();
@@ -478,8 +488,8 @@ void PeriodWindow::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   ResetSearchRange(state_);
   const std::string& observer = session_.settings.obs;
-  chart_->SetCorners(observer.empty() ? QString() : QStringLiteral("Observador: ") + Q(observer),
-                     Q(session_.versionText));
+  observer_->setText(observer.empty() ? QString() : QStringLiteral("Observador: ") + Q(observer));
+  version_->setText(Q(session_.versionText));
   if (!filterInstalled_) {
     qApp->installEventFilter(this);
     filterInstalled_ = true;
@@ -740,36 +750,30 @@ void PeriodWindow::PointerMoved(double x, bool inside) {
   phaseReadout_->setText(inside ? FormatNumber("0.00000", ReadoutPhase(x)) : QStringLiteral("---"));
 }
 
-void PeriodWindow::ChartClicked(QPointF pixel, double x, bool inside) {
-  if (Searching()) return;
-  if (chart_->PeriodogramShown()) {
-    if (std::optional<size_t> i = chart_->PeriodogramPointNear(pixel)) {
-      PickPeriodAt(chart_->PeriodogramPoints()[*i].Period);
-    }
-    return;
-  }
+void PeriodWindow::ChartClicked(QPoint pixel, double x) {
+  if (Searching() || chart_->PeriodogramShown()) return;
   switch (Mode()) {
     case ClickMode::kDelete:
-      if (std::optional<size_t> i = chart_->PointNear(pixel)) {
+      if (std::optional<size_t> i = chart_->PlotPointNear(pixel)) {
         DeletePointAt(state_, chart_->Points()[*i].time);
         Redraw();
       }
       break;
     case ClickMode::kSeries:
-      if (std::optional<size_t> i = chart_->PointNear(pixel)) {
+      if (std::optional<size_t> i = chart_->PlotPointNear(pixel)) {
         series_->setCurrentIndex(chart_->Points()[*i].series);
       }
       break;
     case ClickMode::kOrigin:
-      // Needs a phase under the pointer, as the read-out shows it.
-      if (inside && state_.view.enabled) {
+      // The phase under the pointer, as the read-out shows it.
+      if (state_.view.enabled) {
         const PhaseOriginResult origin = SetOrigin(state_, ReadoutPhase(x), chart_->PlotWidth());
         Redraw();
         phaseReadout_->setText(FormatNumber("0.00000", origin.clickedPhase));
       }
       break;
     case ClickMode::kEphemeris:
-      if (inside && state_.view.enabled) ephemeris_.Open(EphemerisFor(state_, ReadoutPhase(x)));
+      if (state_.view.enabled) ephemeris_.Open(EphemerisFor(state_, ReadoutPhase(x)));
       break;
     case ClickMode::kNone:
       break;
@@ -853,12 +857,7 @@ void PeriodWindow::Report() {
 }
 
 void PeriodWindow::SaveGif() {
-  const QString path =
-      Dialogs().SaveFile({QStringLiteral("Guardar como"), QString(), QString(),
-                          QStringLiteral("Imágenes gif (*.gif)"), QStringLiteral("gif")});
-  if (path.isEmpty()) return;
-  const Status written = WriteGif(S(path), ToRgb(chart_->Picture()));
-  if (!written.ok()) Dialogs().Error(Q(written.message));
+  SavePictureAs(*page_);
 }
 
 void PeriodWindow::SaveData() {

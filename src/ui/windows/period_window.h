@@ -78,7 +78,7 @@ class PeriodWindow : public QDialog {
   void Refine();
   void ManualPeriod();
   void ArrowKey(int key);
-  void ChartClicked(QPointF pixel, double x, bool inside);
+  void ChartClicked(QPoint pixel, double x);
   void PointerMoved(double x, bool inside);
   void SaveGif();
   void SaveData();
@@ -107,6 +107,9 @@ class PeriodWindow : public QDialog {
   PeriodReportWindow& report_;
 
   PeriodChart* chart_;
+  QWidget* page_;  // the chart with the observer and version: the GIF picture
+  QLabel* observer_;
+  QLabel* version_;
   QPushButton* open_;
   QPushButton* search_;
   QPushButton* stop_;

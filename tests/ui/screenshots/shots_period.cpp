@@ -60,60 +60,53 @@ class PeriodShot : private PeriodParts, public PeriodWindow {
   }
 };
 
-const bool kPeriodogram =
-    RegisterShot(QStringLiteral("TFAnaPer_periodograma"),
-                 {[](ShotEnv& env) { return std::make_unique<PeriodShot>(env); },
-                  [](QWidget& w) { static_cast<PeriodShot&>(w).OpenAndSearch(); }});
+const bool kPeriodogram = RegisterShot(
+    QStringLiteral("TFAnaPer_periodograma"),
+    [](ShotEnv& env) { return env.Keep(std::make_unique<PeriodShot>(env)); },
+    [](QWidget& w) { static_cast<PeriodShot&>(w).OpenAndSearch(); });
 
-const bool kPhases =
-    RegisterShot(QStringLiteral("TFAnaPer"),
-                 {[](ShotEnv& env) { return std::make_unique<PeriodShot>(env); },
-                  [](QWidget& w) {
-                    auto& window = static_cast<PeriodShot&>(w);
-                    window.OpenAndSearch();
-                    window.PickPeriodAt(0.2371);
-                    for (const char* name :
-                         {"btAutoPeriodo", "btAutoAjuste", "cbFases", "cbMarca", "cbPromedio"}) {
-                      if (auto* b = w.findChild<QAbstractButton*>(QString::fromLatin1(name)))
-                        b->click();
-                    }
-                  }});
+const bool kPhases = RegisterShot(
+    QStringLiteral("TFAnaPer"),
+    [](ShotEnv& env) { return env.Keep(std::make_unique<PeriodShot>(env)); },
+    [](QWidget& w) {
+      auto& window = static_cast<PeriodShot&>(w);
+      window.OpenAndSearch();
+      window.PickPeriodAt(0.2371);
+      for (const char* name :
+           {"btAutoPeriodo", "btAutoAjuste", "cbFases", "cbMarca", "cbPromedio"}) {
+        if (auto* b = w.findChild<QAbstractButton*>(QString::fromLatin1(name))) b->click();
+      }
+    });
 
-const bool kRange = RegisterShot(QStringLiteral("TFDatoPer"),
-                                 {[](ShotEnv&) {
-                                    auto dialog = std::make_unique<PeriodRangeDialog>();
-                                    dialog->setModal(false);
-                                    return dialog;
-                                  },
-                                  {}});
+const bool kRange = RegisterShot(QStringLiteral("TFDatoPer"), [](ShotEnv& env) {
+  auto* dialog = env.Keep(std::make_unique<PeriodRangeDialog>());
+  dialog->setModal(false);
+  return dialog;
+});
 
-const bool kEphemeris =
-    RegisterShot(QStringLiteral("TFCalcEfe"),
-                 {[](ShotEnv&) {
-                    auto window = std::make_unique<EphemerisWindow>();
-                    window->setModal(false);
-                    window->Fill({"SINTETICA", "2455000.34512", "0.23712", "0.000", "", ""});
-                    return window;
-                  },
-                  [](QWidget& w) {
-                    if (auto* b = w.findChild<QPushButton*>(QStringLiteral("btCalcular")))
-                      b->click();
-                  }});
+const bool kEphemeris = RegisterShot(
+    QStringLiteral("TFCalcEfe"),
+    [](ShotEnv& env) {
+      auto* window = env.Keep(std::make_unique<EphemerisWindow>());
+      window->setModal(false);
+      window->Fill({"SINTETICA", "2455000.34512", "0.23712", "0.000", "", ""});
+      return window;
+    },
+    [](QWidget& w) {
+      if (auto* b = w.findChild<QPushButton*>(QStringLiteral("btCalcular"))) b->click();
+    });
 
-const bool kReport =
-    RegisterShot(QStringLiteral("TFInfoPeri"),
-                 {[](ShotEnv&) {
-                    auto window = std::make_unique<PeriodReportWindow>();
-                    window->setModal(false);
-                    std::vector<PlotPoint> points;
-                    for (int i = 0; i < 40; ++i) {
-                      const double phase = i / 40.0;
-                      points.push_back({phase, 0.3 * test::Pulse(phase) + 12, 0, 0});
-                    }
-                    window->Fill(PeriodReport("SINTETICA", points, true));
-                    return window;
-                  },
-                  {}});
+const bool kReport = RegisterShot(QStringLiteral("TFInfoPeri"), [](ShotEnv& env) {
+  auto* window = env.Keep(std::make_unique<PeriodReportWindow>());
+  window->setModal(false);
+  std::vector<PlotPoint> points;
+  for (int i = 0; i < 40; ++i) {
+    const double phase = i / 40.0;
+    points.push_back({phase, 0.3 * test::Pulse(phase) + 12, 0, 0});
+  }
+  window->Fill(PeriodReport("SINTETICA", points, true));
+  return window;
+});
 
 }  // namespace
 }  // namespace lumenda::ui::shots
