@@ -40,11 +40,11 @@ class PeriodShot : private PeriodParts, public PeriodWindow {
 
   // Six nights of a 0.2371-day pulsator with their own zero points, searched.
   void OpenAndSearch() {
-    test::NightPlan plan;
+    lumenda::test::NightPlan plan;
     plan.nights = 6;
     plan.nightOffsets = {0.0, 0.12, -0.06, 0.2, -0.1, 0.05};
-    const std::vector<std::string> files =
-        test::WriteNights(test::MakeNights(plan), S(PeriodParts::folder.path()) + "/", false);
+    const std::vector<std::string> files = lumenda::test::WriteNights(
+        lumenda::test::MakeNights(plan), S(PeriodParts::folder.path()) + "/", false);
     OpenObservationFiles(Q(files));
     QTimer::singleShot(100, [] {
       if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
@@ -102,7 +102,7 @@ const bool kReport = RegisterShot(QStringLiteral("TFInfoPeri"), [](ShotEnv& env)
   std::vector<PlotPoint> points;
   for (int i = 0; i < 40; ++i) {
     const double phase = i / 40.0;
-    points.push_back({phase, 0.3 * test::Pulse(phase) + 12, 0, 0});
+    points.push_back({phase, 0.3 * lumenda::test::Pulse(phase) + 12, 0, 0});
   }
   window->Fill(PeriodReport("SINTETICA", points, true));
   return window;
