@@ -93,16 +93,15 @@ BENCHMARK(BM_FitStar)->Unit(benchmark::kMicrosecond);
 
 void BM_MeanFWHM(benchmark::State& state) {
   const Field& field = Field2048();
-  std::string message;
-  for (auto _ : state) benchmark::DoNotOptimize(lumenda::MeanFWHM(field.image, 60000, message));
+  for (auto _ : state) benchmark::DoNotOptimize(lumenda::MeanFWHM(field.image, 60000).value);
 }
 BENCHMARK(BM_MeanFWHM)->Unit(benchmark::kMillisecond);
 
 void BM_FindStars(benchmark::State& state) {
-  lumenda::TPlaca image = Field2048().image;
-  std::string message;
+  const lumenda::TPlaca& image = Field2048().image;
   size_t found = 0;
-  for (auto _ : state) found = lumenda::FindStars(image, 0, 2000, 60000, 30, message).size();
+  for (auto _ : state)
+    found = lumenda::FindStars(image, lumenda::StarSearch{2000, 60000, 30, 0}).value.stars.size();
   state.counters["estrellas"] = static_cast<double>(found);
 }
 BENCHMARK(BM_FindStars)->Unit(benchmark::kMillisecond);

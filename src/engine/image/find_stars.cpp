@@ -220,28 +220,48 @@ class Search {
   mutable std::vector<uint16_t> ring_;  // for a radius known at run time only
 };
 
-struct Thresholds {
-  int minCounts;
-  int saturation;
-  double minSnr;
+// Reports the column being examined, once per column.
+class ColumnProgress {
+ public:
+  ColumnProgress(int width, std::stop_token stop, const Progress& progress)
+      : width_(width), stop_(std::move(stop)), progress_(progress) {}
+  // False when a stop was asked for.
+  bool At(int x) {
+    if (x == column_) return true;
+    column_ = x;
+    if (stop_.stop_requested()) return false;
+    if (progress_) {
+      const double percent = 100.0 * x / width_;
+      progress_({ProgressLine::kOverall, x, width_, percent,
+                 "Localizando estrellas (" + FormatFloat("0", percent) + "%)"});
+    }
+    return true;
+  }
+
+ private:
+  int width_;
+  int column_ = -1;
+  std::stop_token stop_;
+  const Progress& progress_;
 };
 
 template <int kR>
-void SearchStars(TPlaca& image, int r, int x0, int x1, int y0, int y1, const Thresholds& limits,
-                 std::vector<std::string>& stars) {
+bool SearchStars(const TPlaca& image, int r, int x0, int x1, int y0, int y1,
+                 const StarSearch& limits, ColumnProgress& column, std::vector<StarFit>& stars) {
   const Search<kR> search(image, r);
   if (kR > 0) r = kR;
   const int h = r + 2;
   StarFitter fitter;
   for (const uint32_t packed : search.LocalMaxima(x0, x1, y0, y1)) {
     const int x = static_cast<int>(packed >> 16), y = static_cast<int>(packed & 0xFFFF);
-    image.SetScan(x, y);
+    if (!column.At(x)) return false;
     if (!search.NetAbove(x, y, limits.minCounts)) continue;
     // A saturated star is flagged and never listed: no need to fit it.
     if (search.AnyAbove(x, y, h, limits.saturation)) continue;
     const StarFit fit = fitter.Fit(image, x, y, h, limits.saturation);
-    if (AcceptStar(fit, limits.minCounts, limits.minSnr)) stars.push_back(FormatStarLine(fit));
+    if (AcceptStar(fit, limits.minCounts, limits.minSnr)) stars.push_back(fit);
   }
+  return true;
 }
 
 // Appends a right-aligned field after the blanks that separate it from the
@@ -258,7 +278,7 @@ StarFit FitStar(const TPlaca& image, int x, int y, int h, int saturation) {
   return StarFitter().Fit(image, x, y, h, saturation);
 }
 
-double MeanFWHM(const TPlaca& image, int saturation, std::string& message) {
+Result<double> MeanFWHM(const TPlaca& image, int saturation) {
   const long long i0 = NearestInteger((image.Width() - 1) / 3.0 / kProbePitch);
   const long long j0 = NearestInteger((image.Height() - 1) / 3.0 / kProbePitch);
   StarFitter fitter;
@@ -284,12 +304,8 @@ double MeanFWHM(const TPlaca& image, int saturation, std::string& message) {
       ++count;
     }
   }
-  if (count == 0) {
-    message = "No hay estrellas para FWHM";
-    return 0.0;
-  }
-  message.clear();
-  return sum / count;
+  if (count == 0) return Result<double>::Fail(kNoStarsForFwhm, FailureKind::kRefusal);
+  return Result<double>::Ok(sum / count);
 }
 
 bool AcceptStar(const StarFit& fit, int minCounts, double minSnr) {
@@ -311,44 +327,53 @@ std::string FormatStarLine(const StarFit& fit) {
   return line;
 }
 
-std::vector<std::string> FindStars(TPlaca& image, int halfSize, int minCounts, int saturation,
-                                   double minSnr, std::string& message) {
-  std::vector<std::string>& stars = image.Stars();
-  stars.clear();
-  const double meanFwhm = MeanFWHM(image, saturation, message);
-  if (meanFwhm <= 0 || !image.HasPixels()) return stars;
+Result<FoundStars> FindStars(const TPlaca& image, const StarSearch& search, std::stop_token stop,
+                             const Progress& progress) {
+  using Out = Result<FoundStars>;
+  if (stop.stop_requested()) return Out::Stopped();
+  FoundStars found;
+  const Result<double> meanFwhm = MeanFWHM(image, search.saturation);
+  if (!meanFwhm.ok()) {
+    found.notice = meanFwhm.message;
+    return Out::Ok(std::move(found));
+  }
+  if (meanFwhm.value <= 0 || !image.HasPixels()) return Out::Ok(std::move(found));
   const int r =
-      static_cast<int>(std::clamp<long long>(NearestInteger(meanFwhm - 0.5), 1, kMaxFitHalf));
-  image.SetKeyword("STYRADIO", IntToStr(r));
+      static_cast<int>(std::clamp<long long>(NearestInteger(meanFwhm.value - 0.5), 1, kMaxFitHalf));
+  found.radius = r;
 
   const int maxX = image.Width() - 1, maxY = image.Height() - 1;
   int x0 = r + 3, x1 = maxX - r - 3, y0 = r + 3, y1 = maxY - r - 3;
-  if (halfSize > 0) {
+  if (search.halfSize > 0) {
     const int cx = static_cast<int>(NearestInteger(maxX / 2.0)),
               cy = static_cast<int>(NearestInteger(maxY / 2.0));
-    x0 = std::max(x0, cx - halfSize);
-    x1 = std::min(x1, cx + halfSize);
-    y0 = std::max(y0, cy - halfSize);
-    y1 = std::min(y1, cy + halfSize);
+    x0 = std::max(x0, cx - search.halfSize);
+    x1 = std::min(x1, cx + search.halfSize);
+    y0 = std::max(y0, cy - search.halfSize);
+    y1 = std::min(y1, cy + search.halfSize);
   }
-  const Thresholds limits{minCounts, saturation, minSnr};
+  ColumnProgress column(image.Width(), stop, progress);
+  bool whole = false;
   switch (r) {
     case 1:
-      SearchStars<1>(image, r, x0, x1, y0, y1, limits, stars);
+      whole = SearchStars<1>(image, r, x0, x1, y0, y1, search, column, found.stars);
       break;
     case 2:
-      SearchStars<2>(image, r, x0, x1, y0, y1, limits, stars);
+      whole = SearchStars<2>(image, r, x0, x1, y0, y1, search, column, found.stars);
       break;
     case 3:
-      SearchStars<3>(image, r, x0, x1, y0, y1, limits, stars);
+      whole = SearchStars<3>(image, r, x0, x1, y0, y1, search, column, found.stars);
       break;
     case 4:
-      SearchStars<4>(image, r, x0, x1, y0, y1, limits, stars);
+      whole = SearchStars<4>(image, r, x0, x1, y0, y1, search, column, found.stars);
       break;
     default:
-      SearchStars<0>(image, r, x0, x1, y0, y1, limits, stars);
+      whole = SearchStars<0>(image, r, x0, x1, y0, y1, search, column, found.stars);
   }
-  return stars;
+  if (!whole) return Out::Stopped();
+  Report(progress, {ProgressLine::kOverall, image.Width(), image.Width(), 100.0,
+                    "Localizando estrellas (100%)"});
+  return Out::Ok(std::move(found));
 }
 
 }  // namespace lumenda

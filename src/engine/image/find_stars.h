@@ -3,11 +3,14 @@
 #pragma once
 
 #include <cstdint>
+#include <stop_token>
 #include <string>
 #include <vector>
 
 #include "image/fits_image.h"
 #include "text/fixed_columns.h"
+#include "text/progress.h"
+#include "text/result.h"
 
 namespace lumenda {
 
@@ -43,9 +46,11 @@ struct StarFit {
 // pixel (x, y). A pixel above `saturation` flags the star 'S'.
 StarFit FitStar(const TPlaca& image, int x, int y, int h, int saturation);
 
+inline constexpr char kNoStarsForFwhm[] = "No hay estrellas para FWHM";
+
 // Mean FWHM of the stars found on a grid of probes over the middle third of
-// the image; 0 with "No hay estrellas para FWHM" in `message` when none.
-double MeanFWHM(const TPlaca& image, int saturation, std::string& message);
+// the image; kNoStarsForFwhm when there is none.
+Result<double> MeanFWHM(const TPlaca& image, int saturation);
 
 // The acceptance test of the search: SNR above minSnr, flux above
 // minCounts, no flag, and FWHM above 1.2.
@@ -54,10 +59,26 @@ bool AcceptStar(const StarFit& fit, int minCounts, double minSnr);
 // Formats one star-list line.
 std::string FormatStarLine(const StarFit& fit);
 
-// Searches the image (halfSize 0) or the central square of half-size
-// `halfSize` for stars above the thresholds. Replaces the image's star list,
-// its scan position and its STYRADIO card; returns the list.
-std::vector<std::string> FindStars(TPlaca& image, int halfSize, int minCounts, int saturation,
-                                   double minSnr, std::string& message);
+// The thresholds of the automatic search.
+struct StarSearch {
+  int minCounts = 5000;    // MINADU: least net counts
+  int saturation = 50000;  // LSAT: a brighter pixel flags the star
+  double minSnr = 30;      // MINRSR: least signal-to-noise ratio
+  int halfSize = 0;        // 0: the whole image; else the central square of that half-size
+};
+
+struct FoundStars {
+  std::vector<StarFit> stars;  // in search order, column by column
+  // The star radius the search used: nearest(mean FWHM - 0.5), at least 1;
+  // 0 when no star could be found to measure the FWHM on.
+  int radius = 0;
+  std::string notice;  // kNoStarsForFwhm then; not a failure
+};
+
+// Searches the image for stars above the thresholds. Progress: kOverall with
+// the column being examined of the image's width, and the text
+// "Localizando estrellas (n%)". Fails only when stopped.
+Result<FoundStars> FindStars(const TPlaca& image, const StarSearch& search,
+                             std::stop_token stop = {}, const Progress& progress = {});
 
 }  // namespace lumenda

@@ -140,10 +140,8 @@ TPlaca::TPlaca(const TPlaca& other) {
 TPlaca& TPlaca::operator=(const TPlaca& other) {
   if (this == &other) return *this;
   header_ = other.header_;
-  stars_ = other.stars_;
   width_ = other.width_;
   height_ = other.height_;
-  SetScan(other.ScanX(), other.ScanY());
   message_ = other.message_;
   const size_t count =
       static_cast<size_t>(other.pixelsWidth_) * static_cast<size_t>(other.pixelsHeight_);

@@ -3,7 +3,6 @@
 // unsigned 16-bit counts. Header changes live only in memory.
 #pragma once
 
-#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -16,7 +15,7 @@ namespace lumenda {
 class TPlaca {
  public:
   TPlaca();
-  virtual ~TPlaca();
+  ~TPlaca();
   TPlaca(const TPlaca& other);
   TPlaca& operator=(const TPlaca& other);
 
@@ -66,18 +65,6 @@ class TPlaca {
   // Header cards in file order (trimmed, without "END").
   const std::vector<std::string>& Header() const { return header_; }
   std::vector<std::string>& Header() { return header_; }
-  // Lines of the last automatic star search (see image/find_stars.h).
-  const std::vector<std::string>& Stars() const { return stars_; }
-  std::vector<std::string>& Stars() { return stars_; }
-
-  // Position the star search is examining (progress for a display; may be
-  // read from another thread).
-  int ScanX() const { return scanX_.load(std::memory_order_relaxed); }
-  int ScanY() const { return scanY_.load(std::memory_order_relaxed); }
-  void SetScan(int x, int y) {
-    scanX_.store(x, std::memory_order_relaxed);
-    scanY_.store(y, std::memory_order_relaxed);
-  }
 
  private:
   bool Load(const std::string& path, bool headerOnly);
@@ -85,11 +72,8 @@ class TPlaca {
   void DropPixels();
 
   std::vector<std::string> header_;
-  std::vector<std::string> stars_;
   int width_ = 0;
   int height_ = 0;
-  std::atomic<int> scanX_{0};
-  std::atomic<int> scanY_{0};
   struct FreeDeleter {
     void operator()(uint16_t* p) const;
   };

@@ -45,19 +45,6 @@ std::vector<ImageListItem> ParseItems(const std::vector<std::string>& lines) {
   return out;
 }
 
-StarFit ParseStarListLine(std::string_view line) {
-  const auto number = [line](Column c) { return ParseDouble(Field(line, c)).value_or(0.0); };
-  StarFit fit;
-  fit.x = static_cast<float>(number(StarListColumns::kX));
-  fit.y = static_cast<float>(number(StarListColumns::kY));
-  fit.flux = static_cast<int32_t>(number(StarListColumns::kFlux));
-  fit.background = static_cast<int32_t>(number(StarListColumns::kBackground));
-  fit.peakSnr = static_cast<float>(number(StarListColumns::kPeakSnr));
-  fit.snr = static_cast<float>(number(StarListColumns::kSnr));
-  fit.fwhm = static_cast<float>(number(StarListColumns::kFwhm));
-  return fit;
-}
-
 }  // namespace
 
 // --- Image list ---------------------------------------------------------------
@@ -144,31 +131,20 @@ void RelocateStarFile(const TPlaca& image, const ApertureSettings& aperture,
   stars.comparisons = ParseEntries(lbCali);
 }
 
-FieldStarSearch FieldStarSearchFrom(const Settings& settings) {
+ApertureSettings ApertureFrom(const Settings& settings) {
+  return RunSettingsFrom(settings).aperture;
+}
+
+StarSearch StarSearchFrom(const Settings& settings) {
   const RunSettings run = RunSettingsFrom(settings);
-  FieldStarSearch search;
-  search.minAdu = run.minAdu;
-  search.lsat = run.lsat;
-  search.minRsr = ParseDouble(settings.minRsr).value_or(search.minRsr);
-  search.aperture = run.aperture;
+  StarSearch search;
+  search.minCounts = run.minAdu;
+  search.saturation = run.lsat;
+  search.minSnr = ParseDouble(settings.minRsr).value_or(search.minSnr);
   return search;
 }
 
-Result<FieldStars> LocateFieldStars(const TPlaca& image, const FieldStarSearch& search,
-                                    std::stop_token stop, const Progress& progress) {
-  if (stop.stop_requested()) return Result<FieldStars>::Stopped();
-  // The search keeps its state in the image it works on; a copy leaves the
-  // image on show untouched.
-  TPlaca work(image);
-  FieldStars out;
-  const std::vector<std::string> lines =
-      FindStars(work, 0, search.minAdu, search.lsat, search.minRsr, out.notice);
-  for (const std::string& line : lines) out.stars.push_back(ParseStarListLine(line));
-  Report(progress, {ProgressLine::kOverall, image.Height(), image.Height(), 0, {}});
-  return Result<FieldStars>::Ok(std::move(out));
-}
-
-int AddFieldStars(StarLists& stars, const FieldStars& found, const TPlaca& image,
+int AddFieldStars(StarLists& stars, const FoundStars& found, const TPlaca& image,
                   const ApertureSettings& aperture) {
   std::vector<std::string> lines;
   lines.reserve(found.stars.size());

@@ -82,27 +82,15 @@ void RelocateStarFile(const TPlaca& image, const ApertureSettings& aperture,
                       const std::vector<std::string>& starFileLines, const PositionMap& map,
                       StarLists& stars);
 
-// "Todas": the thresholds of the automatic search from the settings.
-struct FieldStarSearch {
-  int minAdu = 5000;   // MINADU
-  int lsat = 50000;    // LSAT
-  double minRsr = 30;  // MINRSR
-  ApertureSettings aperture;
-};
-FieldStarSearch FieldStarSearchFrom(const Settings& settings);
+// The measurement settings (mirrors of RADIO, RADIOI, RADIOE, FLIPX, FLIPY).
+ApertureSettings ApertureFrom(const Settings& settings);
 
-// The stars found on the field, image orientation; `notice` tells why none
-// were found ("No hay estrellas para FWHM"), which is not a failure.
-struct FieldStars {
-  std::vector<StarFit> stars;
-  std::string notice;
-};
-// Worker half of "Todas". Reads `image` only.
-Result<FieldStars> LocateFieldStars(const TPlaca& image, const FieldStarSearch& search,
-                                    std::stop_token stop = {}, const Progress& progress = {});
+// "Todas": the thresholds of the automatic search (MINADU, LSAT, MINRSR)
+// over the whole image. The worker half is FindStars (image/find_stars.h).
+StarSearch StarSearchFrom(const Settings& settings);
 // Interface half: adds the stars found as "VS_" variables, skipping those
 // outside the usable area and those already marked. Returns how many.
-int AddFieldStars(StarLists& stars, const FieldStars& found, const TPlaca& image,
+int AddFieldStars(StarLists& stars, const FoundStars& found, const TPlaca& image,
                   const ApertureSettings& aperture);
 
 // --- The state ----------------------------------------------------------------

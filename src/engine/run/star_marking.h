@@ -1,5 +1,5 @@
-// The image operations behind star marking: relocating a star file into a
-// new image and locating every star of the field ("Todas").
+// The image operation behind star marking: relocating a star file into a
+// new image.
 #pragma once
 
 #include <string>
@@ -16,13 +16,5 @@ namespace lumenda {
 void RelocateStarFile(const TPlaca& image, const ApertureSettings& aperture,
                       const std::vector<std::string>& starFileLines, const PositionMap& map,
                       std::vector<std::string>& lbVar, std::vector<std::string>& lbCali);
-
-// "Todas": runs the automatic search over the whole image (minimum counts
-// MINADU, saturation LSAT, minimum signal-to-noise MINRSR) and adds the stars
-// found to lbVar as "VS_" stars (AddAutoStars). Returns the number added;
-// `message` receives the search's message ("No hay estrellas para FWHM").
-int LocateAllStars(TPlaca& image, const ApertureSettings& aperture, int minAdu, int lsat,
-                   double minRsr, std::vector<std::string>& lbVar,
-                   const std::vector<std::string>& lbCali, std::string& message);
 
 }  // namespace lumenda

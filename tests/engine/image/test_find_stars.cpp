@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <stop_token>
 
 #include "image/find_stars.h"
 #include "synthetic_sky.h"
@@ -111,13 +112,11 @@ TEST(FindStars, MeanFwhmOfStarsInTheMiddleThird) {
                                   {160.7, 110.2, 80000, 1.5},
                                   {140.1, 170.9, 30000, 1.5},
                                   {20, 20, 90000, 3.0}});  // outside the probes
-  std::string message = "antes";
-  EXPECT_NEAR(MeanFWHM(image, 60000, message), 2.355 * 1.5, 0.05);
-  EXPECT_EQ(message, "");
-
-  EXPECT_DOUBLE_EQ(MeanFWHM(MakeField(300, 300, 1000, 0, {{20, 20, 90000, 1.5}}), 60000, message),
-                   0);
-  EXPECT_EQ(message, "No hay estrellas para FWHM");
+  const Result<double> fwhm = MeanFWHM(image, 60000);
+  ASSERT_TRUE(fwhm.ok());
+  EXPECT_NEAR(fwhm.value, 2.355 * 1.5, 0.05);
+  EXPECT_EQ(MeanFWHM(MakeField(300, 300, 1000, 0, {{20, 20, 90000, 1.5}}), 60000).message,
+            "No hay estrellas para FWHM");
 }
 
 TEST(FindStars, FindsPlantedStarsAndNothingElse) {
@@ -128,19 +127,21 @@ TEST(FindStars, FindsPlantedStarsAndNothingElse) {
   };
   std::vector<PlantedStar> withSaturated = planted;
   withSaturated.push_back({90.0, 240.0, 3000000, 1.4});  // peak far above 60000
-  TPlaca image = MakeField(300, 300, 1000, 10, withSaturated, 7);
-  std::string message;
-  const auto lines = FindStars(image, 0, 2000, 60000, 10, message);
-  EXPECT_EQ(message, "");
-  EXPECT_EQ(image.Stars(), lines);
-  EXPECT_FALSE(image.GetKeyword("STYRADIO").empty());
-  EXPECT_GT(image.ScanX(), 0);
-  ASSERT_EQ(lines.size(), planted.size());
+  const TPlaca image = MakeField(300, 300, 1000, 10, withSaturated, 7);
+  const TPlaca before = image;
+  std::vector<ProgressStep> steps;
+  const auto found = FindStars(image, StarSearch{2000, 60000, 10, 0}, {},
+                               [&](const ProgressStep& step) { steps.push_back(step); });
+  ASSERT_TRUE(found.ok());
+  EXPECT_EQ(found.value.notice, "");
+  EXPECT_GE(found.value.radius, 1);
+  EXPECT_EQ(image.Header(), before.Header());  // the image is only read
+  ASSERT_EQ(found.value.stars.size(), planted.size());
   for (const auto& s : planted) {
     SCOPED_TRACE(testing::Message() << s.x << "," << s.y);
     int matches = 0;
-    for (const auto& line : lines) {
-      const ListedStar l = ParseLine(line);
+    for (const StarFit& fit : found.value.stars) {
+      const ListedStar l = ParseLine(FormatStarLine(fit));
       if (std::hypot(l.x - s.x, l.y - s.y) < 0.1) {
         ++matches;
         EXPECT_NEAR(l.flux, s.flux, s.flux * 0.05);
@@ -148,26 +149,37 @@ TEST(FindStars, FindsPlantedStarsAndNothingElse) {
     }
     EXPECT_EQ(matches, 1);
   }
+  // Progress: the columns examined, left to right, then the whole width.
+  ASSERT_GT(steps.size(), 2u);
+  for (size_t i = 1; i < steps.size(); ++i) EXPECT_GT(steps[i].done, steps[i - 1].done);
+  EXPECT_EQ(steps.front().total, 300);
+  EXPECT_EQ(steps.back().text, "Localizando estrellas (100%)");
 
   // A central square of half-size 30 keeps only the star in it.
-  const auto central = FindStars(image, 30, 2000, 60000, 10, message);
-  ASSERT_EQ(central.size(), 1u);
-  EXPECT_NEAR(ParseLine(central[0]).x, 145.5, 0.1);
+  const auto central = FindStars(image, StarSearch{2000, 60000, 10, 30});
+  ASSERT_EQ(central.value.stars.size(), 1u);
+  EXPECT_NEAR(central.value.stars[0].x, 145.5, 0.1);
+
+  // A stop asked for during the search ends it without a list.
+  std::stop_source stop;
+  const auto stopped = FindStars(image, StarSearch{2000, 60000, 10, 0}, stop.get_token(),
+                                 [&](const ProgressStep& step) {
+                                   if (step.done > 100) stop.request_stop();
+                                 });
+  EXPECT_TRUE(stopped.Interrupted());
+  EXPECT_TRUE(stopped.value.stars.empty());
 }
 
 TEST(FindStars, FieldWithoutStarsGivesAnEmptyList) {
-  TPlaca flat = MakeField(200, 200, 1000, 0, {});
-  flat.Stars() = {"viejo"};
-  std::string message;
-  EXPECT_TRUE(FindStars(flat, 0, 2000, 60000, 10, message).empty());
-  EXPECT_TRUE(flat.Stars().empty());
-  EXPECT_EQ(message, "No hay estrellas para FWHM");
-  EXPECT_EQ(flat.GetKeyword("STYRADIO"), "");
+  const auto flat = FindStars(MakeField(200, 200, 1000, 0, {}), StarSearch{2000, 60000, 10, 0});
+  ASSERT_TRUE(flat.ok());
+  EXPECT_TRUE(flat.value.stars.empty());
+  EXPECT_EQ(flat.value.notice, "No hay estrellas para FWHM");
+  EXPECT_EQ(flat.value.radius, 0);
 
-  TPlaca empty;
-  EXPECT_TRUE(FindStars(empty, 0, 2000, 60000, 10, message).empty());
-  TPlaca tiny = MakeField(3, 3, 100, 0, {{1, 1, 5000, 0.8}});
-  EXPECT_TRUE(FindStars(tiny, 0, 10, 60000, 1, message).empty());
+  EXPECT_TRUE(FindStars(TPlaca(), StarSearch{2000, 60000, 10, 0}).value.stars.empty());
+  const TPlaca tiny = MakeField(3, 3, 100, 0, {{1, 1, 5000, 0.8}});
+  EXPECT_TRUE(FindStars(tiny, StarSearch{10, 60000, 1, 0}).value.stars.empty());
 }
 
 }  // namespace

@@ -374,11 +374,9 @@ TEST(FitsImage, CopiesAndResizesInMemory) {
   image.SetPixel(3, 2, 77);
   image.SetPixel(4, 2, 99);  // outside: ignored
   image.SetKeyword("OBJECT", "copia");
-  image.SetScan(2, 1);
   TPlaca copy(image);
   EXPECT_EQ(copy.Pixel(3, 2), 77);
   EXPECT_EQ(copy.GetKeyword("OBJECT"), "copia");
-  EXPECT_EQ(copy.ScanX(), 2);
   image.SetPixel(3, 2, 1);
   EXPECT_EQ(copy.Pixel(3, 2), 77);
 }

@@ -131,11 +131,12 @@ TEST(RealFrames, FindsStarsOnASparseFrame) {
   LUMENDA_REQUIRE_REAL_DATA();
   TPlaca image;
   ASSERT_TRUE(image.LoadFile(test::RealDataDir() + "field-qsi683-2024/r_lights_00001.fit"));
-  std::string message;
-  const auto lines = FindStars(image, 0, 1000, 50000, 10, message);
-  EXPECT_EQ(message, "");
-  EXPECT_GT(lines.size(), 10u);
-  for (const auto& line : lines) {
+  const auto found = FindStars(image, StarSearch{1000, 50000, 10, 0});
+  ASSERT_TRUE(found.ok());
+  EXPECT_EQ(found.value.notice, "");
+  EXPECT_GT(found.value.stars.size(), 10u);
+  for (const StarFit& fit : found.value.stars) {
+    const std::string line = FormatStarLine(fit);
     const auto x = ParseDouble(Field(line, StarListColumns::kX));
     const auto y = ParseDouble(Field(line, StarListColumns::kY));
     ASSERT_TRUE(x && y) << line;

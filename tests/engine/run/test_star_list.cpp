@@ -5,6 +5,8 @@
 #include <cmath>
 #include <numbers>
 
+#include "image/find_stars.h"
+#include "run/run_state.h"
 #include "run/star_list.h"
 #include "run/star_marking.h"
 #include "synthetic_images.h"
@@ -151,13 +153,17 @@ TEST(StarMarking, RelocationFollowsAShiftedFieldAndTodasAddsTheUnmarkedStars) {
                                            "-100.00  -100.00  VS_0095_0050"}));  // out of frame
   EXPECT_EQ(cal, (std::vector<std::string>{"0036.00  0026.00  11.0", "0076.00  0066.00  11.5"}));
 
-  var = {"0050.00  0050.00  VAR-1"};
-  std::string message;
-  EXPECT_EQ(LocateAllStars(b, kAp, 1000, 50000, 5, var, {"0030.00  0030.00  11.0"}, message), 2)
-      << message;
-  EXPECT_EQ(var,
-            (std::vector<std::string>{"0050.00  0050.00  VAR-1", "0030.00  0070.00  VS_0030_0070",
-                                      "0070.00  0070.00  VS_0070_0070"}));
+  // "Todas" on the image b: the marked stars stay, the other two join as
+  // "VS_" variables.
+  StarLists marked;
+  marked.variables = {ParseStarEntry("0050.00  0050.00  VAR-1")};
+  marked.comparisons = {ParseStarEntry("0030.00  0030.00  11.0")};
+  const auto found = FindStars(b, StarSearch{1000, 50000, 5, 0});
+  ASSERT_TRUE(found.ok());
+  EXPECT_EQ(AddFieldStars(marked, found.value, b, kAp), 2);
+  ASSERT_EQ(marked.variables.size(), 3u);
+  EXPECT_EQ(StarEntryText(marked.variables[1]), "0030.00  0070.00  VS_0030_0070");
+  EXPECT_EQ(StarEntryText(marked.variables[2]), "0070.00  0070.00  VS_0070_0070");
 }
 
 }  // namespace
