@@ -53,7 +53,7 @@ PeriodData TenNights(int points) {
 std::vector<double> DefaultTrials(const PeriodData& data) {
   SearchState search;
   PeriodData copy = data;
-  PrepareSearch(copy, search);
+  if (!PrepareSearch(copy, search).ok()) return {};
   const double max = ParseDouble(MaxPeriodText(search)).value_or(1);
   return TrialPeriods(kDefaultMinPeriod, max, kIncrements[kDialogIncrementIndex]);
 }
@@ -64,9 +64,10 @@ void BM_DefaultSearch(benchmark::State& state) {
   const unsigned threads = static_cast<unsigned>(state.range(1));
   size_t valid = 0;
   for (auto _ : state) {
-    Periodogram result = GridSearch(data, MagnitudeMode::kRelative, trials, threads);
-    valid = result.size();
-    benchmark::DoNotOptimize(result.data());
+    Result<Periodogram> result =
+        GridSearch(data, MagnitudeMode::kRelative, trials, {}, {}, threads);
+    valid = result.value.size();
+    benchmark::DoNotOptimize(result.value.data());
   }
   state.counters["trials"] = static_cast<double>(trials.size());
   state.counters["valid"] = static_cast<double>(valid);

@@ -125,6 +125,7 @@ struct StarsOptions {
 };
 
 void RunStars(const StarsOptions& options) {
+  const std::stop_token stop = InterruptToken();
   const Settings settings = LoadUserSettings();
   const int minAdu =
       ReadInteger(options.minAdu.empty() ? settings.minAdu : options.minAdu, "--minadu");
@@ -134,11 +135,11 @@ void RunStars(const StarsOptions& options) {
 
   TPlaca image;
   LoadOrFail(image, options.image, false);
-  std::string message;
-  for (const std::string& line : FindStars(image, 0, minAdu, lsat, minRsr, message))
-    std::cout << line << "\n";
+  const auto found = FindStars(image, StarSearch{minAdu, lsat, minRsr, 0}, stop);
+  if (!found.ok()) Fail(found);
+  for (const StarFit& fit : found.value.stars) std::cout << FormatStarLine(fit) << "\n";
   // No star to measure the FWHM on is an empty result, not a failure.
-  if (!message.empty()) std::cerr << message << "\n";
+  if (!found.value.notice.empty()) std::cerr << found.value.notice << "\n";
 }
 
 }  // namespace

@@ -48,6 +48,7 @@ void Save(const PeriodOptions& options, const PeriodData& data, const std::strin
 }
 
 void RunPeriod(const PeriodOptions& options) {
+  const std::stop_token stop = InterruptToken();
   PeriodData data;
   Status loaded = LoadObservationFiles(options.files, data);
   if (!loaded.ok()) Fail(loaded.message);
@@ -79,8 +80,8 @@ void RunPeriod(const PeriodOptions& options) {
     return option.empty() ? std::nullopt : std::optional<std::string>(Trim(option));
   };
   Status searched =
-      RunPeriodSearch(data, state, mode, text(options.min), text(options.max), *increment);
-  if (!searched.ok()) Fail(searched.message);
+      RunPeriodSearch(data, state, mode, text(options.min), text(options.max), *increment, stop);
+  if (!searched.ok()) Fail(searched);
 
   const Periodogram minima = DeepestMinima(state.Result, static_cast<size_t>(*best));
   for (const PeriodogramPoint& point : minima) {

@@ -49,42 +49,49 @@ RangeCheck CheckPeriodRange(std::string_view minText, std::string_view maxText) 
   return {};
 }
 
-Periodogram GridSearch(const PeriodData& data, MagnitudeMode mode,
-                       const std::vector<double>& periods, unsigned threads,
-                       const std::function<void(size_t, size_t)>& progress, std::stop_token stop) {
+Result<Periodogram> GridSearch(const PeriodData& data, MagnitudeMode mode,
+                               const std::vector<double>& periods, std::stop_token stop,
+                               const Progress& progress, unsigned threads) {
   const size_t total = periods.size();
   std::vector<DispersionResult> results(total);
   if (threads == 0) threads = std::max(1u, std::thread::hardware_concurrency());
   threads = static_cast<unsigned>(std::min<size_t>(threads, std::max<size_t>(total, 1)));
+  const auto report = [&](size_t finished, size_t last) {
+    if (!progress) return;
+    progress({ProgressLine::kOverall, static_cast<long long>(finished),
+              static_cast<long long>(total), periods[last], FormatFloat("0.00000", periods[last])});
+  };
 
   // Trials are independent: each thread takes small chunks in turn and
-  // writes into its trials' own slots, so the order is the trial order.
+  // writes into its trials' own slots, so the order is the trial order. A
+  // stop is seen at the next chunk.
   constexpr size_t kChunk = 8;
   std::atomic<size_t> next{0};
   std::atomic<size_t> done{0};
   auto work = [&](bool reporter) {
     FoldWorkspace workspace(data, mode);
-    while (!stop.stop_requested()) {
+    for (;;) {
+      if (stop.stop_requested()) break;
       const size_t begin = next.fetch_add(kChunk);
       if (begin >= total) break;
       const size_t end = std::min(total, begin + kChunk);
       for (size_t i = begin; i < end; ++i) results[i] = workspace.Evaluate(periods[i]);
       const size_t finished = done.fetch_add(end - begin) + (end - begin);
-      if (reporter && progress) progress(finished, total);
+      if (reporter) report(finished, end - 1);
     }
   };
   std::vector<std::thread> pool;
   for (unsigned t = 1; t < threads; ++t) pool.emplace_back(work, false);
   work(true);
   for (std::thread& thread : pool) thread.join();
-  const size_t finished = std::min(total, next.load());
-  if (progress && !stop.stop_requested()) progress(total, total);
+  if (done.load() < total) return Result<Periodogram>::Stopped();
+  if (total > 0) report(total, total - 1);
 
   Periodogram periodogram;
-  for (size_t i = 0; i < finished; ++i) {
+  for (size_t i = 0; i < total; ++i) {
     if (results[i].valid) periodogram.push_back({periods[i], results[i].value});
   }
-  return periodogram;
+  return Result<Periodogram>::Ok(std::move(periodogram));
 }
 
 Status PrepareSearch(PeriodData& data, SearchState& state) {
@@ -121,12 +128,14 @@ void ApplyRange(SearchState& state, std::string_view minText, std::string_view m
 }
 
 Status FinishSearch(const PeriodData& data, SearchState& state, MagnitudeMode mode,
-                    unsigned threads, const std::function<void(size_t, size_t)>& progress) {
+                    std::stop_token stop, const Progress& progress, unsigned threads) {
   if (state.SearchPending) {
     const int index = std::clamp(state.IncrementIndex, 0, 5);
-    state.Result =
+    Result<Periodogram> found =
         GridSearch(data, mode, TrialPeriods(state.MinPeriod, state.MaxPeriod, kIncrements[index]),
-                   threads, progress);
+                   stop, progress, threads);
+    if (!found.ok()) return Status::FailWith(found);
+    state.Result = std::move(found.value);
     state.SearchPending = false;
   }
   if (state.Result.size() < 3) return Status::Fail("Datos insuficientes.");
@@ -136,7 +145,7 @@ Status FinishSearch(const PeriodData& data, SearchState& state, MagnitudeMode mo
 Status RunPeriodSearch(PeriodData& data, SearchState& state, MagnitudeMode mode,
                        const std::optional<std::string>& minText,
                        const std::optional<std::string>& maxText, int incrementIndex,
-                       unsigned threads, const std::function<void(size_t, size_t)>& progress) {
+                       std::stop_token stop, const Progress& progress, unsigned threads) {
   Status prepared = PrepareSearch(data, state);
   if (!prepared.ok()) return prepared;
   const std::string minimum = minText.value_or(MinPeriodText(state));
@@ -147,7 +156,7 @@ Status RunPeriodSearch(PeriodData& data, SearchState& state, MagnitudeMode mode,
     return Status::Fail("Incremento no válido.");
   }
   ApplyRange(state, minimum, maximum, incrementIndex);
-  return FinishSearch(data, state, mode, threads, progress);
+  return FinishSearch(data, state, mode, stop, progress, threads);
 }
 
 Periodogram DeepestMinima(const Periodogram& periodogram, size_t count) {

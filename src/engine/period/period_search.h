@@ -3,7 +3,6 @@
 // afterwards (refinement, manual entry, arrow-key steps).
 #pragma once
 
-#include <functional>
 #include <optional>
 #include <stop_token>
 #include <string>
@@ -12,7 +11,8 @@
 
 #include "period/fold.h"
 #include "period/observations.h"
-#include "text/messages.h"
+#include "text/progress.h"
+#include "text/result.h"
 
 namespace lumenda {
 
@@ -52,13 +52,12 @@ std::vector<double> TrialPeriods(double minPeriod, double maxPeriod, double incr
 
 // Evaluates every trial, spread over `threads` threads (0: one per core),
 // and returns the valid ones in trial order; the result does not depend on
-// the thread count. `progress` (trials done, total) is called on the calling
-// thread from time to time. A stop asked for through `stop` ends the search
-// within a few trials per thread, with only the trials done.
-Periodogram GridSearch(const PeriodData& data, MagnitudeMode mode,
-                       const std::vector<double>& periods, unsigned threads = 0,
-                       const std::function<void(size_t, size_t)>& progress = {},
-                       std::stop_token stop = {});
+// the thread count. Progress, on the calling thread from time to time:
+// kOverall with the trials done and in all, the period of the latest one in
+// `value` and in `text` ("0.00000"). A stop is seen within a few trials.
+Result<Periodogram> GridSearch(const PeriodData& data, MagnitudeMode mode,
+                               const std::vector<double>& periods, std::stop_token stop = {},
+                               const Progress& progress = {}, unsigned threads = 0);
 
 // The search state the period window keeps between searches.
 struct SearchState {
@@ -79,8 +78,9 @@ std::string MaxPeriodText(const SearchState& state);  // "00.00"
 void ApplyRange(SearchState& state, std::string_view minText, std::string_view maxText,
                 int incrementIndex);
 // Runs the grid when pending, then needs 3 valid trials ("Datos insuficientes.").
+// A stopped grid leaves the state as it was.
 Status FinishSearch(const PeriodData& data, SearchState& state, MagnitudeMode mode,
-                    unsigned threads = 0, const std::function<void(size_t, size_t)>& progress = {});
+                    std::stop_token stop = {}, const Progress& progress = {}, unsigned threads = 0);
 
 // "Cálculo de periodo..." without the dialog: PrepareSearch, the range texts
 // (nullopt: what the dialog proposes) checked as "Aceptar" checks them,
@@ -88,8 +88,8 @@ Status FinishSearch(const PeriodData& data, SearchState& state, MagnitudeMode mo
 Status RunPeriodSearch(PeriodData& data, SearchState& state, MagnitudeMode mode,
                        const std::optional<std::string>& minText,
                        const std::optional<std::string>& maxText, int incrementIndex,
-                       unsigned threads = 0,
-                       const std::function<void(size_t, size_t)>& progress = {});
+                       std::stop_token stop = {}, const Progress& progress = {},
+                       unsigned threads = 0);
 
 // Local minima of the periodogram, deepest first (ties: shorter period),
 // at most `count`.

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <iterator>
 
-#include "text/number_format.h"
 
 namespace lumenda {
 
@@ -21,16 +20,7 @@ PeriodSearchJob MakeSearchJob(const PeriodState& state) {
 
 Result<Periodogram> SearchPeriods(const PeriodSearchJob& job, std::stop_token stop,
                                   const Progress& progress, unsigned threads) {
-  if (stop.stop_requested()) return Result<Periodogram>::Stopped();
-  const auto report = [&](size_t done, size_t total) {
-    if (!progress || done == 0 || job.periods.empty()) return;
-    const double period = job.periods[std::min(done, job.periods.size()) - 1];
-    progress({ProgressLine::kOverall, static_cast<long long>(done), static_cast<long long>(total),
-              period, FormatFloat("0.00000", period)});
-  };
-  Periodogram found = GridSearch(job.data, job.mode, job.periods, threads, report, stop);
-  if (stop.stop_requested()) return Result<Periodogram>::Stopped();
-  return Result<Periodogram>::Ok(std::move(found));
+  return GridSearch(job.data, job.mode, job.periods, std::move(stop), progress, threads);
 }
 
 Status ApplySearch(PeriodState& state, const PeriodSearchJob& job, Periodogram periodogram) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <stop_token>
 
 #include "period/period_search.h"
 #include "synthetic.h"
@@ -165,31 +166,56 @@ TEST(RunPeriodSearch, RefusesInTheWindowsOrder) {
   }
 }
 
-TEST(GridSearch, ParallelRunEqualsSequentialRun) {
+TEST(GridSearch, ParallelRunEqualsSequentialRunAndStopsWhenAsked) {
   test::NightPlan plan;
   plan.nightOffsets = {0, 0.08, -0.04, 0.02};
   PeriodData data = test::MakeNights(plan);
   std::vector<double> periods = TrialPeriods(0.1, data.TimeSpan(), 0.001);
-  size_t lastDone = 0, calls = 0;
-  Periodogram one = GridSearch(data, MagnitudeMode::kRelative, periods, 1);
-  Periodogram many =
-      GridSearch(data, MagnitudeMode::kRelative, periods, 3, [&](size_t d, size_t t) {
-        EXPECT_EQ(t, periods.size());
-        EXPECT_GE(d, lastDone);
-        lastDone = d;
+  long long lastDone = 0;
+  size_t calls = 0;
+  const Result<Periodogram> one = GridSearch(data, MagnitudeMode::kRelative, periods, {}, {}, 1);
+  const Result<Periodogram> many = GridSearch(
+      data, MagnitudeMode::kRelative, periods, {},
+      [&](const ProgressStep& step) {
+        EXPECT_EQ(step.total, static_cast<long long>(periods.size()));
+        EXPECT_GE(step.done, lastDone);
+        EXPECT_EQ(step.text, FormatFloat("0.00000", step.value));
+        lastDone = step.done;
         ++calls;
-      });
-  ASSERT_GT(one.size(), 1000u);
-  ASSERT_EQ(one.size(), many.size());
-  for (size_t i = 0; i < one.size(); ++i) {
-    ASSERT_EQ(one[i].Period, many[i].Period) << i;
-    ASSERT_EQ(one[i].Dispersion, many[i].Dispersion) << i;
+      },
+      3);
+  ASSERT_TRUE(one.ok() && many.ok());
+  ASSERT_GT(one.value.size(), 1000u);
+  ASSERT_EQ(one.value.size(), many.value.size());
+  for (size_t i = 0; i < one.value.size(); ++i) {
+    ASSERT_EQ(one.value[i].Period, many.value[i].Period) << i;
+    ASSERT_EQ(one.value[i].Dispersion, many.value[i].Dispersion) << i;
     if (i > 0) {
-      ASSERT_LT(one[i - 1].Period, one[i].Period);
+      ASSERT_LT(one.value[i - 1].Period, one.value[i].Period);
     }
   }
-  EXPECT_EQ(lastDone, periods.size());
+  EXPECT_EQ(lastDone, static_cast<long long>(periods.size()));
   EXPECT_GT(calls, 1u);
+
+  // A stop after a hundred trials ends the grid within a few more, and a
+  // stopped search keeps the previous periodogram.
+  std::stop_source stop;
+  long long seen = 0;
+  const Result<Periodogram> stopped = GridSearch(
+      data, MagnitudeMode::kRelative, periods, stop.get_token(),
+      [&](const ProgressStep& step) {
+        seen = step.done;
+        if (step.done >= 100) stop.request_stop();
+      },
+      3);
+  EXPECT_TRUE(stopped.Interrupted());
+  EXPECT_LT(seen, 200);
+  SearchState state;
+  state.Result = one.value;
+  ASSERT_TRUE(PrepareSearch(data, state).ok());
+  EXPECT_TRUE(FinishSearch(data, state, MagnitudeMode::kRelative, stop.get_token()).Interrupted());
+  EXPECT_TRUE(state.SearchPending);
+  EXPECT_EQ(state.Result.size(), one.value.size());
 }
 
 TEST(DeepestMinima, ListsLocalMinimaDeepestFirst) {

@@ -136,12 +136,6 @@ TEST(PeriodSession, StoppedSearchEndsEarlyAndSaysSo) {
       job, source.get_token(), [&](const ProgressStep&) { source.request_stop(); }, 2);
   EXPECT_TRUE(stopped.Interrupted());
   EXPECT_EQ(stopped.message, "Proceso interrumpido.");
-  std::stop_source grid;
-  const Periodogram part = GridSearch(
-      job.data, job.mode, job.periods, 2, [&](size_t, size_t) { grid.request_stop(); },
-      grid.get_token());
-  EXPECT_LT(part.size(), job.periods.size() / 2);
-  EXPECT_TRUE(GridSearch(job.data, job.mode, job.periods, 2, {}, source.get_token()).empty());
 }
 
 }  // namespace

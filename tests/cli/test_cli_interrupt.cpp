@@ -1,0 +1,164 @@
+// Ctrl-C during long work, through the real binary: "Proceso interrumpido."
+// on stderr, exit status 130, and every file as it was.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cmath>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "cli_runner.h"
+#include "image/fits_writer.h"
+#include "image/sample_night.h"
+
+extern char** environ;
+
+namespace lumenda {
+namespace {
+
+using namespace std::chrono_literals;
+
+// lumenda-cli with its output in files, in a user folder of its own.
+class Child {
+ public:
+  Child(const test::TempDir& dir, const std::vector<std::string>& arguments) : dir_(dir) {
+    std::vector<std::string> args = {LUMENDA_CLI};
+    args.insert(args.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (std::string& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    std::vector<std::string> env = {"LUMENDA_DIR=" + dir.File("home/")};
+    for (char** e = environ; *e; ++e)
+      if (std::string(*e).rfind("LUMENDA_DIR=", 0) != 0) env.emplace_back(*e);
+    std::vector<char*> envp;
+    for (std::string& e : env) envp.push_back(e.data());
+    envp.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, dir.File("stdout.txt").c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&actions, 2, dir.File("stderr.txt").c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0) pid_ = -1;
+    posix_spawn_file_actions_destroy(&actions);
+  }
+  ~Child() {
+    if (pid_ > 0) {
+      kill(pid_, SIGKILL);
+      waitpid(pid_, nullptr, 0);
+    }
+  }
+
+  bool Started() const { return pid_ > 0; }
+  void Interrupt() const { kill(pid_, SIGINT); }
+
+  // Waits until the program holds SIGINT back for its stop token (from then
+  // on Ctrl-C no longer kills it).
+  bool WaitForInterruptWatch() const {
+    for (int i = 0; i < 20000; ++i) {
+      std::ifstream status("/proc/" + std::to_string(pid_) + "/status");
+      for (std::string line; std::getline(status, line);) {
+        if (line.rfind("SigBlk:", 0) != 0) continue;
+        if (std::stoull(line.substr(7), nullptr, 16) & (1ULL << (SIGINT - 1))) return true;
+      }
+      std::this_thread::sleep_for(1ms);
+    }
+    return false;
+  }
+
+  // Exit status, or -1 when it ended by a signal.
+  int Wait() {
+    int status = 0;
+    waitpid(pid_, &status, 0);
+    pid_ = -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+  std::string Out() const { return test::ReadBytes(dir_.File("stdout.txt")); }
+  std::string Err() const { return test::ReadBytes(dir_.File("stderr.txt")); }
+
+ private:
+  const test::TempDir& dir_;
+  pid_t pid_ = -1;
+};
+
+// Writes `content` into the named pipe once the program has opened it, the
+// interrupt having been sent (and taken) before the program can read on.
+void InterruptWhileReading(Child& child, const std::string& fifo, const std::string& content) {
+  const int fd = open(fifo.c_str(), O_WRONLY);  // waits for the program to open it
+  ASSERT_GE(fd, 0);
+  child.Interrupt();
+  std::this_thread::sleep_for(300ms);
+  EXPECT_EQ(write(fd, content.data(), content.size()), static_cast<ssize_t>(content.size()));
+  close(fd);
+}
+
+TEST(CliInterrupt, PeriodSearchStopsAndWritesNoPeriodFile) {
+  test::TempDir dir;
+  std::string observations = "PRUEBA HJD MAG\n";
+  for (int i = 0; i < 2000; ++i) {
+    const double t = 2459500.3 + i * 0.004;
+    observations += FormatFloat("0.00000", t) + "  " +
+                    FormatFloat("0.000", 12 + 0.3 * std::sin(t / 0.2371 * 6.2831853)) + "\n";
+  }
+  const std::string fifo = dir.File("noche.txt");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  test::WriteBytes(dir.File("v.per"), "anterior\n");
+  Child child(dir, {"periodo", "--guardar", dir.File("v.per"), fifo});
+  ASSERT_TRUE(child.Started());
+  InterruptWhileReading(child, fifo, observations);
+  EXPECT_EQ(child.Wait(), 130);
+  EXPECT_EQ(child.Err(), "Proceso interrumpido.\n");
+  EXPECT_EQ(child.Out(), "");
+  EXPECT_EQ(test::ReadBytes(dir.File("v.per")), "anterior\n");
+}
+
+TEST(CliInterrupt, StarSearchStopsWithoutAList) {
+  test::TempDir dir;
+  // A large field of a few thousand stars: the search takes far longer than
+  // the stop needs to arrive.
+  FitsImage16 image;
+  image.width = image.height = 2048;
+  image.pixels.assign(static_cast<size_t>(image.width) * image.height, 1000);
+  for (int cy = 20; cy < image.height - 20; cy += 37)
+    for (int cx = 20; cx < image.width - 20; cx += 41)
+      for (int y = cy - 6; y <= cy + 6; ++y)
+        for (int x = cx - 6; x <= cx + 6; ++x) {
+          const double r2 = (x - cx - 0.3) * (x - cx - 0.3) + (y - cy + 0.2) * (y - cy + 0.2);
+          image.pixels[static_cast<size_t>(y) * image.width + x] +=
+              static_cast<uint16_t>(20000 * std::exp(-r2 / 4.5));
+        }
+  ASSERT_TRUE(WriteFits16(dir.File("campo.fit"), image).ok());
+
+  Child child(dir, {"estrellas", dir.File("campo.fit")});
+  ASSERT_TRUE(child.Started());
+  ASSERT_TRUE(child.WaitForInterruptWatch());
+  child.Interrupt();
+  EXPECT_EQ(child.Wait(), 130);
+  EXPECT_EQ(child.Err(), "Proceso interrumpido.\n");
+  EXPECT_EQ(child.Out(), "");
+}
+
+TEST(CliInterrupt, WithoutLongWorkCtrlCEndsTheProgramAtOnce) {
+  test::TempDir dir;
+  const std::string fifo = dir.File("nada.txt");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  // "clave" watches no stop token: Ctrl-C ends it as it ends any program.
+  Child child(dir, {"clave", fifo, "DATE-OBS"});
+  ASSERT_TRUE(child.Started());
+  const int fd = open(fifo.c_str(), O_WRONLY);
+  ASSERT_GE(fd, 0);
+  child.Interrupt();
+  EXPECT_EQ(child.Wait(), -1);
+  close(fd);
+}
+
+}  // namespace
+}  // namespace lumenda
