@@ -17,6 +17,7 @@
 #include "platform/dialogs.h"
 #include "platform/text.h"
 #include "run/results_format.h"
+#include "run/run_state.h"
 #include "run/star_list.h"
 #include "text/number_format.h"
 #include "text/text_file.h"
@@ -82,10 +83,8 @@ ImageWindow::ImageWindow(AppContext& context, TPlaca& image, StarSelectionDialog
   RestoreGeometry();
   locateTimer_.setInterval(kLocateTickMs);
   connect(&locateTimer_, &QTimer::timeout, this, [this] {
-    const int h = image_.Height();
-    const int percent = h > 0 ? static_cast<int>(100LL * image_.ScanY() / h) : 0;
-    lEstado_->setText(QStringLiteral("Localizando estrellas (") + QString::number(percent) +
-                      QStringLiteral("%)"));
+    if (const auto step = locateProgress_.Take(ProgressLine::kOverall))
+      lEstado_->setText(Q(step->text));
   });
 }
 
@@ -395,28 +394,22 @@ void ImageWindow::Busy(bool busy, const QString& status) {
 void ImageWindow::LocateAllStars() {
   Busy(true, QStringLiteral("Localizando estrellas..."));
   locateTimer_.start();
-  const Settings& s = context_.settings;
-  const int minAdu = static_cast<int>(ParseInt(s.minAdu).value_or(5000));
-  const int lsat = static_cast<int>(ParseInt(s.lsat).value_or(50000));
-  const double minRsr = ParseDouble(s.minRsr).value_or(30);
-  struct Found {
-    std::vector<std::string> stars;
-    std::string message;
-  };
-  TPlaca* image = &image_;
+  const StarSearch search = StarSearchFrom(context_.settings);
+  const TPlaca* image = &image_;
+  Progress progress = locateProgress_.Callback();
   job_.Start(
       this,
-      [image, minAdu, lsat, minRsr](std::stop_token) {
-        Found found;
-        found.stars = FindStars(*image, 0, minAdu, lsat, minRsr, found.message);
-        return found;
+      [image, search, progress](std::stop_token stop) {
+        return FindStars(*image, search, stop, progress);
       },
-      [this](Found found) {
+      [this](Result<FoundStars> found) {
         locateTimer_.stop();
-        const int added = marking_.AddFoundStars(image_, Aperture(), found.stars);
+        std::vector<std::string> lines;
+        for (const StarFit& fit : found.value.stars) lines.push_back(FormatStarLine(fit));
+        const int added = found.ok() ? marking_.AddFoundStars(image_, Aperture(), lines) : 0;
         Busy(false, QString());
         ShowMarkers();
-        if (added == 0 && !found.message.empty()) Dialogs().Info(Q(found.message));
+        if (added == 0 && !found.value.notice.empty()) Dialogs().Info(Q(found.value.notice));
       });
 }
 

@@ -20,6 +20,7 @@
 #include "image/plate_solution.h"
 #include "platform/background_job.h"
 #include "run/star_selection.h"
+#include "text/progress.h"
 #include "widgets/image_view.h"
 #include "widgets/magnifier.h"
 
@@ -99,6 +100,7 @@ class ImageWindow : public QDialog {
   bool keyboardCross_ = false;     // the real pointer cannot be moved here
   BackgroundJob job_;
   QTimer locateTimer_;
+  ProgressMailbox locateProgress_;  // "Todas": the search posts here, the timer shows it
 
   ImageView* view_;
   QScrollArea* area_;
