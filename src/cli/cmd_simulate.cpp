@@ -6,7 +6,7 @@
 
 #include "cli_support.h"
 #include "commands.h"
-#include "image/sample_night.h"
+#include "sample/sample_night.h"
 #include "text/number_format.h"
 
 namespace lumenda::cli {

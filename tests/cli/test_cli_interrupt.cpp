@@ -17,7 +17,7 @@
 
 #include "cli_runner.h"
 #include "image/fits_writer.h"
-#include "image/sample_night.h"
+#include "sample/sample_night.h"
 
 extern char** environ;
 

@@ -7,7 +7,7 @@
 
 #include "../engine/run/synthetic_images.h"
 #include "cli_runner.h"
-#include "image/sample_night.h"
+#include "sample/sample_night.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "image/fits_image.h"
-#include "image/sample_night.h"
+#include "sample/sample_night.h"
 #include "run/image_list.h"
 #include "run/photometry_run.h"
 #include "run/star_list.h"

@@ -8,7 +8,7 @@
 #include "curves/general_report.h"
 #include "curves/light_curve.h"
 #include "image/fits_image.h"
-#include "image/sample_night.h"
+#include "sample/sample_night.h"
 #include "run/image_list.h"
 #include "run/photometry_run.h"
 #include "run/results_format.h"

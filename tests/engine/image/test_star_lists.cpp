@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "image/find_stars.h"
-#include "image/sample_night.h"
+#include "sample/sample_night.h"
 #include "synthetic_sky.h"
 #include "test_support.h"
 #include "text/number_format.h"

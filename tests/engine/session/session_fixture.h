@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "image/sample_night.h"
+#include "sample/sample_night.h"
 #include "run/star_list.h"
 #include "session/session.h"
 

@@ -6,7 +6,7 @@
 #include <QTimer>
 #include <memory>
 
-#include "image/sample_night.h"
+#include "sample/sample_night.h"
 
 namespace lumenda::ui::test {
 

@@ -1,4 +1,4 @@
-#include "image/sample_night.h"
+#include "sample/sample_night.h"
 
 #include <algorithm>
 #include <cmath>
@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <vector>
 
+#include "astro/coords.h"
 #include "image/fits_writer.h"
 #include "text/dates.h"
 #include "text/fixed_columns.h"
@@ -188,20 +189,10 @@ double ExposureMagnitude(const Star& star, double jdStart) {
 }
 
 // --- Sky -------------------------------------------------------------------
-// Air mass of the field centre (Kasten and Young), the way the photometry run
-// computes it from the calendar time value t.
+// Air mass of the field centre, as the photometry run computes it.
 double AirMass(double t) {
-  const double day = std::floor(t);
-  const double T = (day + kCalendarToJD - 2451545.0) / 36525.0;
-  double theta = 100.46061837 + 36000.770053608 * T + 0.000387933 * T * T - T * T * T / 38710000.0 +
-                 360.0 * 1.00273790935 * (t - day);
-  theta = std::fmod(theta, 360.0);
-  const double hourAngle = (theta - kLongitudeWestDeg - kFieldRADeg) * kDeg;
-  const double phi = kLatitudeDeg * kDeg, delta = kFieldDecDeg * kDeg;
-  const double altitude = std::asin(std::sin(phi) * std::sin(delta) +
-                                    std::cos(phi) * std::cos(delta) * std::cos(hourAngle));
-  const double z = 90.0 - altitude / kDeg;
-  return 1.0 / (std::cos(z * kDeg) + 0.50572 * std::pow(96.07995 - z, -1.6364));
+  return FieldAirMass(t, kLongitudeWestDeg * kDeg, kLatitudeDeg * kDeg, kFieldRADeg * kDeg,
+                      kFieldDecDeg * kDeg);
 }
 
 // Two thin clouds crossing the field, in magnitudes; hours since the start.

@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "text/messages.h"
+#include "text/result.h"
 
 namespace lumenda {
 

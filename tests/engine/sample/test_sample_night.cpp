@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "image/fits_image.h"
-#include "image/sample_night.h"
+#include "sample/sample_night.h"
 #include "test_support.h"
 #include "text/dates.h"
 #include "text/number_format.h"
