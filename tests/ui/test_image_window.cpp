@@ -18,6 +18,12 @@ using lumenda::ui::test::Find;
 
 namespace {
 
+QStringList Texts(const std::vector<lumenda::StarEntry>& list) {
+  QStringList out;
+  for (const auto& e : list) out.append(Q(lumenda::StarEntryText(e)));
+  return out;
+}
+
 // The sample's eclipsing binary and pulsating star on the first image.
 const QPoint kEclipsante(241, 263);
 const QPoint kPulsante(353, 158);
@@ -27,18 +33,18 @@ struct Fixture {
   test::ScriptedDialogs dialogs;
   AppContext context;
   std::unique_ptr<Desktop> desktop;
-  lumenda::TPlaca image;
   std::unique_ptr<ImageWindow> window;
 
   explicit Fixture(bool primeraSerie = true, int zoomCode = 1) {
-    context.appDir = home.AppDir();
-    context.settings.fotoZ = zoomCode;
+    context.session.appDir = home.AppDir();
+    context.session.settings.fotoZ = zoomCode;
     desktop = std::make_unique<Desktop>(context);
     ImageWindowSetup setup;
     setup.path = S(test::SampleNightFolder() + QStringLiteral("/muestra_001.fit"));
     setup.primeraSerie = primeraSerie;
     setup.scale = 2;
-    window = std::make_unique<ImageWindow>(context, image, *desktop->Windows().selection, setup);
+    window = std::make_unique<ImageWindow>(context, context.session.run.image,
+                                           *desktop->Windows().selection, setup);
   }
   bool Open() {
     if (!window->Load()) return false;
@@ -89,7 +95,7 @@ class ImageWindowTest : public QObject {
                       QPoint(6, 6));
     QCOMPARE(f.window->View().Picture().size(), QSize(129, 129));  // rnd(511 / 4 + 1)
     f.window->reject();
-    QCOMPARE(f.context.settings.fotoZ, 25);
+    QCOMPARE(f.context.session.settings.fotoZ, 25);
   }
 
   void SelectionDialogRulesAndMarking() {
@@ -114,7 +120,7 @@ class ImageWindowTest : public QObject {
         f.dialogs.Texts('E'),
         QStringList({QStringLiteral("Debes seleccionar \"Calibrado\", \"Variable\" o \"Todas\"."),
                      QStringLiteral("Debes asignar un nombre a la estrella.")}));
-    QCOMPARE(Q(f.window->Marking().Variables()),
+    QCOMPARE(Texts(f.window->Marking().Stars().variables),
              QStringList({QStringLiteral("0241.36  0262.86  ECLIPSANTE")}));
 
     // Cancel: the click has no effect.
@@ -122,7 +128,7 @@ class ImageWindowTest : public QObject {
       QTest::mouseClick(Find<QPushButton>(d, "bCancelar"), Qt::LeftButton);
     });
     f.Click(kPulsante);
-    QCOMPARE(f.window->Marking().Variables().size(), size_t(1));
+    QCOMPARE(f.window->Marking().Stars().variables.size(), size_t(1));
 
     // Saving positions needs a comparison star too.
     QTest::mouseClick(Find<QPushButton>(f.window.get(), "Button7"), Qt::LeftButton);
@@ -146,9 +152,9 @@ class ImageWindowTest : public QObject {
                 ->text()
                 .startsWith(QStringLiteral("Localizando estrellas")));
     QTRY_VERIFY_WITH_TIMEOUT(!f.window->Locating(), 30000);
-    const auto& variables = f.window->Marking().Variables();
+    const auto& variables = f.window->Marking().Stars().variables;
     QVERIFY(variables.size() > 10);
-    QCOMPARE(Q(variables[1]).mid(18, 3), QStringLiteral("VS_"));
+    QCOMPARE(Q(variables[1].name).left(3), QStringLiteral("VS_"));
     QVERIFY(!f.window->Marking().TodasOffered());
     QCOMPARE(Find<QLabel>(f.window.get(), "lEstado")->text(), QString());
   }
@@ -169,9 +175,9 @@ class ImageWindowTest : public QObject {
         QStringList({QStringLiteral("Localiza y marca estrella: PULSANTE  (X: 353  Y: 158).")}));
     QCOMPARE(Find<QLabel>(f.window.get(), "lEstado")->text(), QStringLiteral("Marca PULSANTE"));
     f.Click(kPulsante);
-    QCOMPARE(f.window->Marking().Variables().size(), size_t(3));
-    QCOMPARE(f.window->Marking().Comparisons().size(), size_t(3));
-    QCOMPARE(Q(f.window->Marking().Comparisons()[0]).mid(18), QStringLiteral("10.52"));
+    QCOMPARE(f.window->Marking().Stars().variables.size(), size_t(3));
+    QCOMPARE(f.window->Marking().Stars().comparisons.size(), size_t(3));
+    QCOMPARE(Q(f.window->Marking().Stars().comparisons[0].name), QStringLiteral("10.52"));
 
     // "Recupera posiciones..." refuses a file that is not a star file.
     Fixture other;
@@ -197,7 +203,7 @@ class ImageWindowTest : public QObject {
       QCOMPARE(Find<QLineEdit>(d, "eNombre")->text(), QStringLiteral("CAL-1"));
     });
     QTest::keyClick(&f.window->View(), Qt::Key_Return);
-    QCOMPARE(Q(f.window->Marking().Comparisons()),
+    QCOMPARE(Texts(f.window->Marking().Stars().comparisons),
              QStringList({QStringLiteral("0241.36  0262.86  CAL-1")}));
     QVERIFY(f.window->isVisible());  // Enter did not press "Aceptar"
   }

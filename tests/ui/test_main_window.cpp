@@ -17,8 +17,8 @@ class MainWindowTest : public QObject {
   void ButtonsFollowTheWorkOfANight() {
     test::TestHome home;
     AppContext context;
-    context.appDir = home.AppDir();
-    context.versionText = QStringLiteral("Lumenda 2.07");
+    context.session.appDir = home.AppDir();
+    context.session.versionText = "Lumenda 2.07";
     Desktop desktop(context);
     MainWindow& window = desktop.Main();
     window.show();
@@ -53,27 +53,56 @@ class MainWindowTest : public QObject {
     test::TestHome home;
     test::ScriptedDialogs dialogs;
     AppContext context;
-    context.appDir = home.AppDir();
+    context.session.appDir = home.AppDir();
     Desktop desktop(context);
     MainWindow& window = desktop.Main();
     window.show();
-    QTest::mouseClick(Find<QPushButton>(&window, "Button2"), Qt::LeftButton);
-    QTest::mouseClick(Find<QPushButton>(&window, "Button5"), Qt::LeftButton);
-    QCOMPARE(dialogs.Log(), QStringLiteral("E:No hay imágenes seleccionadas.\n"
-                                           "W:Datos para gráfico no disponibles."));
+    const auto click = [&](const char* name) {
+      QTest::mouseClick(Find<QPushButton>(&window, name), Qt::LeftButton);
+    };
+    click("Button2");
+    click("Button4");
+    click("Button5");
+    // A following series needs the previous results and star file.
+    QTest::mouseClick(Find<QCheckBox>(&window, "CheckBox1"), Qt::LeftButton, {}, QPoint(6, 6));
+    click("Button1");
+    // A first series whose first image cannot be read: its own message.
+    QTest::mouseClick(Find<QCheckBox>(&window, "CheckBox1"), Qt::LeftButton, {}, QPoint(6, 6));
+    dialogs.confirmAnswers = {true};
+    dialogs.openAnswers.append({home.Path() + QStringLiteral("falta.fit")});
+    click("Button1");
+    // A refused confirmation changes nothing and asks for no file.
+    dialogs.confirmAnswers = {false};
+    click("Button1");
+    QCOMPARE(dialogs.choices.size(), 1);
+    QCOMPARE(dialogs.Log(),
+             QStringLiteral("E:No hay imágenes seleccionadas.\n"
+                            "W:Debes seleccionar al menos una estrella de calibrado y una "
+                            "variable.\n"
+                            "W:Datos para gráfico no disponibles.\n"
+                            "C:Serie siguiente. Los datos serán añadidos a los existentes.\n"
+                            "E:Datos anteriores no encontrados.\n"
+                            "C:Primera serie, los datos anteriores serán borrados.\n"
+                            "I:No se encuentra el fichero ") +
+                 home.Path() +
+                 QStringLiteral("falta.fit\n"
+                                "C:Primera serie, los datos anteriores serán "
+                                "borrados."));
+    QCOMPARE(Find<QLabel>(&window, "Label1")->text(), QStringLiteral("0"));
+    QCOMPARE(Find<QLabel>(&window, "Label2")->text(), QStringLiteral("0 / 0"));
   }
 
   void ClosingSavesTheSettings() {
     test::TestHome home;
     AppContext context;
-    context.appDir = home.AppDir();
-    context.settings.obs = "Observadora Ñ";
+    context.session.appDir = home.AppDir();
+    context.session.settings.obs = "Observadora Ñ";
     Desktop desktop(context);
     MainWindow& window = desktop.Main();
     window.show();
     QVERIFY(window.close());
     lumenda::Settings reread;
-    QVERIFY(lumenda::LoadSettings(context.appDir, reread).ok());
+    QVERIFY(lumenda::LoadSettings(context.session.appDir, reread).ok());
     QCOMPARE(QString::fromStdString(reread.obs), QStringLiteral("Observadora Ñ"));
   }
 };

@@ -43,7 +43,7 @@ class SettingsWindowsTest : public QObject {
   void SettingsRoundTripThroughTheDialog() {
     test::TestHome home;
     AppContext context;
-    context.appDir = home.AppDir();
+    context.session.appDir = home.AppDir();
     Desktop desktop(context);
     desktop.Main().show();
 
@@ -70,7 +70,7 @@ class SettingsWindowsTest : public QObject {
     QTest::mouseClick(Find<QPushButton>(&desktop.Main(), "Button3"), Qt::LeftButton);
     QVERIFY(!desktop.Windows().settings->isVisible());
 
-    const auto file = lumenda::ReadTextLines(context.appDir + "lumenda2.ini");
+    const auto file = lumenda::ReadTextLines(context.session.appDir + "lumenda2.ini");
     QVERIFY(file);
     const QStringList lines = Q(*file);
     for (const char* expected :
@@ -82,21 +82,21 @@ class SettingsWindowsTest : public QObject {
 
     // Read back into a fresh program, the dialog shows the same values.
     AppContext again;
-    again.appDir = context.appDir;
-    LoadSettingsOrTell(again);
+    again.session.appDir = context.session.appDir;
+    QVERIFY(lumenda::LoadSettings(again.session.appDir, again.session.settings).ok());
     SettingsDialog dialog(again);
     QCOMPARE(Find<QLineEdit>(&dialog, "meRadio")->text(), QStringLiteral("07.50"));
     QVERIFY(Find<QCheckBox>(&dialog, "cbFlipX")->isChecked());
     QCOMPARE(Find<QSlider>(&dialog, "tbControl")->value(), 9);
     QCOMPARE(Find<QComboBox>(&dialog, "cbLon")->currentText(), QStringLiteral("E"));
     QVERIFY(Find<QRadioButton>(&dialog, "rbFiltroIn")->isChecked());
-    QCOMPARE(again.settings.mRadio, 7.5);
+    QCOMPARE(again.session.settings.mRadio, 7.5);
   }
 
   void FieldChecksHoldTheFocus() {
     test::TestHome home;
     AppContext context;
-    context.appDir = home.AppDir();
+    context.session.appDir = home.AppDir();
     SettingsDialog dialog(context);
     dialog.show();
     QVERIFY(QTest::qWaitForWindowActive(&dialog));
@@ -130,7 +130,7 @@ class SettingsWindowsTest : public QObject {
   void TimeCorrectionMustBeANumber() {
     test::TestHome home;
     AppContext context;
-    context.appDir = home.AppDir();
+    context.session.appDir = home.AppDir();
     CoordinatesWindow window(context);
     lumenda::CoordinateTexts texts;
     texts.ar = "20 15 30.0";
@@ -153,7 +153,7 @@ class SettingsWindowsTest : public QObject {
       Click(&window, "bAceptar");
       QVERIFY2(!window.isVisible(), good);
     }
-    QCOMPARE(QString::fromStdString(context.settings.cTiempo), QStringLiteral("1.5"));
+    QCOMPARE(QString::fromStdString(context.session.settings.cTiempo), QStringLiteral("1.5"));
     const lumenda::CoordinateTexts back = window.Texts();
     QCOMPARE(QString::fromStdString(back.ar), QStringLiteral("20 15 30.0"));
     QCOMPARE(back.decSign, 'S');

@@ -2,7 +2,6 @@
 
 #include <cmath>
 
-#include "run/star_marking.h"
 #include "text/number_format.h"
 
 namespace lumenda {
@@ -108,39 +107,40 @@ std::string StarMarking::StartRelocation(const std::vector<std::string>& lines) 
 }
 
 bool StarMarking::TodasOffered() const {
-  return lumenda::TodasOffered(primeraSerie_, lbV_.size(), todasUsed_);
+  return lumenda::TodasOffered(primeraSerie_, stars_.variables.size(), todasUsed_);
 }
 
 std::string StarMarking::DefaultName(SelectionRole role) const {
-  return DefaultStarName(role, lbC_.size(), lbV_.size());
+  return DefaultStarName(role, stars_.comparisons.size(), stars_.variables.size());
 }
 
 void StarMarking::AddMarker(double x, double y, const std::string& name, bool comparison) {
   markers_.push_back(Marker{x, y, name, MarkerColourOf(comparison, name)});
 }
 
-void StarMarking::AddStar(SelectionRole role, double x, double y, const std::string& name) {
+Status StarMarking::AddStar(SelectionRole role, double x, double y, const std::string& name) {
   const bool comparison = role == SelectionRole::kCalibrado;
-  (comparison ? lbC_ : lbV_).push_back(FormatStarEntry(x, y, name));
-  AddMarker(x, y, name, comparison);
+  auto& list = comparison ? stars_.comparisons : stars_.variables;
+  const Status added = lumenda::AddStar(
+      stars_, comparison ? StarRole::kComparison : StarRole::kVariable, x, y, name);
+  if (added.ok()) AddMarker(list.back().x, list.back().y, list.back().name, comparison);
+  return added;
 }
 
 int StarMarking::AddFoundStars(const TPlaca& image, const ApertureSettings& aperture,
-                               const std::vector<std::string>& found) {
+                               const FoundStars& found) {
   todasUsed_ = true;
-  const size_t before = lbV_.size();
-  const int added = AddAutoStars(
-      found, image.Width(), image.Height(), aperture.flipX, aperture.flipY,
-      [&](Point p) { return InsideMargin(image, aperture, p.x, p.y); }, lbV_, lbC_);
-  for (size_t i = before; i < lbV_.size(); ++i) {
-    const StarEntry e = ParseStarEntry(lbV_[i]);
+  const size_t before = stars_.variables.size();
+  const int added = AddFieldStars(stars_, found, image, aperture);
+  for (size_t i = before; i < stars_.variables.size(); ++i) {
+    const StarEntry& e = stars_.variables[i];
     AddMarker(e.x, e.y, e.name, false);
   }
   return added;
 }
 
 bool StarMarking::TakesReferenceClick() const {
-  return mode_ == Mode::kRelocation && refs_ && !relocated_ && lbV_.empty();
+  return mode_ == Mode::kRelocation && refs_ && !relocated_ && stars_.variables.empty();
 }
 
 StarMarking::Next StarMarking::ReferenceClicked(double x, double y) {
@@ -174,15 +174,12 @@ void StarMarking::Relocate(const TPlaca& image, const ApertureSettings& aperture
       new2_ && refs_->ref2
           ? PositionMap(old1, *new1_, Point{refs_->ref2->x, refs_->ref2->y}, *new2_)
           : PositionMap(old1, *new1_);
-  std::vector<std::string> variables, comparisons;
-  RelocateStarFile(image, aperture, starFile_, map, variables, comparisons);
+  RelocateStarFile(image, aperture, starFile_, map, stars_);
   markers_.clear();  // the references' own markers: they are placed again below
   for (const auto& [list, comparison] :
-       {std::pair{&variables, false}, std::pair{&comparisons, true}}) {
-    for (const std::string& entry : *list) {
-      const StarEntry e = ParseStarEntry(entry);
+       {std::pair{&stars_.variables, false}, std::pair{&stars_.comparisons, true}}) {
+    for (const StarEntry& e : *list) {
       if (e.x != -100 || e.y != -100) AddMarker(e.x, e.y, e.name, comparison);
-      (comparison ? lbC_ : lbV_).push_back(entry);
     }
   }
   relocated_ = true;
@@ -192,8 +189,7 @@ void StarMarking::Relocate(const TPlaca& image, const ApertureSettings& aperture
 std::string StarMarking::LoadStarFile(const std::vector<std::string>& lines) {
   // The file's stars take the place of those marked so far; otherwise a
   // marked variable star would keep every reference click from counting.
-  lbV_.clear();
-  lbC_.clear();
+  stars_ = {};
   markers_.clear();
   return StartRelocation(lines);
 }

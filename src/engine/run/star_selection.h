@@ -12,6 +12,7 @@
 #include "image/fits_image.h"
 #include "image/measure_star.h"
 #include "image/plate_solution.h"
+#include "run/run_state.h"
 #include "run/star_list.h"
 #include "text/messages.h"
 
@@ -74,16 +75,16 @@ class StarMarking {
   // relocated.
   bool RecoverEnabled() const { return recoverEnabled_; }
   // The window's status label ("Marca NAME" while a reference is awaited).
-  const std::string& Status() const { return status_; }
+  const std::string& StatusText() const { return status_; }
 
   // Marking mode: what the selection dialog offers and accepts.
   bool TodasOffered() const;
   std::string DefaultName(SelectionRole role) const;
-  void AddStar(SelectionRole role, double x, double y, const std::string& name);
-  // "Todas": the found stars (FindStars lines, image orientation) join the
-  // variable list as "VS_" stars; returns how many. Marks "Todas" as used.
-  int AddFoundStars(const TPlaca& image, const ApertureSettings& aperture,
-                    const std::vector<std::string>& found);
+  // A comparison ("Calibrado") or variable star measured at (x, y).
+  Status AddStar(SelectionRole role, double x, double y, const std::string& name);
+  // "Todas": the stars found on the field join the variable list as "VS_"
+  // stars; returns how many. Marks "Todas" as used.
+  int AddFoundStars(const TPlaca& image, const ApertureSettings& aperture, const FoundStars& found);
 
   // Relocation mode: a click is a reference star only while no variable
   // star is listed.
@@ -104,8 +105,8 @@ class StarMarking {
   // relocate, in place of the stars marked so far. Returns the prompt.
   std::string LoadStarFile(const std::vector<std::string>& lines);
 
-  const std::vector<std::string>& Variables() const { return lbV_; }
-  const std::vector<std::string>& Comparisons() const { return lbC_; }
+  // The window's lists (lbV, lbC): what "Aceptar" hands to the main window.
+  const StarLists& Stars() const { return stars_; }
   const std::vector<Marker>& Markers() const { return markers_; }
 
  private:
@@ -122,7 +123,7 @@ class StarMarking {
   std::optional<Point> new1_, new2_;
   bool awaitingSecond_ = false;
   bool relocated_ = false;
-  std::vector<std::string> lbV_, lbC_;
+  StarLists stars_;
   std::vector<Marker> markers_;
 };
 

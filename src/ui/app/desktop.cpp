@@ -10,7 +10,6 @@
 #include "app/single_instance.h"
 #include "platform/dialogs.h"
 #include "platform/text.h"
-#include "settings/user_folder.h"
 #include "windows/control_window.h"
 #include "windows/coordinates_window.h"
 #include "windows/settings_dialog.h"
@@ -29,11 +28,6 @@ Desktop::Desktop(AppContext& context) : context_(context) {
 }
 
 Desktop::~Desktop() = default;
-
-void LoadSettingsOrTell(AppContext& context) {
-  const Status loaded = LoadSettings(context.appDir, context.settings);
-  if (!loaded.ok()) Dialogs().Error(Q(loaded.message));
-}
 
 int RunDesktop(int argc, char** argv) {
   QApplication app(argc, argv);
@@ -66,26 +60,24 @@ int RunDesktop(int argc, char** argv) {
   SingleInstance instance;
   instance.Listen();
 
+  // The user folder seeded, the version, the developer flag, the settings.
   AppContext context;
-  context.versionText = Q(VersionText());
-  context.appDir = AppDir();
-  SeedUserFiles(context.appDir, ProgramDataDir());
-  context.enCasa = EnCasa();
+  const Status opened = OpenSession(context.session);
   context.imageFolder = parser.value(imageFolder);
 
-  SplashWindow splash(context.versionText);
+  SplashWindow splash(Q(context.session.versionText));
   splash.show();
   QApplication::processEvents();
 
   Desktop desktop(context);
-  LoadSettingsOrTell(context);
+  if (!opened.ok()) Dialogs().Error(Q(opened.message));
 
   bool started = false;
   QObject::connect(&instance, &SingleInstance::activationRequested, &desktop.Main(), [&] {
     if (started) desktop.Main().BringToFront();
   });
   // The splash is held by a timer, so it keeps painting meanwhile.
-  QTimer::singleShot(SplashWindow::HoldMs(context.enCasa), &splash, [&] {
+  QTimer::singleShot(SplashWindow::HoldMs(context.session.enCasa), &splash, [&] {
     splash.close();
     started = true;
     desktop.Main().BringToFront();

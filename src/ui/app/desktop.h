@@ -31,10 +31,6 @@ class Desktop {
   std::unique_ptr<MainWindow> main_;
 };
 
-// Reads the settings into `context` (missing files keep the defaults); an
-// unreadable file is shown to the user.
-void LoadSettingsOrTell(AppContext& context);
-
 // The program: single copy, splash, windows, settings, event loop. Returns
 // the exit status.
 int RunDesktop(int argc, char** argv);

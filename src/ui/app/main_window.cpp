@@ -1,6 +1,8 @@
 #include "app/main_window.h"
 
+#include <QApplication>
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -8,6 +10,11 @@
 
 #include "platform/dialogs.h"
 #include "platform/text.h"
+#include "run/series_checks.h"
+#include "text/number_format.h"
+#include "windows/control_window.h"
+#include "windows/coordinates_window.h"
+#include "windows/image_window.h"
 #include "windows/settings_dialog.h"
 
 namespace lumenda::ui {
@@ -42,7 +49,7 @@ QListWidget* MakeList(QWidget* parent, const char* name, const QString& accessib
 MainWindow::MainWindow(AppContext& context, const DesktopWindows& windows, QWidget* parent)
     : QWidget(parent), context_(context), windows_(windows) {
   setObjectName(QStringLiteral("TForm1"));
-  setWindowTitle(context_.versionText);
+  setWindowTitle(Q(context_.session.versionText));
   BuildLayout();
 
   connect(button1_, &QPushButton::clicked, this, &MainWindow::ImageList);
@@ -53,6 +60,10 @@ MainWindow::MainWindow(AppContext& context, const DesktopWindows& windows, QWidg
   connect(button8_, &QPushButton::clicked, this, &MainWindow::RecoverData);
   connect(button5_, &QPushButton::clicked, this, &MainWindow::GraphsAndReports);
   connect(button9_, &QPushButton::clicked, this, &MainWindow::PeriodAnalysis);
+  progressTimer_.setInterval(100);
+  connect(&progressTimer_, &QTimer::timeout, this, &MainWindow::ShowProgress);
+  SetLabel3(QStringLiteral("000"));
+  ShowState();
 }
 
 void MainWindow::BuildLayout() {
@@ -141,7 +152,7 @@ void MainWindow::BuildLayout() {
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(column);
   layout->addWidget(lists_, 1);
-  if (context_.enCasa) {
+  if (context_.session.enCasa) {
     resize(900, 560);
   } else {
     lists_->hide();
@@ -158,24 +169,168 @@ void MainWindow::BringToFront() {
 }
 
 int MainWindow::ImageCount() const {
-  return listaFotos_->count();
+  return static_cast<int>(context_.session.run.images.size());
+}
+
+void MainWindow::ShowState() {
+  const RunState& run = context_.session.run;
+  label1_->setText(QString::number(ImageCount()));
+  label2_->setText(Q(StarCountText(run.stars)));
+  eFoto1_->setText(run.lastImage.path.empty() ? QString() : Q(run.lastImage.Text()));
+  if (!context_.session.enCasa) return;
+  listaFotos_->clear();
+  for (const ImageListItem& item : run.images) listaFotos_->addItem(Q(item.Text()));
+  lbVar_->clear();
+  for (const StarEntry& e : run.stars.variables) lbVar_->addItem(Q(StarEntryText(e)));
+  lbCali_->clear();
+  for (const StarEntry& e : run.stars.comparisons) lbCali_->addItem(Q(StarEntryText(e)));
+  lbNomVar_->clear();
+  lbNomVar_->addItems(Q(run.results.lbNomVar));
+  lbMag_->clear();
+  lbMag_->addItems(Q(run.results.lbMag));
+}
+
+void MainWindow::SetWorking(bool working) {
+  working_ = working;
+  for (QWidget* w :
+       {button1_, button2_, button3_, button4_, button7_, button8_, button5_, button9_}) {
+    w->setEnabled(!working);
+  }
+  checkBox1_->setEnabled(!working);
+  cbIndi_->setEnabled(!working);
+  if (working) {
+    QApplication::setOverrideCursor(Qt::BusyCursor);
+    progressTimer_.start();
+  } else {
+    progressTimer_.stop();
+    ShowProgress();
+    QApplication::restoreOverrideCursor();
+  }
+}
+
+void MainWindow::ShowProgress() {
+  if (auto step = progress_.Take(ProgressLine::kOverall)) {
+    // The image list counts its images; the run names the image it is on.
+    if (button1Working_) {
+      label1_->setText(QString::number(step->done));
+    } else {
+      label4_->setText(Q(step->text));
+    }
+  }
+  if (auto step = progress_.Take(ProgressLine::kItem)) label5_->setText(Q(step->text));
+  if (auto step = progress_.Take(ProgressLine::kStage)) SetLabel3(Q(step->text));
+}
+
+void MainWindow::SetLabel3(const QString& text) {
+  label3_->setText(text);
+  // "000" is the idle state: nothing to show.
+  label3_->setVisible(text != QStringLiteral("000"));
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-  const Status saved = SaveSettings(context_.appDir, context_.settings);
+  if (Working()) {
+    if (!Dialogs().Confirm(QStringLiteral(
+            "Hay un proceso en marcha. Se detendrá sin dejar ficheros a medio escribir. "
+            "¿Cerrar Lumenda?"))) {
+      event->ignore();
+      return;
+    }
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    job_.Wait();
+    QApplication::restoreOverrideCursor();
+  }
+  const Status saved = CloseSession(context_.session);
   if (!saved.ok()) Dialogs().Error(Q(saved.message));
   event->accept();
 }
 
-void MainWindow::ImageList() {}
+void MainWindow::ImageList() {
+  Session& session = context_.session;
+  session.run.firstSeries = checkBox1_->isChecked();
+  if (!Dialogs().Confirm(Q(SeriesConfirmation(session.run.firstSeries)))) return;
+  if (!session.run.firstSeries && !PreviousSeriesPresent(session.appDir)) {
+    Dialogs().Error(QString::fromUtf8(kNoPreviousSeries));
+    return;
+  }
+  FileChoice choice;
+  choice.caption = QStringLiteral("Lista de imágenes");
+  choice.folder =
+      context_.imageFolder.isEmpty() ? Q(session.settings.dirFoto) : context_.imageFolder;
+  choice.filter = FitsFilter();
+  const QStringList files = Dialogs().OpenFiles(choice);
+  if (files.isEmpty()) {
+    label1_->setText(QString::number(ImageCount()));
+    return;
+  }
+  context_.imageFolder.clear();
+  session.settings.dirFoto = S(QFileInfo(files.first()).absolutePath());
+  if (session.run.firstSeries) session.settings.RefreshMirrors();
+
+  if (session.run.firstSeries || session.run.field.FieldRAText.empty()) {
+    TPlaca& image = session.run.image;
+    if (!image.LoadHeader(S(files.first()))) {
+      Dialogs().Info(Q(image.Message()));
+      return;
+    }
+    CoordinatesWindow& coordinates = *windows_.coordinates;
+    coordinates.Prepare(CoordinateTextsFromHeader(image, session.settings));
+    coordinates.exec();
+    const Result<FieldCoordinates> field = ParseCoordinateTexts(coordinates.Texts());
+    if (!field.ok()) {
+      Dialogs().Error(Q(field.message));
+      return;
+    }
+    session.run.field = field.value;
+  }
+
+  const double cTiempo = ParseDouble(session.settings.cTiempo).value_or(0.0);
+  button1Working_ = true;
+  SetWorking(true);
+  Progress progress = progress_.Callback();
+  job_.Start(
+      this,
+      [paths = S(files), cTiempo, progress](std::stop_token stop) {
+        return ListImages(paths, cTiempo, stop, progress);
+      },
+      [this](Result<std::vector<ImageListItem>> listed) {
+        button1Working_ = false;
+        SetWorking(false);
+        if (listed.ok()) {
+          SetImageList(context_.session.run, std::move(listed.value));
+        } else if (!listed.Interrupted()) {
+          Dialogs().Error(Q(listed.message));
+        }
+        ShowState();
+      });
+}
 
 void MainWindow::StarSelection() {
+  Session& session = context_.session;
   label2_->setText(QStringLiteral("Cargando imagen..."));
   if (ImageCount() == 0) {
     Dialogs().Error(QStringLiteral("No hay imágenes seleccionadas."));
-    label2_->setText(QStringLiteral("0 / 0"));
+    ShowState();
     return;
   }
+  ImageWindowSetup setup;
+  setup.path = session.run.images.front().path;
+  setup.primeraSerie = session.run.firstSeries;
+  setup.forceIndividual = cbIndi_->isChecked();
+  setup.scale = session.run.field.scale;
+  ImageWindow window(context_, session.run.image, *windows_.selection, setup, this);
+  if (window.Load() && window.exec() == QDialog::Accepted) {
+    session.run.stars = window.Marking().Stars();
+    if (session.run.firstSeries) {
+      std::vector<std::string> comparisons;
+      for (const StarEntry& e : session.run.stars.comparisons) {
+        comparisons.push_back(StarEntryText(e));
+      }
+      const std::string notice = ComparisonNameNotice(comparisons);
+      if (!notice.empty()) Dialogs().Info(Q(notice));
+    }
+  }
+  ShowState();
+  cbIndi_->setChecked(false);
 }
 
 void MainWindow::Settings() {
@@ -183,14 +338,99 @@ void MainWindow::Settings() {
   windows_.settings->exec();
 }
 
-void MainWindow::Process() {}
+void MainWindow::Process() {
+  Session& session = context_.session;
+  if (!session.run.stars.Complete()) {
+    Dialogs().Warning(
+        QStringLiteral("Debes seleccionar al menos una estrella de calibrado y una variable."));
+    return;
+  }
+  label4_->clear();
+  label5_->clear();
+  SetWorking(true);
+  Progress progress = progress_.Callback();
+  job_.Start(
+      this,
+      [job = MakeRunJob(session), progress](std::stop_token stop) mutable {
+        return ProcessImages(std::move(job), 1, stop, progress);
+      },
+      [this](Result<RunResult> outcome) { FinishRun(std::move(outcome)); });
+}
 
-void MainWindow::SaveData() {}
+void MainWindow::FinishRun(Result<RunResult> outcome) {
+  SetWorking(false);
+  SetLabel3(QStringLiteral("000"));
+  label5_->clear();
+  if (!outcome.ok()) {
+    if (outcome.kind == FailureKind::kRefusal) {
+      Dialogs().Warning(Q(outcome.message));
+    } else if (!outcome.Interrupted()) {
+      Dialogs().Error(Q(outcome.message));
+    }
+    ShowState();
+    return;
+  }
+  // A run stopped on an image keeps the rows before it, tabled.
+  const Status stopped = outcome.value.stopped;
+  ApplyRun(context_.session.run, std::move(outcome.value));
+  ShowState();
+  if (!stopped.ok()) Dialogs().Error(Q(stopped.message));
+  if (!context_.session.run.linearity.empty()) {
+    windows_.control->SetReport(context_.session.run.linearity);
+    windows_.control->exec();
+  }
+  label4_->setText(QStringLiteral("Finalizado"));
+}
 
-void MainWindow::RecoverData() {}
+void MainWindow::SaveData() {
+  Session& session = context_.session;
+  FileChoice choice;
+  choice.caption = QStringLiteral("Guardar datos...");
+  choice.folder = saveFolder_.isEmpty() ? Q(session.settings.dirDato) : saveFolder_;
+  choice.filter = ResultsFilter();
+  choice.defaultSuffix = QStringLiteral("txt");
+  const QString path = Dialogs().SaveFile(choice);
+  if (path.isEmpty()) return;
+  saveFolder_ = QFileInfo(path).absolutePath();
+  const Status saved = SaveResults(ResultsFilePath(session), S(path));
+  if (!saved.ok()) Dialogs().Error(Q(saved.message));
+}
+
+void MainWindow::RecoverData() {
+  Session& session = context_.session;
+  FileChoice choice;
+  choice.caption = QStringLiteral("Recuperar datos...");
+  choice.folder = Q(session.settings.dirDato);
+  choice.filter = ResultsFilter();
+  const QStringList files = Dialogs().OpenFiles(choice);
+  if (files.isEmpty()) return;
+  session.settings.dirDato = S(QFileInfo(files.first()).absolutePath());
+  saveFolder_ = QFileInfo(files.first()).absolutePath();
+  SetLabel3(QStringLiteral("Verificando formato..."));
+  SetWorking(true);
+  Progress progress = progress_.Callback();
+  job_.Start(
+      this,
+      [paths = S(files), target = ResultsFilePath(session), progress](std::stop_token) {
+        return RecoverResults(paths, target, 1, [&progress](const std::string& text) {
+          Report(progress, {ProgressLine::kStage, 0, 0, 0, text});
+        });
+      },
+      [this](Result<RecoverOutcome> recovered) {
+        SetWorking(false);
+        SetLabel3(QStringLiteral("000"));
+        if (!recovered.ok()) {
+          Dialogs().Error(Q(recovered.message));
+          return;
+        }
+        ApplyRecovery(context_.session.run, std::move(recovered.value));
+        ShowState();
+        GraphsAndReports();
+      });
+}
 
 void MainWindow::GraphsAndReports() {
-  if (lbNomVar_->count() == 0) {
+  if (context_.session.run.results.lbNomVar.empty()) {
     Dialogs().Warning(QStringLiteral("Datos para gráfico no disponibles."));
     return;
   }

@@ -8,10 +8,13 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTimer>
 #include <QWidget>
 
 #include "app/app_context.h"
 #include "app/desktop_windows.h"
+#include "platform/background_job.h"
+#include "text/progress.h"
 
 namespace lumenda::ui {
 
@@ -24,6 +27,8 @@ class MainWindow : public QWidget {
 
   // Brings the window to the front (a second start of the program asked).
   void BringToFront();
+  // Long work (listing images, the run, a recovery) is going on.
+  bool Working() const { return job_.Running() || working_; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -39,9 +44,22 @@ class MainWindow : public QWidget {
   void GraphsAndReports();  // "Gráficos / Informes"
   void PeriodAnalysis();    // "Análisis de periodo"
   int ImageCount() const;
+  // Shows what the session holds: counts and, in developer mode, the lists.
+  void ShowState();
+  // While long work runs, the buttons that would change its input are off.
+  void SetWorking(bool working);
+  void ShowProgress();
+  void SetLabel3(const QString& text);
+  void FinishRun(Result<RunResult> outcome);
 
   AppContext& context_;
   const DesktopWindows& windows_;
+  BackgroundJob job_;
+  bool working_ = false;
+  bool button1Working_ = false;  // the image list, not the run, is being built
+  ProgressMailbox progress_;
+  QTimer progressTimer_;
+  QString saveFolder_;  // where "Guardar datos..." starts
 
   QPushButton* button1_;  // Lista de imágenes
   QPushButton* button2_;  // Selección de estrellas

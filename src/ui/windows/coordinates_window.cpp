@@ -109,7 +109,7 @@ void CoordinatesWindow::Prepare(const CoordinateTexts& t) {
   meLon_->SetValue(t.lon);
   cbLon_->setCurrentIndex(t.lonSide == 'E' ? 1 : 0);
   meRes_->SetValue(t.res);
-  meTiempo_->setText(Q(context_.settings.cTiempo));
+  meTiempo_->setText(Q(context_.session.settings.cTiempo));
   meAR_->setFocus(Qt::OtherFocusReason);
 }
 
@@ -146,7 +146,7 @@ void CoordinatesWindow::done(int result) {
     meTiempo_->setFocus(Qt::OtherFocusReason);
     return;
   }
-  context_.settings.cTiempo = S(meTiempo_->text().trimmed());
+  context_.session.settings.cTiempo = S(meTiempo_->text().trimmed());
   QDialog::done(result);
 }
 

@@ -13,10 +13,8 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
-#include "image/find_stars.h"
 #include "platform/dialogs.h"
 #include "platform/text.h"
-#include "run/results_format.h"
 #include "run/run_state.h"
 #include "run/star_list.h"
 #include "text/number_format.h"
@@ -83,8 +81,9 @@ ImageWindow::ImageWindow(AppContext& context, TPlaca& image, StarSelectionDialog
   RestoreGeometry();
   locateTimer_.setInterval(kLocateTickMs);
   connect(&locateTimer_, &QTimer::timeout, this, [this] {
-    if (const auto step = locateProgress_.Take(ProgressLine::kOverall))
+    if (const auto step = locateProgress_.Take(ProgressLine::kOverall)) {
       lEstado_->setText(Q(step->text));
+    }
   });
 }
 
@@ -107,10 +106,10 @@ void ImageWindow::BuildLayout() {
   area_->verticalScrollBar()->setAccessibleName(QStringLiteral("Desplazamiento vertical"));
 
   lupa_ = new Magnifier(this);
-  lupa_->move(context_.settings.xLupa, context_.settings.yLupa);
+  lupa_->move(context_.session.settings.xLupa, context_.session.settings.yLupa);
   connect(lupa_, &Magnifier::placeLeft, this, [this](QPoint p) {
-    context_.settings.xLupa = p.x();
-    context_.settings.yLupa = p.y();
+    context_.session.settings.xLupa = p.x();
+    context_.session.settings.yLupa = p.y();
   });
   connect(lupa_, &Magnifier::keyPressed, this, [this](QKeyEvent* e) { keyPressEvent(e); });
 
@@ -229,12 +228,12 @@ void ImageWindow::BuildLayout() {
 }
 
 ApertureSettings ImageWindow::Aperture() const {
-  const Settings& s = context_.settings;
+  const Settings& s = context_.session.settings;
   return ApertureSettings{s.mRadio, s.mRadioI, s.mRadioE, s.mFlipX, s.mFlipY};
 }
 
 void ImageWindow::RestoreGeometry() {
-  const Settings& s = context_.settings;
+  const Settings& s = context_.session.settings;
   move(s.fotoL, s.fotoT);
   resize(std::max(s.fotoW, 600), std::max(s.fotoH, 400));
   if (s.fotoState == 2) setWindowState(windowState() | Qt::WindowMaximized);
@@ -246,7 +245,7 @@ void ImageWindow::RestoreGeometry() {
 }
 
 void ImageWindow::StoreGeometry() {
-  Settings& s = context_.settings;
+  Settings& s = context_.session.settings;
   const bool maximised = isMaximized();
   const QRect g = maximised ? normalGeometry() : geometry();
   s.fotoL = g.x();
@@ -266,8 +265,8 @@ bool ImageWindow::Load() {
     return false;
   }
   plate_ = ReadPlateSolution(image_);
-  display_.flipX = context_.settings.mFlipX;
-  display_.flipY = context_.settings.mFlipY;
+  display_.flipX = context_.session.settings.mFlipX;
+  display_.flipY = context_.session.settings.mFlipY;
   levels_ = AutoLevels(image_);
   for (QScrollBar* bar : {scrollBar3_, scrollBar4_}) bar->blockSignals(true);
   scrollBar3_->setRange(levels_.fondoMin, levels_.fondoMax);
@@ -310,7 +309,7 @@ void ImageWindow::Render() {
 }
 
 void ImageWindow::ShowMarkers() {
-  view_->SetMarkers(marking_.Markers(), context_.settings.mRadio);
+  view_->SetMarkers(marking_.Markers(), context_.session.settings.mRadio);
 }
 
 void ImageWindow::showEvent(QShowEvent* event) {
@@ -325,12 +324,12 @@ void ImageWindow::showEvent(QShowEvent* event) {
 void ImageWindow::ChooseMode() {
   std::vector<std::string> previous;
   if (!setup_.primeraSerie && !setup_.forceIndividual) {
-    const auto lines = ReadTextLines(context_.appDir + results::kStarsFileName);
+    const auto lines = ReadTextLines(StarsFilePath(context_.session));
     if (lines) previous = *lines;
   }
   const std::string prompt = marking_.Open(setup_.primeraSerie, setup_.forceIndividual, previous);
   button6_->setEnabled(marking_.RecoverEnabled());
-  lEstado_->setText(Q(marking_.Status()));
+  lEstado_->setText(Q(marking_.StatusText()));
   if (!prompt.empty()) Dialogs().Info(Q(prompt));
 }
 
@@ -374,7 +373,9 @@ void ImageWindow::MarkStar(double x, double y) {
     LocateAllStars();
     return;
   }
-  marking_.AddStar(answer->role, request.readout.star.x, request.readout.star.y, answer->name);
+  const Status added =
+      marking_.AddStar(answer->role, request.readout.star.x, request.readout.star.y, answer->name);
+  if (!added.ok()) Dialogs().Error(Q(added.message));
   ShowMarkers();
 }
 
@@ -393,8 +394,9 @@ void ImageWindow::Busy(bool busy, const QString& status) {
 
 void ImageWindow::LocateAllStars() {
   Busy(true, QStringLiteral("Localizando estrellas..."));
+  locating_ = true;
   locateTimer_.start();
-  const StarSearch search = StarSearchFrom(context_.settings);
+  const StarSearch search = StarSearchFrom(context_.session.settings);
   const TPlaca* image = &image_;
   Progress progress = locateProgress_.Callback();
   job_.Start(
@@ -403,11 +405,14 @@ void ImageWindow::LocateAllStars() {
         return FindStars(*image, search, stop, progress);
       },
       [this](Result<FoundStars> found) {
+        locating_ = false;
         locateTimer_.stop();
-        std::vector<std::string> lines;
-        for (const StarFit& fit : found.value.stars) lines.push_back(FormatStarLine(fit));
-        const int added = found.ok() ? marking_.AddFoundStars(image_, Aperture(), lines) : 0;
         Busy(false, QString());
+        if (!found.ok()) {
+          if (!found.Interrupted()) Dialogs().Error(Q(found.message));
+          return;
+        }
+        const int added = marking_.AddFoundStars(image_, Aperture(), found.value);
         ShowMarkers();
         if (added == 0 && !found.value.notice.empty()) Dialogs().Info(Q(found.value.notice));
       });
@@ -420,7 +425,7 @@ void ImageWindow::ReferenceClick(double x, double y) {
   if (next == StarMarking::Next::kAskSecondReference) {
     const bool ok = Dialogs().Confirm(Q(marking_.SecondReferencePrompt()));
     if (!marking_.SecondReferenceAnswer(ok)) {
-      lEstado_->setText(Q(marking_.Status()));
+      lEstado_->setText(Q(marking_.StatusText()));
       return;
     }
   }
@@ -431,7 +436,7 @@ void ImageWindow::Relocate() {
   Busy(true, QStringLiteral("Recuperando estrellas..."));
   QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
   marking_.Relocate(image_, Aperture());
-  Busy(false, Q(marking_.Status()));
+  Busy(false, Q(marking_.StatusText()));
   ShowMarkers();
 }
 
@@ -453,7 +458,7 @@ void ImageWindow::SavePicture() {
 }
 
 void ImageWindow::SaveStars() {
-  if (marking_.Variables().empty() || marking_.Comparisons().empty()) {
+  if (!marking_.Stars().Complete()) {
     Dialogs().Error(
         QStringLiteral("Debes seleccionar al menos una estrella de calibrado y una variable."));
     return;
@@ -466,7 +471,7 @@ void ImageWindow::SaveStars() {
   const QString path = Dialogs().SaveFile(choice);
   if (path.isEmpty()) return;
   context_.lastStarFile = path;
-  const Status written = WriteStarFile(S(path), marking_.Variables(), marking_.Comparisons());
+  const Status written = SaveStarFile(S(path), marking_.Stars());
   if (!written.ok()) Dialogs().Error(Q(written.message));
 }
 
@@ -485,7 +490,7 @@ void ImageWindow::RecoverStars() {
   }
   const std::string prompt = marking_.LoadStarFile(lines.value);
   ShowMarkers();
-  lEstado_->setText(Q(marking_.Status()));
+  lEstado_->setText(Q(marking_.StatusText()));
   if (!prompt.empty()) Dialogs().Info(Q(prompt));
 }
 
@@ -537,9 +542,9 @@ void ImageWindow::keyPressEvent(QKeyEvent* event) {
 }
 
 void ImageWindow::done(int result) {
-  if (job_.Running()) {
-    job_.RequestStop();
-    job_.Wait(false);
+  if (locating_) {  // closed while "Todas" works: its stars are not wanted
+    job_.Wait();
+    locating_ = false;
     locateTimer_.stop();
   }
   StoreGeometry();

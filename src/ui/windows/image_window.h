@@ -53,8 +53,8 @@ class ImageWindow : public QDialog {
   ImageView& View() { return *view_; }
   Magnifier& Lupa() { return *lupa_; }
   const DisplayView& Display() const { return display_; }
-  // "Todas" is locating the stars of the field.
-  bool Locating() const { return job_.Running(); }
+  // "Todas" is locating the stars of the field (until its stars are added).
+  bool Locating() const { return locating_; }
 
   void done(int result) override;
 
@@ -96,6 +96,7 @@ class ImageWindow : public QDialog {
   DisplayView display_;
   bool activated_ = false;
   bool busy_ = false;
+  bool locating_ = false;
   std::optional<QPoint> pointer_;  // last pointer position on the picture
   bool keyboardCross_ = false;     // the real pointer cannot be moved here
   BackgroundJob job_;

@@ -190,7 +190,7 @@ QWidget* SettingsDialog::BuildPage(int page) {
 }
 
 void SettingsDialog::Prepare() {
-  const Settings& s = context_.settings;
+  const Settings& s = context_.session.settings;
   cbFlipX_->setChecked(s.flipX);
   cbFlipY_->setChecked(s.flipY);
   meRes_->SetValue(s.res);
@@ -258,7 +258,7 @@ bool SettingsDialog::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void SettingsDialog::Store() {
-  Settings& s = context_.settings;
+  Settings& s = context_.session.settings;
   s.flipX = cbFlipX_->isChecked();
   s.flipY = cbFlipY_->isChecked();
   s.res = meRes_->Value();
@@ -286,7 +286,7 @@ void SettingsDialog::done(int result) {
     return;
   }
   Store();
-  const Status saved = SaveSettings(context_.appDir, context_.settings);
+  const Status saved = SaveSettings(context_.session.appDir, context_.session.settings);
   if (!saved.ok()) Dialogs().Error(Q(saved.message));
   QDialog::done(result);
 }

@@ -13,6 +13,12 @@
 namespace lumenda {
 namespace {
 
+std::vector<std::string> Texts(const std::vector<StarEntry>& list) {
+  std::vector<std::string> out;
+  for (const StarEntry& e : list) out.push_back(StarEntryText(e));
+  return out;
+}
+
 using test::MakeField;
 using test::PlantedStar;
 
@@ -82,17 +88,24 @@ TEST(StarMarkingState, FirstSeriesMarksStarsAndLocatesTheRest) {
   EXPECT_FALSE(marking.TakesReferenceClick());
   EXPECT_FALSE(marking.TodasOffered());
   EXPECT_EQ(marking.DefaultName(SelectionRole::kVariable), "VAR-1");
-  marking.AddStar(SelectionRole::kVariable, 20, 20, "VAR-1");
-  marking.AddStar(SelectionRole::kCalibrado, 61.5, 12.25, "11.37");
-  EXPECT_EQ(marking.Variables(), (std::vector<std::string>{"0020.00  0020.00  VAR-1"}));
-  EXPECT_EQ(marking.Comparisons(), (std::vector<std::string>{"0061.50  0012.25  11.37"}));
+  ASSERT_TRUE(marking.AddStar(SelectionRole::kVariable, 20, 20, "VAR-1").ok());
+  ASSERT_TRUE(marking.AddStar(SelectionRole::kCalibrado, 61.5, 12.254, "11.37").ok());
+  EXPECT_EQ(Texts(marking.Stars().variables),
+            (std::vector<std::string>{"0020.00  0020.00  VAR-1"}));
+  EXPECT_EQ(Texts(marking.Stars().comparisons),
+            (std::vector<std::string>{"0061.50  0012.25  11.37"}));
+  EXPECT_EQ(marking.Markers().back().y, 12.25);  // drawn where the list keeps it
   EXPECT_TRUE(marking.TodasOffered());
 
   // "Todas": a found star on a marked one is skipped, the other joins as a
   // green "VS_" star; "Todas" is then used up.
-  const std::vector<std::string> found = {"  20.00    20.00", "  50.20    39.70"};
+  FoundStars found;
+  found.stars.resize(2);
+  found.stars[0].x = found.stars[0].y = 20;
+  found.stars[1].x = 50.2f;
+  found.stars[1].y = 39.7f;
   EXPECT_EQ(marking.AddFoundStars(image, kAperture, found), 1);
-  EXPECT_EQ(marking.Variables().back(), "0050.20  0039.70  VS_0050_0040");
+  EXPECT_EQ(StarEntryText(marking.Stars().variables.back()), "0050.20  0039.70  VS_0050_0040");
   EXPECT_EQ(marking.Markers().back().colour, MarkerColour::kGreen);
   EXPECT_FALSE(marking.TodasOffered());
 }
@@ -113,24 +126,25 @@ TEST(StarMarkingState, FollowingSeriesRelocatesByTwoReferences) {
             "Localiza y marca estrella: ECLIPSANTE  (X: 20  Y: 20).");
   EXPECT_EQ(marking.CurrentMode(), StarMarking::Mode::kRelocation);
   EXPECT_FALSE(marking.RecoverEnabled());
-  EXPECT_EQ(marking.Status(), "Marca ECLIPSANTE");
+  EXPECT_EQ(marking.StatusText(), "Marca ECLIPSANTE");
   ASSERT_TRUE(marking.TakesReferenceClick());
   EXPECT_EQ(marking.ReferenceClicked(26, 24), StarMarking::Next::kAskSecondReference);
   EXPECT_EQ(marking.SecondReferencePrompt(),
             "Localiza y marca estrella: PULSANTE  (X: 50  Y: 30).");
   EXPECT_FALSE(marking.SecondReferenceAnswer(true));
-  EXPECT_EQ(marking.Status(), "Marca PULSANTE");
+  EXPECT_EQ(marking.StatusText(), "Marca PULSANTE");
   EXPECT_EQ(marking.ReferenceClicked(56, 34), StarMarking::Next::kRelocate);
   marking.Relocate(image, kAperture);
-  EXPECT_EQ(marking.Variables(),
+  EXPECT_EQ(Texts(marking.Stars().variables),
             (std::vector<std::string>{"0026.00  0024.00  ECLIPSANTE", "0056.00  0034.00  PULSANTE",
                                       "-100.00  -100.00  VS_0083_0083"}));
-  EXPECT_EQ(marking.Comparisons(), (std::vector<std::string>{"0036.00  0064.00  10.52"}));
+  EXPECT_EQ(Texts(marking.Stars().comparisons),
+            (std::vector<std::string>{"0036.00  0064.00  10.52"}));
   // The lost star is not drawn; the others are, once each.
   ASSERT_EQ(marking.Markers().size(), 3u);
   EXPECT_EQ(marking.Markers()[2].colour, MarkerColour::kCyan);
   EXPECT_FALSE(marking.TakesReferenceClick());
-  EXPECT_EQ(marking.Status(), "");
+  EXPECT_EQ(marking.StatusText(), "");
 }
 
 TEST(StarMarkingState, OneReferenceWhenTheSecondIsDeclinedOrNotOffered) {
@@ -140,7 +154,7 @@ TEST(StarMarkingState, OneReferenceWhenTheSecondIsDeclinedOrNotOffered) {
   ASSERT_EQ(declined.ReferenceClicked(23, 21), StarMarking::Next::kAskSecondReference);
   EXPECT_TRUE(declined.SecondReferenceAnswer(false));
   declined.Relocate(image, kAperture);
-  EXPECT_EQ(declined.Variables()[1], "0053.00  0031.00  PULSANTE");
+  EXPECT_EQ(StarEntryText(declined.Stars().variables[1]), "0053.00  0031.00  PULSANTE");
 
   // A "VS_" star on the second line is no reference.
   StarMarking translation;
@@ -152,10 +166,10 @@ TEST(StarMarkingState, OneReferenceWhenTheSecondIsDeclinedOrNotOffered) {
   StarMarking forced;
   EXPECT_EQ(forced.Open(false, true, kStarFile), "");
   EXPECT_EQ(forced.CurrentMode(), StarMarking::Mode::kMarking);
-  forced.AddStar(SelectionRole::kVariable, 10, 10, "VAR-1");
+  ASSERT_TRUE(forced.AddStar(SelectionRole::kVariable, 10, 10, "VAR-1").ok());
   EXPECT_EQ(forced.LoadStarFile(kStarFile),
             "Localiza y marca estrella: ECLIPSANTE  (X: 20  Y: 20).");
-  EXPECT_TRUE(forced.Variables().empty());
+  EXPECT_TRUE(forced.Stars().variables.empty());
   EXPECT_TRUE(forced.TakesReferenceClick());
 }
 

@@ -53,10 +53,10 @@ int main(int argc, char** argv) {
 
   test::TestHome home;
   shots::ShotEnv env;
-  env.context.appDir = lumenda::AppDir();
-  env.context.versionText = Q(lumenda::VersionText());
-  lumenda::SeedUserFiles(env.context.appDir, lumenda::ProgramDataDir());
-  LoadSettingsOrTell(env.context);
+  if (const lumenda::Status opened = lumenda::OpenSession(env.context.session); !opened.ok()) {
+    std::fprintf(stderr, "%s\n", opened.message.c_str());
+    return 1;
+  }
   env.sampleFolder = test::SampleNightFolder();
 
   int failures = 0;

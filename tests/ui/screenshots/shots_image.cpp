@@ -11,11 +11,6 @@
 namespace lumenda::ui::shots {
 namespace {
 
-TPlaca& ShotImage() {
-  static TPlaca image;
-  return image;
-}
-
 std::string FirstImage(const ShotEnv& env) {
   return env.sampleFolder.toStdString() + "/muestra_001.fit";
 }
@@ -24,7 +19,7 @@ ImageWindow* MakeImageWindow(ShotEnv& env) {
   ImageWindowSetup setup;
   setup.path = FirstImage(env);
   setup.scale = 2;
-  auto window = std::make_unique<ImageWindow>(env.context, ShotImage(),
+  auto window = std::make_unique<ImageWindow>(env.context, env.context.session.run.image,
                                               *env.Windows().Windows().selection, setup);
   window->Load();
   return env.Keep(std::move(window));
@@ -62,8 +57,9 @@ const bool kLupa = RegisterShot(QStringLiteral("TFLupa"), [](ShotEnv& env) -> QW
 const bool kSel = RegisterShot(QStringLiteral("TFSel"), [](ShotEnv& env) -> QWidget* {
   ImageWindow* w = MakeImageWindow(env);
   SelectionRequest request;
-  request.readout = ReadSelection(ShotImage(), ApertureSettings{10, 10, 10, false, false},
-                                  ReadPlateSolution(ShotImage()), 2, 241, 263);
+  request.readout =
+      ReadSelection(env.context.session.run.image, ApertureSettings{10, 10, 10, false, false},
+                    ReadPlateSolution(env.context.session.run.image), 2, 241, 263);
   request.picture = w->View().Picture();
   request.todasOffered = true;
   request.defaultCalibrado = "CAL-1";

@@ -34,7 +34,7 @@ class PeriodShot : private PeriodParts, public PeriodWindow {
   explicit PeriodShot(const ShotEnv& env)
       : PeriodWindow(PeriodParts::session, PeriodParts::range, PeriodParts::ephemeris,
                      PeriodParts::report) {
-    PeriodParts::session.versionText = S(env.context.versionText);
+    PeriodParts::session.versionText = env.context.session.versionText;
     PeriodParts::session.settings.obs = "Observatorio de Yebes";
   }
 

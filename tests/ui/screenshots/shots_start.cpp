@@ -1,5 +1,6 @@
 // The splash, the main window and its small windows.
 #include "app/main_window.h"
+#include "platform/text.h"
 #include "screenshots.h"
 #include "windows/control_window.h"
 #include "windows/coordinates_window.h"
@@ -10,17 +11,17 @@ namespace lumenda::ui::shots {
 namespace {
 
 const bool kSplash = RegisterShot(QStringLiteral("TFSplash"), [](ShotEnv& env) {
-  return env.Keep(std::make_unique<SplashWindow>(env.context.versionText));
+  return env.Keep(std::make_unique<SplashWindow>(Q(env.context.session.versionText)));
 });
 
 const bool kMain = RegisterShot(QStringLiteral("TForm1"),
                                 [](ShotEnv& env) -> QWidget* { return &env.Windows().Main(); });
 
 const bool kMainEnCasa = RegisterShot(QStringLiteral("TForm1_encasa"), [](ShotEnv& env) {
-  env.context.enCasa = true;
+  env.context.session.enCasa = true;
   DesktopWindows none;
   auto window = std::make_unique<MainWindow>(env.context, none);
-  env.context.enCasa = false;
+  env.context.session.enCasa = false;
   return env.Keep(std::move(window));
 });
 
