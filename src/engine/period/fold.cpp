@@ -82,11 +82,10 @@ FoldWorkspace::FoldWorkspace(const PeriodData& data, MagnitudeMode mode) {
     series_.push_back(point.Series);
     index_.push_back(static_cast<int32_t>(i));
   }
-  const size_t n = time_.size();
-  folded_.resize(n);
-  sorted_.resize(n);
-  bucket_.resize(n);
-  start_.resize(n + 1);
+  folded_.resize(time_.size());
+  cycle_.resize(time_.size());
+  order_.resize(time_.size());
+  scratch_.resize(time_.size());
 }
 
 void FoldWorkspace::SetSeriesOffset(int32_t series, double offset) {
@@ -99,11 +98,17 @@ void FoldWorkspace::FoldAndSort(double period) {
   const size_t n = time_.size();
   if (n == 0) return;
   const double limit = t0_ + period;
-  // As many buckets as points, so a bucket holds about one point.
-  const uint32_t buckets = static_cast<uint32_t>(n);
-  const double scale = buckets / period;
-  std::fill(start_.begin(), start_.end(), 0u);
-  crowded_.clear();
+  // Keys of about 64 per point on average: points share a key only when
+  // their phases nearly coincide. Two digits of half the bits each keep the
+  // digit counts small enough for the fastest cache.
+  int bits = 6;
+  while (bits < 32 && (size_t{1} << (bits - 6)) < n) ++bits;
+  const int lowBits = bits / 2;
+  const uint32_t lastKey = static_cast<uint32_t>((uint64_t{1} << bits) - 1);
+  const uint32_t lowMask = (1u << lowBits) - 1;
+  const double scale = std::ldexp(1.0, bits) / period;
+  low_.assign(size_t{1} << lowBits, 0);
+  high_.assign(size_t{1} << (bits - lowBits), 0);
   double k = 0;
   for (size_t i = 0; i < n; ++i) {
     const double t = time_[i];
@@ -129,60 +134,94 @@ void FoldWorkspace::FoldAndSort(double period) {
       k = f.cycle;
       folded = f.time;
     }
+    folded_[i] = folded;
     // Beyond 32 bits only with a span of over two thousand million periods.
-    const int32_t cycle = static_cast<int32_t>(std::min(k, 2147483647.0));
-    folded_[i] = {folded, magnitude_[i], cycle, static_cast<uint32_t>(i)};
-    // folded - t0 is exact, so equal folded times share a bucket.
+    cycle_[i] = static_cast<int32_t>(std::min(k, 2147483647.0));
+    // The key never decreases as the folded time grows, and equal folded
+    // times share it.
     const double x = (folded - t0_) * scale;
-    uint32_t b = 0;
-    if (x >= buckets) {
-      b = buckets - 1;
+    uint32_t key = 0;
+    if (x >= lastKey) {
+      key = lastKey;
     } else if (x > 0) {
-      b = static_cast<uint32_t>(x);
+      key = static_cast<uint32_t>(x);
     }
-    bucket_[i] = b;
-    if (++start_[b + 1] == kCrowded + 1) crowded_.push_back(b);
+    order_[i] = static_cast<uint64_t>(key) << 32 | i;
+    ++low_[key & lowMask];
+    ++high_[key >> lowBits];
   }
-  for (uint32_t b = 0; b < buckets; ++b) start_[b + 1] += start_[b];
-  for (size_t i = 0; i < n; ++i) sorted_[start_[bucket_[i]]++] = folded_[i];
-  // start_[b] now ends bucket b; equal folded times keep the points' order.
-  auto before = [](const Record& a, const Record& b) {
-    return a.time < b.time || (a.time == b.time && a.point < b.point);
+  auto starts = [](std::vector<uint32_t>& counts) {
+    uint32_t sum = 0;
+    for (uint32_t& c : counts) {
+      const uint32_t count = c;
+      c = sum;
+      sum += count;
+    }
   };
-  // Crowded buckets (phases piling up) get a comparison sort; then one
-  // insertion pass finishes the rest. Keys never cross a bucket boundary,
-  // so the pass moves each point within its own small bucket only.
-  for (uint32_t b : crowded_) {
-    const uint32_t begin = b == 0 ? 0 : start_[b - 1];
-    std::sort(sorted_.begin() + begin, sorted_.begin() + start_[b], before);
+  starts(low_);
+  starts(high_);
+  // Both passes are stable, so points of equal key stay in point order.
+  for (size_t i = 0; i < n; ++i) {
+    const uint64_t v = order_[i];
+    scratch_[low_[(v >> 32) & lowMask]++] = v;
   }
-  for (size_t i = 1; i < n; ++i) {
-    if (!before(sorted_[i], sorted_[i - 1])) continue;
-    const Record v = sorted_[i];
+  for (size_t i = 0; i < n; ++i) {
+    const uint64_t v = scratch_[i];
+    order_[high_[v >> (32 + lowBits)]++] = v;
+  }
+  for (size_t i = 1; i < n;) {
+    if ((order_[i] >> 32) != (order_[i - 1] >> 32)) {
+      ++i;
+      continue;
+    }
+    size_t end = i + 1;
+    while (end < n && (order_[end] >> 32) == (order_[i] >> 32)) ++end;
+    SortEqualKeys(i - 1, end);
+    i = end;
+  }
+}
+
+// Points sharing a key, by folded time and, being stable, equal times in
+// point order. Such runs are short unless phases pile up.
+void FoldWorkspace::SortEqualKeys(size_t begin, size_t end) {
+  auto earlier = [this](uint64_t a, uint64_t b) {
+    return folded_[static_cast<uint32_t>(a)] < folded_[static_cast<uint32_t>(b)];
+  };
+  if (end - begin > 16) {
+    std::stable_sort(order_.begin() + static_cast<ptrdiff_t>(begin),
+                     order_.begin() + static_cast<ptrdiff_t>(end), earlier);
+    return;
+  }
+  for (size_t i = begin + 1; i < end; ++i) {
+    const uint64_t v = order_[i];
     size_t j = i;
-    do {
-      sorted_[j] = sorted_[j - 1];
-      --j;
-    } while (j > 0 && before(v, sorted_[j - 1]));
-    sorted_[j] = v;
+    for (; j > begin && earlier(v, order_[j - 1]); --j) order_[j] = order_[j - 1];
+    order_[j] = v;
   }
 }
 
 DispersionResult FoldWorkspace::Evaluate(double period) {
   if (!(period > 0)) return {};
   FoldAndSort(period);
-  const Record* r = sorted_.data();
+  const uint64_t* order = order_.data();
+  const double* time = folded_.data();
+  const double* magnitude = magnitude_.data();
+  const int32_t* cycle = cycle_.data();
+  auto point = [order](size_t i) { return static_cast<uint32_t>(order[i]); };
   return DispersionPass(
-      sorted_.size(), period, [r](size_t i) { return r[i].time; },
-      [r](size_t i) { return r[i].magnitude; }, [r](size_t i) { return r[i].cycle; });
+      order_.size(), period, [=](size_t i) { return time[point(i)]; },
+      [=](size_t i) { return magnitude[point(i)]; }, [=](size_t i) { return cycle[point(i)]; });
 }
 
 std::vector<FoldedPoint> FoldWorkspace::FoldedPoints(double period) {
   std::vector<FoldedPoint> points;
   if (!(period > 0)) return points;
   FoldAndSort(period);
-  points.reserve(sorted_.size());
-  for (const Record& r : sorted_) points.push_back({r.time, r.magnitude, r.cycle, index_[r.point]});
+  points.reserve(order_.size());
+  for (const uint64_t v : order_) {
+    const auto i = static_cast<uint32_t>(v);
+    points.push_back({folded_[i], magnitude_[i], cycle_[i], index_[i]});
+  }
   return points;
 }
 

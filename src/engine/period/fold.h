@@ -49,9 +49,9 @@ DispersionResult PhaseDispersion(const std::vector<FoldedPoint>& folded, double 
 
 // Reusable buffers for many trials on the same points. A trial costs time
 // linear in the number of points: the cycle count of a point follows from
-// the one before it (times ascend), and the points are bucket-sorted on
-// their phase, with a comparison sort only inside crowded buckets, so even
-// when phases pile up a trial stays within O(N log N).
+// the one before it (times ascend), and the points are sorted on their
+// phase by a two-pass radix sort of fine phase keys, with a comparison sort
+// only among points that share a key.
 class FoldWorkspace {
  public:
   // Takes the points that are not deleted with their plot magnitudes.
@@ -68,14 +68,9 @@ class FoldWorkspace {
   size_t size() const { return time_.size(); }
 
  private:
+  // Leaves in order_ the points by folded time (equal times in point order).
   void FoldAndSort(double period);
-
-  struct Record {
-    double time;       // folded
-    double magnitude;  // plot magnitude
-    int32_t cycle;
-    uint32_t point;  // position in the workspace, to break ties
-  };
+  void SortEqualKeys(size_t begin, size_t end);
 
   double t0_ = 0;
   bool timeOrdered_ = true;
@@ -84,13 +79,14 @@ class FoldWorkspace {
   std::vector<double> magnitude_;
   std::vector<int32_t> series_;
   std::vector<int32_t> index_;
-  // Per trial.
-  std::vector<Record> folded_;
-  std::vector<Record> sorted_;
-  std::vector<uint32_t> bucket_;
-  std::vector<uint32_t> start_;
-  std::vector<uint32_t> crowded_;  // buckets above kCrowded points
-  static constexpr uint32_t kCrowded = 16;
+  // Per trial, in point order.
+  std::vector<double> folded_;
+  std::vector<int32_t> cycle_;
+  // Phase key << 32 | point, sorted; the sort's other buffer and its two
+  // digit counts. Only the keys move, so the sort stays in the core's cache.
+  std::vector<uint64_t> order_;
+  std::vector<uint64_t> scratch_;
+  std::vector<uint32_t> low_, high_;
 };
 
 }  // namespace lumenda

@@ -2,8 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <cstring>
 #include <stop_token>
 
+#include "period/fold.h"
 #include "period/period_search.h"
 #include "synthetic.h"
 #include "test_support.h"
@@ -216,6 +219,91 @@ TEST(GridSearch, ParallelRunEqualsSequentialRunAndStopsWhenAsked) {
   EXPECT_TRUE(FinishSearch(data, state, MagnitudeMode::kRelative, stop.get_token()).Interrupted());
   EXPECT_TRUE(state.SearchPending);
   EXPECT_EQ(state.Result.size(), one.value.size());
+}
+
+// 64-bit FNV-1a of the bytes of every value, in hexadecimal.
+class Digest {
+ public:
+  template <typename T>
+  void Add(const T& value) {
+    unsigned char bytes[sizeof(T)];
+    std::memcpy(bytes, &value, sizeof(T));
+    for (unsigned char b : bytes) hash_ = (hash_ ^ b) * 1099511628211ULL;
+  }
+  std::string Text() const {
+    char text[17];
+    std::snprintf(text, sizeof(text), "%016llx", static_cast<unsigned long long>(hash_));
+    return text;
+  }
+
+ private:
+  uint64_t hash_ = 14695981039346656037ULL;
+};
+
+// Periodograms and folded orders pinned to the last bit, as the search gave
+// them before it was made faster: the trials, their order of summation and
+// the order of points of equal phase must not change.
+TEST(GridSearch, PeriodogramsAndFoldsMatchTheirDigests) {
+  test::NightPlan plan;
+  plan.nightOffsets = {0, 0.08, -0.04, 0.02};
+  const PeriodData nights = test::MakeNights(plan);
+
+  plan.nights = 30;
+  plan.pointsPerNight = 300;
+  plan.nightLength = 0.35;
+  PeriodData longRun = test::MakeNights(plan);
+  // Offsets of the absolute mode, and deleted points.
+  for (size_t s = 0; s < longRun.SeriesOffsets.size(); ++s)
+    longRun.SeriesOffsets[s] = 0.01 * static_cast<double>(s % 5);
+  for (size_t i = 0; i < longRun.Observations.size(); i += 7) longRun.Observations[i].Deleted = 1;
+
+  // Times on a grid of 1/64 day, out of order: whole-grid periods pile
+  // phases up exactly, so many points share a folded time.
+  PeriodData grid;
+  for (int i = 0; i < 3000; ++i) {
+    const int slot = (i * 7919) % 3000;
+    const double m = 12 + 0.2 * test::Pulse(slot / 64.0 / 0.3);
+    grid.Observations.push_back({2455000.0 + slot / 64.0, m - 12, m, slot / 640, 0});
+  }
+  grid.SeriesOffsets.assign(5, 0.0);
+
+  struct Case {
+    const char* name;
+    const PeriodData& data;
+    MagnitudeMode mode;
+    double increment;
+    const char* periodogram;
+  };
+  const Case cases[] = {
+      {"eight nights", nights, MagnitudeMode::kRelative, 0.001, "07b6ab6689dca5ac"},
+      {"thirty nights, offsets, deletions", longRun, MagnitudeMode::kAbsolute, 0.01,
+       "b25a8185b7df4985"},
+      {"grid of times, out of order", grid, MagnitudeMode::kRelative, 0.01, "c1c61870ba7ee1b8"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::vector<double> periods = TrialPeriods(0.1, 20, c.increment);
+    for (int k = 1; k <= 64; ++k) periods.push_back(k / 64.0);
+    Digest digest;
+    const Result<Periodogram> found = GridSearch(c.data, c.mode, periods, {}, {}, 2);
+    ASSERT_TRUE(found.ok());
+    for (const PeriodogramPoint& p : found.value) {
+      digest.Add(p.Period);
+      digest.Add(p.Dispersion);
+    }
+    EXPECT_EQ(digest.Text(), c.periodogram);
+  }
+
+  Digest folds;
+  for (double period : {0.25, 0.3, 1.0 / 64, 7.0 / 64}) {
+    for (const FoldedPoint& p : Fold(grid, period, MagnitudeMode::kRelative)) {
+      folds.Add(p.FoldedTime);
+      folds.Add(p.PlotMagnitude);
+      folds.Add(p.Cycle);
+      folds.Add(p.Index);
+    }
+  }
+  EXPECT_EQ(folds.Text(), "8dfc12a209968dc4");
 }
 
 TEST(DeepestMinima, ListsLocalMinimaDeepestFirst) {
