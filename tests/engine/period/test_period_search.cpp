@@ -200,19 +200,27 @@ TEST(GridSearch, ParallelRunEqualsSequentialRunAndStopsWhenAsked) {
   EXPECT_EQ(lastDone, static_cast<long long>(periods.size()));
   EXPECT_GT(calls, 1u);
 
-  // A stop after a hundred trials ends the grid within a few more, and a
-  // stopped search keeps the previous periodogram.
+  // A stop asked for at the first report ends the grid: the reporting
+  // thread sees it before its next chunk, however far the others got while
+  // it waited for a core, and a stopped search keeps the previous
+  // periodogram.
   std::stop_source stop;
-  long long seen = 0;
+  long long atStop = -1;
+  int reportsAfterStop = 0;
   const Result<Periodogram> stopped = GridSearch(
       data, MagnitudeMode::kRelative, periods, stop.get_token(),
       [&](const ProgressStep& step) {
-        seen = step.done;
-        if (step.done >= 100) stop.request_stop();
+        if (atStop >= 0) {
+          ++reportsAfterStop;
+          return;
+        }
+        atStop = step.done;
+        stop.request_stop();
       },
       3);
   EXPECT_TRUE(stopped.Interrupted());
-  EXPECT_LT(seen, 200);
+  EXPECT_LT(atStop, static_cast<long long>(periods.size()));
+  EXPECT_EQ(reportsAfterStop, 0);
   SearchState state;
   state.Result = one.value;
   ASSERT_TRUE(PrepareSearch(data, state).ok());
