@@ -146,7 +146,7 @@ void BM_ReadFramesOnly(benchmark::State& state) {
   const double cpu0 = ProcessCpuMs();
   for (auto _ : state) {
     for (const std::string& entry : night.lista)
-      if (!image.LoadFile(EntryPath(entry))) state.SkipWithError(image.Message().c_str());
+      if (Status loaded = image.LoadFile(EntryPath(entry)); !loaded.ok()) state.SkipWithError(loaded.message.c_str());
     benchmark::DoNotOptimize(image.Pixel(100, 100));
   }
   SetCpuPerImage(state, ProcessCpuMs() - cpu0, night.lista.size());

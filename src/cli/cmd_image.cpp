@@ -19,8 +19,8 @@ namespace lumenda::cli {
 namespace {
 
 void LoadOrFail(TPlaca& image, const std::string& path, bool headerOnly) {
-  const bool ok = headerOnly ? image.LoadHeader(path) : image.LoadFile(path);
-  if (!ok) Fail(image.Message());
+  const Status loaded = headerOnly ? image.LoadHeader(path) : image.LoadFile(path);
+  if (!loaded.ok()) Fail(loaded.message);
 }
 
 double ReadReal(const std::string& text, const std::string& what) {

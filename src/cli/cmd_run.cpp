@@ -98,7 +98,7 @@ void RunProceso(const ProcesoOptions& o) {
 
   // Field, site and scale: the first image's header and the settings, unless
   // given here.
-  if (!image.LoadHeader(paths.front())) Fail(image.Message());
+  if (Status loaded = image.LoadHeader(paths.front()); !loaded.ok()) Fail(loaded.message);
   CoordinateTexts texts = CoordinateTextsFromHeader(image, settings);
   if (!o.ra.empty()) {
     const auto ra = NormalizeRA(o.ra);

@@ -33,8 +33,9 @@ inline ProcesoOutcome RunSampleNight(const std::string& folder, int images, Mess
   std::vector<std::string> paths;
   for (int i = 1; i <= images; ++i) paths.push_back(night + SampleImageName(i));
   auto lista = BuildImageList(paths, 0, image);
-  if (!lista.ok() || !image.LoadHeader(paths[0])) {
-    failed.status = Status::Fail("lista: " + lista.message + image.Message());
+  const Status header = image.LoadHeader(paths[0]);
+  if (!lista.ok() || !header.ok()) {
+    failed.status = Status::Fail("lista: " + lista.message + header.message);
     return failed;
   }
   auto field = ParseCoordinateTexts(CoordinateTextsFromHeader(image, settings));

@@ -151,7 +151,10 @@ class ImageWindowTest : public QObject {
     QVERIFY(Find<QLabel>(f.window.get(), "lEstado")
                 ->text()
                 .startsWith(QStringLiteral("Localizando estrellas")));
-    QTRY_VERIFY_WITH_TIMEOUT(!f.window->Locating(), 30000);
+    // The end of the work is handed to the interface thread after the worker
+    // stops running: wait for the hand-over, not for the worker.
+    QTRY_VERIFY_WITH_TIMEOUT(
+        !f.window->Locating() && f.window->Marking().Stars().variables.size() > 1, 30000);
     const auto& variables = f.window->Marking().Stars().variables;
     QVERIFY(variables.size() > 10);
     QCOMPARE(Q(variables[1].name).left(3), QStringLiteral("VS_"));

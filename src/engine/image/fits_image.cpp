@@ -102,14 +102,187 @@ std::optional<int> ParseSide(const std::string& text) {
   return static_cast<int>(*v);
 }
 
-// Reads exactly n bytes; on failure `message` says why.
-bool ReadExactly(std::FILE* f, void* dst, size_t n, const std::string& path, std::string& message) {
-  if (std::fread(dst, 1, n, f) == n) return true;
+// Reads exactly n bytes.
+Status ReadExactly(std::FILE* f, void* dst, size_t n, const std::string& path) {
+  if (std::fread(dst, 1, n, f) == n) return Status::Ok();
   if (std::feof(f))
-    message = "Error: el fichero " + path + " termina antes del final de la imagen";
-  else
-    message = "Error de lectura en el fichero " + path;
-  return false;
+    return Status::Fail("Error: el fichero " + path + " termina antes del final de la imagen",
+                        FailureKind::kIo);
+  return Status::Fail("Error de lectura en el fichero " + path, FailureKind::kIo);
+}
+
+struct OpenedFile {
+  FilePtr file;
+  unsigned long long bytes = 0;
+};
+
+// A file that can be read, with its size.
+Result<OpenedFile> OpenImageFile(const std::string& path) {
+  struct stat st;
+  if (::stat(path.c_str(), &st) != 0)
+    return Result<OpenedFile>::Fail("No se encuentra el fichero " + path, FailureKind::kIo);
+  FilePtr file(S_ISDIR(st.st_mode) ? nullptr : std::fopen(path.c_str(), "rb"));
+  if (!file)
+    return Result<OpenedFile>::Fail("No se puede abrir el fichero " + path, FailureKind::kIo);
+  // Our own blocks are large; stdio's buffer would only add a copy.
+  std::setvbuf(file.get(), nullptr, _IONBF, 0);
+  return Result<OpenedFile>::Ok({std::move(file), static_cast<unsigned long long>(st.st_size)});
+}
+
+// The header cards up to END, trimmed, and the number of records they took.
+struct HeaderRecords {
+  size_t records = 0;
+  bool foundEnd = false;
+};
+Result<HeaderRecords> ReadHeaderRecords(std::FILE* f, const std::string& path,
+                                        std::vector<std::string>& header) {
+  header.clear();
+  HeaderRecords read;
+  std::array<char, kRecordBytes> record;
+  while (!read.foundEnd) {
+    if (std::fread(record.data(), 1, kRecordBytes, f) != kRecordBytes) break;
+    ++read.records;
+    for (size_t c = 0; c < kCardsPerRecord; ++c) {
+      std::string line = Trim(std::string_view(record.data() + c * kCardBytes, kCardBytes));
+      if (line == "END") {
+        read.foundEnd = true;
+        break;
+      }
+      header.push_back(std::move(line));
+    }
+    // A file that does not open with SIMPLE is not FITS: no need to read all of it.
+    if (read.records == 1 && (header.empty() || KeyOf(header.front()) != "SIMPLE")) break;
+  }
+  if (std::ferror(f))
+    return Result<HeaderRecords>::Fail("Error de lectura en el fichero " + path, FailureKind::kIo);
+  return Result<HeaderRecords>::Ok(read);
+}
+
+// The primary array as the header describes it.
+struct Layout {
+  SampleKind kind = SampleKind::kShort;
+  size_t sampleBytes = 2;
+  int width = 0;
+  int height = 0;
+  std::string naxis1, naxis2;  // as written, for the messages
+};
+Result<Layout> ReadLayout(const TPlaca& image, bool foundEnd, const std::string& path) {
+  using Out = Result<Layout>;
+  const std::string simple = image.GetKeyword("SIMPLE");
+  if (simple != "T") return Out::Fail("Error: formato (SIMPLE=" + simple + ") no soportado");
+  if (!foundEnd)
+    return Out::Fail("Error: el fichero " + path + " termina antes del final de la cabecera (END)",
+                     FailureKind::kIo);
+  const std::string naxis = image.GetKeyword("NAXIS");
+  if (naxis != "2") return Out::Fail("Error: formato (NAXIS=" + naxis + ") no soportado");
+  Layout layout;
+  const std::string bitpix(Copy(image.GetKeyword("BITPIX"), 1, 3));
+  if (bitpix == "8") {
+    layout.kind = SampleKind::kByte;
+    layout.sampleBytes = 1;
+  } else if (bitpix == "16") {
+    layout.kind = SampleKind::kShort;
+    layout.sampleBytes = 2;
+  } else if (bitpix == "-32") {
+    layout.kind = SampleKind::kFloat;
+    layout.sampleBytes = 4;
+  } else if (bitpix == "32") {
+    layout.kind = SampleKind::kInt;
+    layout.sampleBytes = 4;
+  } else {
+    return Out::Fail(" Error: formato de pixel (BITPIX=" + bitpix + ") no soportado");
+  }
+  layout.naxis1 = image.GetKeyword("NAXIS1");
+  layout.naxis2 = image.GetKeyword("NAXIS2");
+  const auto width = ParseSide(layout.naxis1);
+  const auto height = ParseSide(layout.naxis2);
+  if (!width || !height)
+    return Out::Fail("Error: tamaño de imagen (NAXIS1=" + layout.naxis1 +
+                     ", NAXIS2=" + layout.naxis2 + ") no soportado");
+  layout.width = *width;
+  layout.height = *height;
+  return Out::Ok(std::move(layout));
+}
+
+// Counts = stored value * BSCALE + BZERO.
+struct Scaling {
+  long long bzero = 0;
+  double bscale = 1.0;
+};
+Result<Scaling> ReadScaling(const TPlaca& image) {
+  Scaling scaling;
+  if (std::string text = image.GetKeyword("BZERO"); !text.empty()) {
+    auto v = ParseDouble(text);
+    if (!v || !(Nearest(*v) >= 0 && Nearest(*v) <= 65535))
+      return Result<Scaling>::Fail("Error: valor de BZERO (" + text + ") no soportado");
+    scaling.bzero = static_cast<long long>(Nearest(*v));
+  }
+  if (std::string text = image.GetKeyword("BSCALE"); !text.empty()) {
+    auto v = ParseDouble(text);
+    if (!v || !std::isfinite(*v))
+      return Result<Scaling>::Fail("Error: valor de BSCALE (" + text + ") no soportado");
+    scaling.bscale = *v;
+  }
+  return Result<Scaling>::Ok(scaling);
+}
+
+// 16-bit samples: read into the pixel array itself and converted in place,
+// block by block.
+Status ReadShortSamples(std::FILE* f, size_t count, const Scaling& scaling, const std::string& path,
+                        uint16_t* out) {
+  std::unique_ptr<uint16_t[]> table;
+  if (scaling.bscale != 1.0) {
+    table.reset(new uint16_t[65536]);
+    for (int s = 0; s < 65536; ++s)
+      table[s] = Low16(s * scaling.bscale + static_cast<double>(scaling.bzero));
+  }
+  const auto offset = static_cast<uint16_t>(scaling.bzero);
+  for (size_t done = 0; done < count;) {
+    const size_t n = std::min(kBlockBytes / 2, count - done);
+    uint16_t* p = out + done;
+    if (Status read = ReadExactly(f, p, n * 2, path); !read.ok()) return read;
+    if (table) {
+      for (size_t i = 0; i < n; ++i) {
+        const auto* b = reinterpret_cast<const unsigned char*>(p + i);
+        p[i] = table[(b[0] << 8) | b[1]];
+      }
+    } else {
+      for (size_t i = 0; i < n; ++i) {
+        const uint16_t raw = p[i];
+        p[i] = static_cast<uint16_t>(static_cast<uint16_t>((raw >> 8) | (raw << 8)) + offset);
+      }
+    }
+    done += n;
+  }
+  return Status::Ok();
+}
+
+// 8-bit and 32-bit samples: through one block of records.
+Status ReadOtherSamples(std::FILE* f, const Layout& layout, size_t count, const Scaling& scaling,
+                        const std::string& path, uint16_t* out) {
+  std::unique_ptr<uint32_t[]> block(new uint32_t[kBlockBytes / 4]);
+  std::array<uint16_t, 256> byteTable;
+  if (layout.kind == SampleKind::kByte)
+    for (int s = 0; s < 256; ++s)
+      byteTable[s] = Low16(s * scaling.bscale + static_cast<double>(scaling.bzero));
+  const auto floatOffset = static_cast<float>(100 - scaling.bzero);
+  for (size_t done = 0; done < count;) {
+    const size_t n = std::min(kBlockBytes / layout.sampleBytes, count - done);
+    if (Status read = ReadExactly(f, block.get(), n * layout.sampleBytes, path); !read.ok())
+      return read;
+    uint16_t* p = out + done;
+    if (layout.kind == SampleKind::kByte) {
+      const auto* b = reinterpret_cast<const unsigned char*>(block.get());
+      for (size_t i = 0; i < n; ++i) p[i] = byteTable[b[i]];
+    } else if (layout.kind == SampleKind::kFloat) {
+      ConvertFloats(block.get(), n, floatOffset, p);
+    } else {
+      SwapWords(block.get(), n);
+      ConvertInts(block.get(), n, p);
+    }
+    done += n;
+  }
+  return Status::Ok();
 }
 
 }  // namespace
@@ -129,7 +302,7 @@ std::string MakeHeaderCard(std::string_view key, std::string_view value, std::st
   return PadRight(Copy(card, 1, 80), 80);
 }
 
-TPlaca::TPlaca() : message_("UTPlaca: imagen FITS de Lumenda") {}
+TPlaca::TPlaca() = default;
 
 TPlaca::~TPlaca() = default;
 
@@ -142,7 +315,6 @@ TPlaca& TPlaca::operator=(const TPlaca& other) {
   header_ = other.header_;
   width_ = other.width_;
   height_ = other.height_;
-  message_ = other.message_;
   const size_t count =
       static_cast<size_t>(other.pixelsWidth_) * static_cast<size_t>(other.pixelsHeight_);
   if (count > 0 && EnsureCapacity(count)) {
@@ -197,181 +369,60 @@ bool TPlaca::Resize(int width, int height) {
   return true;
 }
 
-bool TPlaca::LoadFile(const std::string& path) {
+Status TPlaca::LoadFile(const std::string& path) {
   return Load(path, false);
 }
 
-bool TPlaca::LoadHeader(const std::string& path) {
+Status TPlaca::LoadHeader(const std::string& path) {
   return Load(path, true);
 }
 
-bool TPlaca::Load(const std::string& path, bool headerOnly) {
-  struct stat st;
-  if (::stat(path.c_str(), &st) != 0) {
-    message_ = "No se encuentra el fichero " + path;
-    return false;
-  }
-  FilePtr file(S_ISDIR(st.st_mode) ? nullptr : std::fopen(path.c_str(), "rb"));
-  if (!file) {
-    message_ = "No se puede abrir el fichero " + path;
-    return false;
-  }
-  std::FILE* f = file.get();
-  // Our own blocks are large; stdio's buffer would only add a copy.
-  std::setvbuf(f, nullptr, _IONBF, 0);
+Status TPlaca::Load(const std::string& path, bool headerOnly) {
+  Result<OpenedFile> opened = OpenImageFile(path);
+  if (!opened.ok()) return Status::FailWith(opened);
+  std::FILE* f = opened.value.file.get();
 
   // From here on a failure leaves an empty image.
-  auto fail = [this](std::string text) {
-    message_ = std::move(text);
+  auto fail = [this](const auto& failure) {
     width_ = height_ = 0;
     DropPixels();
-    return false;
+    return Status::FailWith(failure);
   };
-
-  header_.clear();
-  bool foundEnd = false;
-  size_t headerRecords = 0;
-  std::array<char, kRecordBytes> record;
-  while (!foundEnd) {
-    if (std::fread(record.data(), 1, kRecordBytes, f) != kRecordBytes) break;
-    ++headerRecords;
-    for (size_t c = 0; c < kCardsPerRecord; ++c) {
-      std::string line = Trim(std::string_view(record.data() + c * kCardBytes, kCardBytes));
-      if (line == "END") {
-        foundEnd = true;
-        break;
-      }
-      header_.push_back(std::move(line));
-    }
-    // A file that does not open with SIMPLE is not FITS: no need to read all of it.
-    if (headerRecords == 1 && (header_.empty() || KeyOf(header_.front()) != "SIMPLE")) break;
-  }
-  if (std::ferror(f)) return fail("Error de lectura en el fichero " + path);
-
-  const std::string simple = GetKeyword("SIMPLE");
-  if (simple != "T") return fail("Error: formato (SIMPLE=" + simple + ") no soportado");
-  if (!foundEnd)
-    return fail("Error: el fichero " + path + " termina antes del final de la cabecera (END)");
-  const std::string naxis = GetKeyword("NAXIS");
-  if (naxis != "2") return fail("Error: formato (NAXIS=" + naxis + ") no soportado");
-  const std::string bitpix(Copy(GetKeyword("BITPIX"), 1, 3));
-  SampleKind kind;
-  size_t sampleBytes;
-  if (bitpix == "8") {
-    kind = SampleKind::kByte;
-    sampleBytes = 1;
-  } else if (bitpix == "16") {
-    kind = SampleKind::kShort;
-    sampleBytes = 2;
-  } else if (bitpix == "-32") {
-    kind = SampleKind::kFloat;
-    sampleBytes = 4;
-  } else if (bitpix == "32") {
-    kind = SampleKind::kInt;
-    sampleBytes = 4;
-  } else {
-    return fail(" Error: formato de pixel (BITPIX=" + bitpix + ") no soportado");
-  }
-  const std::string naxis1 = GetKeyword("NAXIS1");
-  const std::string naxis2 = GetKeyword("NAXIS2");
-  const auto width = ParseSide(naxis1);
-  const auto height = ParseSide(naxis2);
-  if (!width || !height)
-    return fail("Error: tamaño de imagen (NAXIS1=" + naxis1 + ", NAXIS2=" + naxis2 +
-                ") no soportado");
+  const Result<HeaderRecords> header = ReadHeaderRecords(f, path, header_);
+  if (!header.ok()) return fail(header);
+  const Result<Layout> layout = ReadLayout(*this, header.value.foundEnd, path);
+  if (!layout.ok()) return fail(layout);
+  const Layout& l = layout.value;
 
   if (headerOnly) {
-    if (*width != width_ || *height != height_) DropPixels();
-    width_ = *width;
-    height_ = *height;
-    return true;
+    if (l.width != width_ || l.height != height_) DropPixels();
+    width_ = l.width;
+    height_ = l.height;
+    return Status::Ok();
   }
 
-  long long bzero = 0;
-  if (std::string text = GetKeyword("BZERO"); !text.empty()) {
-    auto v = ParseDouble(text);
-    if (!v || !(Nearest(*v) >= 0 && Nearest(*v) <= 65535))
-      return fail("Error: valor de BZERO (" + text + ") no soportado");
-    bzero = static_cast<long long>(Nearest(*v));
-  }
-  double bscale = 1.0;
-  if (std::string text = GetKeyword("BSCALE"); !text.empty()) {
-    auto v = ParseDouble(text);
-    if (!v || !std::isfinite(*v)) return fail("Error: valor de BSCALE (" + text + ") no soportado");
-    bscale = *v;
-  }
-
-  const size_t count = static_cast<size_t>(*width) * static_cast<size_t>(*height);
-  const size_t dataBytes = count * sampleBytes;
+  const Result<Scaling> scaling = ReadScaling(*this);
+  if (!scaling.ok()) return fail(scaling);
+  const size_t count = static_cast<size_t>(l.width) * static_cast<size_t>(l.height);
   // Checked before anything is allocated, so a damaged header cannot ask for
   // gigabytes that the file does not hold.
-  const auto fileBytes = static_cast<unsigned long long>(st.st_size);
-  if (fileBytes < headerRecords * kRecordBytes + dataBytes)
-    return fail("Error: el fichero " + path + " termina antes del final de la imagen");
+  if (opened.value.bytes < header.value.records * kRecordBytes + count * l.sampleBytes)
+    return fail(Status::Fail("Error: el fichero " + path + " termina antes del final de la imagen",
+                             FailureKind::kIo));
   DropPixels();
   if (!EnsureCapacity(count))
-    return fail("Error: no hay memoria suficiente para una imagen de " + naxis1 + " x " + naxis2 +
-                " píxeles");
-  if (kind == SampleKind::kFloat || kind == SampleKind::kInt) SetKeyword("BITPIX", "16");
+    return fail(Status::Fail("Error: no hay memoria suficiente para una imagen de " + l.naxis1 +
+                             " x " + l.naxis2 + " píxeles"));
+  if (l.kind == SampleKind::kFloat || l.kind == SampleKind::kInt) SetKeyword("BITPIX", "16");
+  const Status read = l.kind == SampleKind::kShort
+                          ? ReadShortSamples(f, count, scaling.value, path, pixels_.get())
+                          : ReadOtherSamples(f, l, count, scaling.value, path, pixels_.get());
+  if (!read.ok()) return fail(read);
 
-  uint16_t* out = pixels_.get();
-  std::string readError;
-  if (kind == SampleKind::kShort) {
-    // The raw samples land in the pixel array itself and are converted in
-    // place, block by block.
-    std::unique_ptr<uint16_t[]> table;
-    if (bscale != 1.0) {
-      table.reset(new uint16_t[65536]);
-      for (int s = 0; s < 65536; ++s) table[s] = Low16(s * bscale + static_cast<double>(bzero));
-    }
-    const auto offset = static_cast<uint16_t>(bzero);
-    for (size_t done = 0; done < count;) {
-      const size_t n = std::min(kBlockBytes / 2, count - done);
-      uint16_t* p = out + done;
-      if (!ReadExactly(f, p, n * 2, path, readError)) return fail(readError);
-      if (table) {
-        for (size_t i = 0; i < n; ++i) {
-          const auto* b = reinterpret_cast<const unsigned char*>(p + i);
-          p[i] = table[(b[0] << 8) | b[1]];
-        }
-      } else {
-        for (size_t i = 0; i < n; ++i) {
-          const uint16_t raw = p[i];
-          p[i] = static_cast<uint16_t>(static_cast<uint16_t>((raw >> 8) | (raw << 8)) + offset);
-        }
-      }
-      done += n;
-    }
-  } else {
-    // 8-bit and 32-bit samples pass through one block of records.
-    std::unique_ptr<uint32_t[]> block(new uint32_t[kBlockBytes / 4]);
-    std::array<uint16_t, 256> byteTable;
-    if (kind == SampleKind::kByte)
-      for (int s = 0; s < 256; ++s) byteTable[s] = Low16(s * bscale + static_cast<double>(bzero));
-    const auto floatOffset = static_cast<float>(100 - bzero);
-    for (size_t done = 0; done < count;) {
-      const size_t n = std::min(kBlockBytes / sampleBytes, count - done);
-      if (!ReadExactly(f, block.get(), n * sampleBytes, path, readError)) return fail(readError);
-      uint16_t* p = out + done;
-      if (kind == SampleKind::kByte) {
-        const auto* b = reinterpret_cast<const unsigned char*>(block.get());
-        for (size_t i = 0; i < n; ++i) p[i] = byteTable[b[i]];
-      } else {
-        if (kind == SampleKind::kFloat) {
-          ConvertFloats(block.get(), n, floatOffset, p);
-        } else {
-          SwapWords(block.get(), n);
-          ConvertInts(block.get(), n, p);
-        }
-      }
-      done += n;
-    }
-  }
-
-  width_ = pixelsWidth_ = *width;
-  height_ = pixelsHeight_ = *height;
+  width_ = pixelsWidth_ = l.width;
+  height_ = pixelsHeight_ = l.height;
   SetKeyword("BZERO", "0.0");
-  return true;
+  return Status::Ok();
 }
 
 std::string TPlaca::GetKeyword(std::string_view key) const {

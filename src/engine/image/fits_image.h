@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "text/result.h"
+
 namespace lumenda {
 
 class TPlaca {
@@ -19,16 +21,15 @@ class TPlaca {
   TPlaca(const TPlaca& other);
   TPlaca& operator=(const TPlaca& other);
 
-  // Reads header and pixels, record by record in one pass. False with the
-  // Spanish reason in Message() on failure: a missing or unopenable file
-  // changes nothing else; any later failure (unsupported format, damaged
-  // size cards, truncated file, no memory) leaves an image of size 0 without
-  // pixels, the header possibly already the new one.
-  bool LoadFile(const std::string& path);
+  // Reads header and pixels, record by record in one pass. A missing or
+  // unopenable file changes nothing; any later failure (unsupported format,
+  // damaged size cards, truncated file, no memory) leaves an image of size 0
+  // without pixels, the header possibly already the new one.
+  Status LoadFile(const std::string& path);
   // Reads the header and the image size only. The pixels are kept when the
   // size did not change; otherwise they are dropped (a new size with the old
   // pixels would index outside them). Failures as for LoadFile.
-  bool LoadHeader(const std::string& path);
+  Status LoadHeader(const std::string& path);
 
   int Width() const { return width_; }
   int Height() const { return height_; }
@@ -60,14 +61,12 @@ class TPlaca {
   // Replaces the last card of `key` (exact name) or appends a new card.
   void SetKeyword(std::string_view key, std::string_view value, std::string_view comment = "");
 
-  const std::string& Message() const { return message_; }
-
   // Header cards in file order (trimmed, without "END").
   const std::vector<std::string>& Header() const { return header_; }
   std::vector<std::string>& Header() { return header_; }
 
  private:
-  bool Load(const std::string& path, bool headerOnly);
+  Status Load(const std::string& path, bool headerOnly);
   bool EnsureCapacity(size_t count);
   void DropPixels();
 
@@ -81,7 +80,6 @@ class TPlaca {
   size_t capacity_ = 0;
   int pixelsWidth_ = 0;
   int pixelsHeight_ = 0;
-  std::string message_;
 };
 
 // Builds one 80-character header card: keyword in columns 1-8, "= ", the

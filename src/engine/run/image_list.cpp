@@ -74,7 +74,8 @@ std::string EntryFileName(const std::string& entry) {
 }
 
 Result<std::string> ImageEntry(TPlaca& image, const std::string& path, double cTiempoSeconds) {
-  if (!image.LoadHeader(path)) return Result<std::string>::Fail(image.Message());
+  if (Status loaded = image.LoadHeader(path); !loaded.ok())
+    return Result<std::string>::FailWith(loaded);
   const KeywordLookup keyword = [&image](const std::string& key) { return image.GetKeyword(key); };
   return Result<std::string>::Ok(ImageListEntry(MidExposureDate(keyword, cTiempoSeconds), path));
 }

@@ -114,12 +114,12 @@ int MeasureImages(RunJob& job, ImagePrefetcher& images, const RunProgress& progr
     std::string message;
     std::vector<std::string> linearity;
 
-    const TPlaca* loaded = nullptr;
-    if (!images.Next(i, loaded)) {
-      abort(fileName, "\n" + loaded->Message());
+    const Result<const TPlaca*> loaded = images.Next(i);
+    if (!loaded.ok()) {
+      abort(fileName, "\n" + loaded.message);
       return added;
     }
-    const TPlaca& image = *loaded;
+    const TPlaca& image = *loaded.value;
     ResultsRow row;
     row.num = static_cast<int>(i) + out.previousRows;
     row.date = date;
@@ -285,7 +285,7 @@ RunOutcome RunPhotometry(RunJob& job, const RunProgress& progress) {
     std::vector<std::string> sky;
     // The plate solution and the size are in the header.
     TPlaca image;
-    if (!job.ListaFotos.empty() && image.LoadHeader(EntryPath(job.ListaFotos[0]))) {
+    if (!job.ListaFotos.empty() && image.LoadHeader(EntryPath(job.ListaFotos[0])).ok()) {
       if (const auto plate = ImagePlate(image)) {
         for (const std::string& e : job.lbVar) {
           const StarEntry s = ParseStarEntry(e);

@@ -19,13 +19,13 @@ void ImagePrefetcher::Start(size_t index) {
   pending_ = std::async(std::launch::async, [buffer, path] { return buffer->LoadFile(path); });
 }
 
-bool ImagePrefetcher::Next(size_t index, const TPlaca*& image) {
+Result<const TPlaca*> ImagePrefetcher::Next(size_t index) {
   if (!pending_.valid() || pendingIndex_ != index) Start(index);
-  const bool ok = pending_.get();
-  image = &buffers_[index % 2];
+  const Status loaded = pending_.get();
+  if (!loaded.ok()) return Result<const TPlaca*>::FailWith(loaded);
   // The other buffer is free now: its image was the previous one.
-  if (ok && index + 1 < paths_.size()) Start(index + 1);
-  return ok;
+  if (index + 1 < paths_.size()) Start(index + 1);
+  return Result<const TPlaca*>::Ok(&buffers_[index % 2]);
 }
 
 std::vector<std::optional<StarMeasurement>> MeasureStars(

@@ -24,15 +24,15 @@ class ImagePrefetcher {
   ~ImagePrefetcher();
   ImagePrefetcher(const ImagePrefetcher&) = delete;
   ImagePrefetcher& operator=(const ImagePrefetcher&) = delete;
-  // The image of `index` (called with 0, 1, 2 ... in order); false with the
-  // image's message when it could not be read.
-  bool Next(size_t index, const TPlaca*& image);
+  // The image of `index` (called with 0, 1, 2 ... in order), or why it
+  // could not be read.
+  Result<const TPlaca*> Next(size_t index);
 
  private:
   void Start(size_t index);
   std::vector<std::string> paths_;
   TPlaca buffers_[2];
-  std::future<bool> pending_;
+  std::future<Status> pending_;
   size_t pendingIndex_ = 0;
 };
 

@@ -82,7 +82,8 @@ Result<std::vector<ImageListItem>> ListImages(const std::vector<std::string>& pa
   for (const std::string& path : paths) {
     if (stop.stop_requested()) return Out::Stopped();
     const std::string name = std::filesystem::path(path).filename().string();
-    if (!image.LoadHeader(path)) return Out::Fail(name + ": " + image.Message(), FailureKind::kIo);
+    if (Status loaded = image.LoadHeader(path); !loaded.ok())
+      return Out::Fail(name + ": " + loaded.message, loaded.kind);
     InsertSorted(list, ImageListItem{MidExposureDate(keyword, cTiempoSeconds), path});
     Report(progress, {ProgressLine::kOverall, static_cast<long long>(list.size()), total, 0, name});
   }

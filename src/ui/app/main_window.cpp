@@ -268,8 +268,8 @@ void MainWindow::ImageList() {
 
   if (session.run.firstSeries || session.run.field.FieldRAText.empty()) {
     TPlaca& image = session.run.image;
-    if (!image.LoadHeader(S(files.first()))) {
-      Dialogs().Info(Q(image.Message()));
+    if (const Status loaded = image.LoadHeader(S(files.first())); !loaded.ok()) {
+      Dialogs().Info(Q(loaded.message));
       return;
     }
     CoordinatesWindow& coordinates = *windows_.coordinates;

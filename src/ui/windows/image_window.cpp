@@ -258,10 +258,10 @@ void ImageWindow::StoreGeometry() {
 
 bool ImageWindow::Load() {
   QApplication::setOverrideCursor(Qt::WaitCursor);
-  const bool loaded = image_.LoadFile(setup_.path);
+  const Status loaded = image_.LoadFile(setup_.path);
   QApplication::restoreOverrideCursor();
   if (!loaded) {
-    Dialogs().Error(Q(image_.Message()));
+    Dialogs().Error(Q(loaded.message));
     return false;
   }
   plate_ = ReadPlateSolution(image_);

@@ -24,12 +24,14 @@ using test::RawCard;
 struct Loaded {
   test::TempDir dir;
   TPlaca image;
+  Status status;
   bool ok = false;
   std::string path;
   explicit Loaded(const std::string& bytes, bool headerOnly = false) {
     path = dir.File("imagen.fit");
     test::WriteBytes(path, bytes);
-    ok = headerOnly ? image.LoadHeader(path) : image.LoadFile(path);
+    status = headerOnly ? image.LoadHeader(path) : image.LoadFile(path);
+    ok = status.ok();
   }
 };
 
@@ -82,7 +84,7 @@ TEST(FitsImage, ConvertsSamplesOfEveryPixelFormat) {
     if (c.bzero) cards.push_back(FitsCard("BZERO", c.bzero));
     if (c.bscale) cards.push_back(FitsCard("BSCALE", c.bscale));
     Loaded l(FitsFile(cards, c.sample));
-    ASSERT_TRUE(l.ok) << l.image.Message();
+    ASSERT_TRUE(l.ok) << l.status.message;
     EXPECT_EQ(l.image.Pixel(0, 0), c.expected);
   }
 }
@@ -105,7 +107,7 @@ TEST(FitsImage, RewritesBitpixAndBzeroCardsAfterLoading) {
     ASSERT_TRUE(header.ok);
     EXPECT_EQ(header.image.GetKeyword("BITPIX"), std::to_string(c.bitpix));
     Loaded l(bytes);
-    ASSERT_TRUE(l.ok) << l.image.Message();
+    ASSERT_TRUE(l.ok) << l.status.message;
     EXPECT_EQ(l.image.GetKeyword("BITPIX"), c.bitpix == 8 ? "8" : "16");
     EXPECT_EQ(l.image.GetKeyword("BZERO"), "0.0");
     int bzeroCards = 0;
@@ -117,7 +119,7 @@ TEST(FitsImage, RewritesBitpixAndBzeroCardsAfterLoading) {
 TEST(FitsImage, FillsColumnsFirstThenRowsAndGivesZeroOutside) {
   // The last record's padding is missing: the file is accepted all the same.
   Loaded l(FitsFile(ImageCards(16, 3, 2), Big16({1, 2, 3, 4, 5, 6}), false));
-  ASSERT_TRUE(l.ok) << l.image.Message();
+  ASSERT_TRUE(l.ok) << l.status.message;
   EXPECT_EQ(l.image.Width(), 3);
   EXPECT_EQ(l.image.Height(), 2);
   EXPECT_EQ(l.image.Pixel(0, 0), 1);
@@ -159,7 +161,7 @@ TEST(FitsImage, LoadsLargeImagesOfEveryFormatSampleBySample) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.bitpix);
     Loaded l(FitsFile(With(ImageCards(c.bitpix, w, h), c.extra), c.data));
-    ASSERT_TRUE(l.ok) << l.image.Message();
+    ASSERT_TRUE(l.ok) << l.status.message;
     size_t wrong = 0;
     for (size_t i = 0; i < n; ++i) {
       uint16_t expected = 0;
@@ -233,7 +235,7 @@ TEST(FitsImage, RefusesUnsupportedOrDamagedFilesWithTheirMessage) {
     EXPECT_FALSE(l.ok);
     std::string expected = c.message;
     if (auto p = expected.find('%'); p != std::string::npos) expected.replace(p, 1, l.path);
-    EXPECT_EQ(l.image.Message(), expected);
+    EXPECT_EQ(l.status.message, expected);
     EXPECT_EQ(l.image.Width(), 0);
     EXPECT_EQ(l.image.Pixel(0, 0), 0);
     EXPECT_EQ(l.image.Data(), nullptr);
@@ -244,16 +246,13 @@ TEST(FitsImage, RefusesMissingUnreadableAndNonFitsFiles) {
   test::TempDir dir;
   TPlaca image;
   const std::string missing = dir.File("no#existe.fit");
-  EXPECT_FALSE(image.LoadFile(missing));
-  EXPECT_EQ(image.Message(), "No se encuentra el fichero " + missing);
+  EXPECT_EQ(image.LoadFile(missing).message, "No se encuentra el fichero " + missing);
 
-  EXPECT_FALSE(image.LoadFile(dir.path()));
-  EXPECT_EQ(image.Message(), "No se puede abrir el fichero " + dir.path());
+  EXPECT_EQ(image.LoadFile(dir.path()).message, "No se puede abrir el fichero " + dir.path());
 
   const std::string text = dir.File("notas.txt");
   test::WriteBytes(text, "esto no es una imagen\n");
-  EXPECT_FALSE(image.LoadFile(text));
-  EXPECT_EQ(image.Message(), "Error: formato (SIMPLE=) no soportado");
+  EXPECT_EQ(image.LoadFile(text).message, "Error: formato (SIMPLE=) no soportado");
 
   // A header cut before its END card.
   std::string cut = FitsFile(ImageCards(16, 1, 1), Big16({1}));
@@ -261,8 +260,7 @@ TEST(FitsImage, RefusesMissingUnreadableAndNonFitsFiles) {
   cut.replace(5 * 80, 3, "   ");  // no END in the only record
   const std::string noEnd = dir.File("sin_end.fit");
   test::WriteBytes(noEnd, cut);
-  EXPECT_FALSE(image.LoadHeader(noEnd));
-  EXPECT_EQ(image.Message(),
+  EXPECT_EQ(image.LoadHeader(noEnd).message,
             "Error: el fichero " + noEnd + " termina antes del final de la cabecera (END)");
 }
 
@@ -358,7 +356,7 @@ TEST(FitsImage, HeaderKeepsBlankCardsAndDropsEnd) {
   Loaded l(FitsFile({FitsCard("SIMPLE", "T"), FitsCard("BITPIX", "8"), RawCard(""),
                      FitsCard("NAXIS", "2"), FitsCard("NAXIS1", "1"), FitsCard("NAXIS2", "1")},
                     Bytes8({5})));
-  ASSERT_TRUE(l.ok) << l.image.Message();
+  ASSERT_TRUE(l.ok) << l.status.message;
   const auto& header = l.image.Header();
   ASSERT_GE(header.size(), 6u);
   EXPECT_EQ(header[0], "SIMPLE  =                    T");

@@ -221,6 +221,12 @@ TEST(GridSearch, ParallelRunEqualsSequentialRunAndStopsWhenAsked) {
   EXPECT_TRUE(stopped.Interrupted());
   EXPECT_LT(atStop, static_cast<long long>(periods.size()));
   EXPECT_EQ(reportsAfterStop, 0);
+  // One asked for before it starts evaluates nothing.
+  bool reported = false;
+  EXPECT_TRUE(GridSearch(data, MagnitudeMode::kRelative, periods, stop.get_token(),
+                         [&](const ProgressStep&) { reported = true; }, 3)
+                  .Interrupted());
+  EXPECT_FALSE(reported);
   SearchState state;
   state.Result = one.value;
   ASSERT_TRUE(PrepareSearch(data, state).ok());

@@ -133,7 +133,7 @@ TEST(PeriodSession, StoppedSearchEndsEarlyAndSaysSo) {
   // Stopped at the first progress: a few chunks of trials at most are done.
   std::stop_source source;
   const Result<Periodogram> stopped = SearchPeriods(
-      job, source.get_token(), [&](const ProgressStep&) { source.request_stop(); }, 2);
+      job, source.get_token(), [&](const ProgressStep&) { source.request_stop(); }, 1);
   EXPECT_TRUE(stopped.Interrupted());
   EXPECT_EQ(stopped.message, "Proceso interrumpido.");
 }
