@@ -120,9 +120,10 @@ void RunEphemeris(const EphemerisOptions& options) {
   input.periodText = Trim(options.period);
   input.startText = options.from;
   input.endText = options.to;
-  EphemerisResult result = ComputeEphemeris(input);
+  // A long list goes out as it is computed; refusals come before any line.
+  const EphemerisResult result =
+      ComputeEphemeris(input, [](const std::string& line) { std::cout << line << "\n"; });
   if (!result.ok()) Fail(result.message);
-  for (const std::string& line : result.lines) std::cout << line << "\n";
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // file and the editing of its star names and images.
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,7 @@
 #include "curves/general_report.h"
 #include "curves/light_curve.h"
 #include "curves/minor_reports.h"
+#include "run/results_file.h"
 #include "run/results_tables.h"
 #include "settings/user_folder.h"
 #include "text/fixed_columns.h"
@@ -28,7 +30,7 @@ struct InformeOptions {
   std::string var1, var2;
   std::string grouping = "imagenes:1";
   std::string scale = "gjd";
-  int decimals = 0;  // 0: the saved setting
+  std::optional<int> decimals;  // the saved setting when not given
   std::vector<std::string> without;
   // AAVSO
   std::string obscode, chart, filter, cname, kname, group;
@@ -39,6 +41,16 @@ struct InformeOptions {
   std::string revised, mpcDesig, contactName, contactInfo, observers, band;
   std::vector<std::string> compNames, comments;
 };
+
+// The engine's refusal ends the command.
+void Check(const Status& status) {
+  if (!status.ok()) Fail(status.message);
+}
+template <typename T>
+T Value(Result<T> result) {
+  if (!result.ok()) Fail(result.message);
+  return std::move(result.value);
+}
 
 void PrintLines(const std::vector<std::string>& lines) {
   for (const std::string& line : lines) std::cout << line << "\n";
@@ -110,14 +122,12 @@ std::vector<std::string> AavsoReport(const InformeOptions& o, const Settings& us
   if (!check.accepted) Fail(check.error);
   if (!check.warning.empty()) messenger.Warning(check.warning);
 
-  AavsoFields fields;
-  fields.obscode = ToUpper(o.haveObscode ? o.obscode : user.aObscode);
-  fields.chart = ToUpper(o.haveChart ? o.chart : user.aChart);
-  fields.filter = user.aFilter;
-  if (o.haveFilter) {
-    fields.filter = AavsoFilterIndex(o.filter);
-    if (fields.filter < 0) Fail("Filtro no válido: " + o.filter);
-  }
+  AavsoFields fields = AavsoFieldsFromSettings(user);
+  if (o.haveObscode) fields.obscode = o.obscode;
+  if (o.haveChart) fields.chart = o.chart;
+  fields.obscode = ToUpper(fields.obscode);
+  fields.chart = ToUpper(fields.chart);
+  if (o.haveFilter) fields.filter = Value(AavsoFilterChoice(o.filter));
   fields.cname = ToUpper(o.cname);
   fields.group = ToUpper(o.group);
   OpenAavsoDialog(fields, Variable1Name(tables, settings), Variable2Name(tables, settings),
@@ -132,7 +142,7 @@ std::vector<std::string> CdrReport(const InformeOptions& o, const Settings& user
                                    const ResultsTables& tables, const GraphSettings& settings,
                                    const LightCurve& curve,
                                    const std::vector<std::string>& fileLines) {
-  if (settings.mode != PhotometryMode::kAbsolute) Fail(kCdrNeedsAbsolute);
+  Check(CheckCdrReport(settings.mode));
   CdrFields fields = CdrFieldsFromSettings(user, Variable1Name(tables, settings));
   if (!o.fmt.empty()) fields.fmt = o.fmt;
   if (!o.mes.empty()) fields.mes = o.mes;
@@ -140,40 +150,25 @@ std::vector<std::string> CdrReport(const InformeOptions& o, const Settings& user
   if (!o.cap.empty()) fields.cap = o.cap;
   if (!o.cat.empty()) fields.cat = o.cat;
   if (!o.pos.empty()) fields.pos = o.pos;
-  if (o.haveFilter) {
-    fields.fil = o.filter == "-" ? 0 : AavsoFilterIndex(o.filter) + 1;
-    if (fields.fil < 0) Fail("Filtro no válido: " + o.filter);
-  }
+  if (o.haveFilter) fields.fil = Value(CdrFilterChoice(o.filter));
   return WriteCdrReport(fields, curve, ComparisonLines(fileLines), VersionText());
-}
-
-bool InList(const std::string& value, const auto& list) {
-  for (const char* item : list)
-    if (value == item) return true;
-  return false;
 }
 
 std::vector<std::string> AlcdefReport(const InformeOptions& o, const Settings& user,
                                       const ResultsTables& tables, const GraphSettings& settings,
                                       const LightCurve& curve,
                                       const std::vector<std::string>& fileLines) {
-  if (IsFluxMode(settings.mode)) Fail("Informe ALCDEF no disponible con flujos.");
+  Check(CheckAlcdefReport(settings.mode));
   AlcdefFields fields;
   if (!o.revised.empty()) {
     fields.revisedData = ToUpper(o.revised);
     if (fields.revisedData != "TRUE" && fields.revisedData != "FALSE")
       Fail("Valor de REVISEDDATA no válido: " + o.revised);
   }
-  if (o.haveFilter) {
-    fields.filter = ToUpper(o.filter);
-    if (!InList(fields.filter, kAlcdefFilters)) Fail("Filtro no válido: " + o.filter);
-  }
+  if (o.haveFilter) fields.filter = Value(AlcdefFilterChoice(o.filter));
   OpenAlcdefDialog(fields, AppDir(), user, Variable1Name(tables, settings), curve, fileLines,
                    settings.mode);
-  if (!o.band.empty()) {
-    fields.magBand = ToUpper(o.band);
-    if (!InList(fields.magBand, kAlcdefBands)) Fail("Banda no válida: " + o.band);
-  }
+  if (!o.band.empty()) fields.magBand = Value(AlcdefBandChoice(o.band));
   fields.mpcDesig = o.mpcDesig;
   if (!o.contactName.empty()) fields.contactName = o.contactName;
   if (!o.contactInfo.empty()) fields.contactInfo = o.contactInfo;
@@ -189,7 +184,7 @@ std::vector<std::string> AlcdefReport(const InformeOptions& o, const Settings& u
 
 void RunInforme(const InformeOptions& o) {
   const Settings user = LoadUserSettings();
-  auto fileLines = ReadTextLines(o.file);
+  auto fileLines = ReadResultsFile(o.file);
   if (!fileLines) Fail("No se puede leer el archivo " + o.file);
   ResultsTables tables;
   const Status built = BuildResults(*fileLines, tables);
@@ -208,9 +203,9 @@ void RunInforme(const InformeOptions& o) {
   if (!source.ok()) Fail(source.message);
 
   ReportOptions options = ReportOptionsFromSettings(user);
-  if (o.decimals != 0) {
-    if (o.decimals < 1 || o.decimals > 5) Fail("Decimales fuera de rango (1 a 5).");
-    options.decimals = o.decimals;
+  if (o.decimals) {
+    Check(CheckReportDecimals(*o.decimals));
+    options.decimals = *o.decimals;
   }
   RemoveColumns(o.without, options);
 

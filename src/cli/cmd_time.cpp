@@ -4,15 +4,13 @@
 #include <iostream>
 #include <memory>
 #include <numbers>
-#include <optional>
-#include <sstream>
 #include <string>
-#include <vector>
 
 #include "astro/coords.h"
 #include "astro/time.h"
 #include "cli_support.h"
 #include "commands.h"
+#include "run/image_list.h"
 #include "text/fixed_columns.h"
 #include "text/number_format.h"
 
@@ -28,29 +26,6 @@ struct TimeOptions {
   std::string lat;
   std::string lon;
 };
-
-// "dd mm ss H" (H one of the two hemisphere letters) -> radians, negated for
-// `negativeLetter`. nullopt when the text is not of that form or out of range.
-std::optional<double> ReadSiteAngle(const std::string& text, char positiveLetter,
-                                    char negativeLetter, double maxDegrees) {
-  const std::string trimmed = ToUpper(Trim(text));
-  if (trimmed.empty()) return std::nullopt;
-  const char hemisphere = trimmed.back();
-  if (hemisphere != positiveLetter && hemisphere != negativeLetter) return std::nullopt;
-  std::istringstream fields(trimmed.substr(0, trimmed.size() - 1));
-  std::vector<std::string> parts;
-  for (std::string part; fields >> part;) parts.push_back(part);
-  if (parts.size() != 3) return std::nullopt;
-  const auto degrees = ParseInt(parts[0]);
-  const auto minutes = ParseInt(parts[1]);
-  const auto seconds = ParseDouble(parts[2]);
-  if (!degrees || !minutes || !seconds || *degrees < 0 || *minutes < 0 || *minutes >= 60 ||
-      !(*seconds >= 0) || *seconds >= 60)
-    return std::nullopt;
-  const double value = *degrees + *minutes / 60.0 + *seconds / 3600.0;
-  if (value > maxDegrees) return std::nullopt;
-  return (hemisphere == negativeLetter ? -value : value) * kRadiansPerDegree;
-}
 
 void RunTime(const TimeOptions& options) {
   const Result<std::string> jd = TryDateToJD(options.mpc);
@@ -74,13 +49,15 @@ void RunTime(const TimeOptions& options) {
     raText = ra.value;
     decText = dec.value;
   }
-  std::optional<double> lat;
-  std::optional<double> lon;
+  double lat = 0;
+  double lon = 0;
   if (hasSite) {
-    lat = ReadSiteAngle(options.lat, 'N', 'S', 90);
-    if (!lat) Fail("Latitud no válida: '" + options.lat + "' (se espera \"dd mm ss N\" o \"S\")");
-    lon = ReadSiteAngle(options.lon, 'W', 'E', 180);
-    if (!lon) Fail("Longitud no válida: '" + options.lon + "' (se espera \"ddd mm ss W\" o \"E\")");
+    const Result<double> latitude = ReadLatitude(options.lat);
+    if (!latitude.ok()) Fail(latitude.message);
+    const Result<double> longitude = ReadLongitude(options.lon);
+    if (!longitude.ok()) Fail(longitude.message);
+    lat = latitude.value * kRadiansPerDegree;
+    lon = longitude.value * kRadiansPerDegree;
   }
 
   PrintLine("JD", jd.value);
@@ -99,7 +76,7 @@ void RunTime(const TimeOptions& options) {
     if (hasField) {
       const double ra = RATextToDegrees(raText).value * kRadiansPerDegree;
       const double dec = DecTextToDegrees(decText).value * kRadiansPerDegree;
-      const double altitude = EquatorialToHorizontal(theta, *lon, *lat, ra, dec).altitude;
+      const double altitude = EquatorialToHorizontal(theta, lon, lat, ra, dec).altitude;
       PrintLine("ALTURA", FormatFloat("0.0000", altitude / kRadiansPerDegree));
       PrintLine("MASA_AIRE", FormatFloat("0.00000", AirMass(altitude)));
     }

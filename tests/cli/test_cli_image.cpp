@@ -127,6 +127,19 @@ TEST_F(CliImage, InfoUsesTheTimeCorrectionOfTheSettingsAndTheFilesBitpix) {
   EXPECT_EQ(Value(out, "FECHA"), "00000000.00000");
   EXPECT_EQ(Value(out, "SUMA"), "214");  // 112 + 102
   EXPECT_EQ(Value(out, "MEDIA"), "107.000");
+
+  // Exposures and corrections far beyond any date leave the image undated.
+  for (const char* exposure : {"1E308", "-1E308", "6E41"}) {
+    auto odd = lumenda::test::ImageCards(16, 2, 1);
+    odd.push_back(FitsCard("DATE-OBS", "'2015-08-02T03:54:30'"));
+    odd.push_back(FitsCard("EXPTIME", exposure));
+    lumenda::test::WriteBytes(floatPath,
+                              lumenda::test::FitsFile(odd, lumenda::test::Big16({1, 2})));
+    const CliRun run = RunCli("info " + Quote(floatPath), Env());
+    EXPECT_EQ(Value(run.out, "FECHA"), "00000000.00000") << exposure << run.err;
+  }
+  lumenda::test::WriteBytes(home_ + "lumenda2.ini", "CTIEMPO=1E308\r\n");
+  EXPECT_EQ(Value(RunCli("info " + Quote(path_), Env()).out, "FECHA"), "00000000.00000");
 }
 
 TEST_F(CliImage, ClavePrintsTheCleanedValue) {

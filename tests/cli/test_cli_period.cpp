@@ -83,6 +83,10 @@ TEST(CliPeriodo, RefusalsEndWithStatusOne) {
       {dir.File("no-existe.txt"),
        "No se puede leer el fichero \"" + dir.File("no-existe.txt") + "\".\n"},
       {"--periodo 0.0009 " + file, "El periodo manual no puede ser inferior a 0.001\n"},
+      {"--periodo 1e300 " + file, "El periodo manual no puede ser superior a 99.99999\n"},
+      {"--max 1e300 " + file, "El periodo máximo no puede ser mayor que 99.99.\n"},
+      {"--max 100 --incremento 0.00001 " + file,
+       "El periodo máximo no puede ser mayor que 99.99.\n"},
       {"--min 0 " + file, "El periodo mínimo debe ser mayor que 0.\n"},
       {"--max 0.005 " + file, "El periodo máximo debe ser mayor que 0.\n"},
       {"--min 2 --max 1 " + file, "El periodo máximo debe ser mayor que el mínimo.\n"},
@@ -93,7 +97,7 @@ TEST(CliPeriodo, RefusalsEndWithStatusOne) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.arguments);
-    const CliRun run = RunCli("periodo " + c.arguments);
+    const CliRun run = RunCli("periodo " + c.arguments, "timeout 20");
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, c.message);
     EXPECT_EQ(run.out, "");
@@ -153,10 +157,17 @@ TEST(CliEfemerides, RefusalsEndWithStatusOne) {
        "El periodo debe ser mayor que 0.\n"},
       {"--epoca abc --periodo 1 --desde 01/02/2023 --hasta 01/02/2023",
        "\"abc\" no es un valor numérico válido.\n"},
+      // Lists that would never end, or fill the memory, are refused at once.
+      {"--epoca 2460000.5 --periodo 1e-12 --desde 01/02/2023 --hasta 01/02/2023",
+       "La lista tendría más de 100000 horas: acorta el intervalo de fechas.\n"},
+      {"--epoca 2460000.5 --periodo 0.01 --desde 01/01/0001 --hasta 31/12/9999",
+       "La lista tendría más de 100000 horas: acorta el intervalo de fechas.\n"},
+      {"--epoca 1e300 --periodo 1 --desde 01/02/2023 --hasta 01/02/2023",
+       "La época debe ser una fecha juliana de los años 1 a 9999.\n"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.arguments);
-    const CliRun run = RunCli(std::string("efemerides ") + c.arguments);
+    const CliRun run = RunCli(std::string("efemerides ") + c.arguments, "timeout 20");
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, c.message);
     EXPECT_EQ(run.out, "");

@@ -96,6 +96,11 @@ TEST_F(CliReport, RefusalsEndWithStatusOne) {
       {"bad grouping", "--formato texto --var1 V1 --agrupar horas:2",
        "Agrupación no válida: horas:2"},
       {"bad column", "--formato texto --var1 V1 --sin nombre", "Columna no válida: nombre"},
+      {"CdR filter", "--formato cdr --modo absoluta --var1 V1 --filtro ZZ", "Filtro no válido: ZZ"},
+      {"no decimals", "--formato texto --var1 V1 --decimales 0",
+       "Decimales fuera de rango (1 a 5)."},
+      {"ALCDEF in flux", "--formato alcdef --modo flujo --var1 V1",
+       "Informe ALCDEF no disponible con flujos."},
   };
   for (const Case& c : cases) {
     const CliResult r = Cli(dir, "informe " + results + " " + c.args);
@@ -173,6 +178,16 @@ TEST_F(CliReport, CdrAndAlcdefReports) {
             "CONTACTNAME=Ana\r\nCONTACTINFO=\r\nOBSERVERS=\r\n");
   const CliResult again = Cli(dir, "informe " + results + " --formato alcdef --var1 V1");
   EXPECT_NE(again.out.find("CONTACTNAME=Ana\n"), std::string::npos);
+
+  // Filter indices of the settings beyond their lists stay within them.
+  lumenda::test::WriteBytes(dir.File("home/lumenda2.ini"),
+                            "A_FILTER=99\r\nCDR_FIL=99\r\nA_OBSCODE=X\r\nA_CHART=Y\r\n");
+  const auto far = Lines(Cli(dir, "informe " + results + " --formato cdr --modo absoluta").out);
+  ASSERT_GT(far.size(), 7u);
+  EXPECT_EQ(far[7], "FIL MI: Optec Wing C");
+  const CliResult aavso =
+      Cli(dir, "informe " + results + " --formato aavso --modo absoluta --var2 CHK");
+  EXPECT_NE(aavso.out.find(",MI,NO,STD,"), std::string::npos) << aavso.out << aavso.err;
 }
 
 TEST_F(CliReport, RenombrarRewritesTheHeaderInPlace) {
@@ -199,6 +214,20 @@ TEST_F(CliReport, RenombrarRewritesTheHeaderInPlace) {
     EXPECT_EQ(r.status, 1) << c.args;
     EXPECT_EQ(r.err, c.message + "\n");
   }
+}
+
+TEST_F(CliReport, ImagePathsKeepTheirBytesThroughEveryRewrite) {
+  // A Latin-1 file name, which is not UTF-8.
+  const std::string odd = "/n/im\xE1gen.fit";
+  results = WriteResults(dir, {"11.0 V"}, {"/n/a.fit", odd, "/n/b.fit", "/n/c.fit"});
+  const std::string before = ReadBytes(results);
+  ASSERT_EQ(Cli(dir, "guardar " + results + " " + dir.File("copia.txt")).status, 0);
+  EXPECT_EQ(ReadBytes(dir.File("copia.txt")), before);
+  ASSERT_EQ(Cli(dir, "renombrar " + results + " V1 VAR").status, 0);
+  EXPECT_NE(ReadBytes(results).find("*" + odd + "\r\n"), std::string::npos);
+  const CliResult del = Cli(dir, "borrar-imagen " + results + " '" + odd + "'");
+  EXPECT_EQ(del.status, 0) << del.err;
+  EXPECT_EQ(ReadBytes(results).find(odd), std::string::npos);
 }
 
 TEST_F(CliReport, BorrarImagenRemovesOnlyThatImage) {

@@ -72,12 +72,30 @@ TEST_F(CliRun, ProcesoFailuresAndStoppedRun) {
       {"proceso --estrellas " + dir.File("noche/estrellas.txt") + " --lat 40 " + dir.File("noche"),
        1, "Formato de latitud no válido"},
       {Proceso(dir.File("nada.fit")), 1, "nada.fit"},
+      // Impossible sites and scales, as `tiempo` refuses them.
+      {"proceso --estrellas " + dir.File("noche/estrellas.txt") +
+           " --lat \"99 99 99 N\" --lon \"003 41 00 W\" " + dir.File("noche"),
+       1, "Latitud no válida: '99 99 99 N'"},
+      {"proceso --estrellas " + dir.File("noche/estrellas.txt") +
+           " --lat \"40 24 00 N\" --lon \"999 99 99 W\" " + dir.File("noche"),
+       1, "Longitud no válida: '999 99 99 W'"},
+      {"proceso --estrellas " + dir.File("noche/estrellas.txt") + " --res 0 " + dir.File("noche"),
+       1, "Resolución no válida: '0'"},
+      {"proceso --estrellas " + dir.File("noche/estrellas.txt") + " --res -2 " + dir.File("noche"),
+       1, "Resolución no válida: '-2'"},
   };
   for (const Case& c : cases) {
     const CliResult r = Cli(dir, c.args);
     EXPECT_EQ(r.status, c.status) << c.args << "\n" << r.err;
     EXPECT_NE(r.err.find(c.err), std::string::npos) << r.err;
   }
+  // The same site stored in the settings.
+  WriteBytes(dir.File("home/lumenda2.ini"), "LAT=99 99 99\r\n");
+  const CliResult site =
+      Cli(dir, "proceso --estrellas " + dir.File("noche/estrellas.txt") + " " + dir.File("noche"));
+  EXPECT_EQ(site.status, 1);
+  EXPECT_NE(site.err.find("Latitud no válida: '99 99 99 N'"), std::string::npos) << site.err;
+  std::filesystem::remove(dir.File("home/lumenda2.ini"));
 
   // A star that walks out of the field stops the run with status 2; the
   // rows before it stay. With the default aperture (10 px) the usable area

@@ -1,5 +1,7 @@
 #include "curves/aavso_report.h"
 
+#include <algorithm>
+
 #include "curves/curve_formats.h"
 #include "curves/general_report.h"
 #include "text/fixed_columns.h"
@@ -17,6 +19,20 @@ int AavsoFilterIndex(const std::string& code) {
   for (int i = 0; i < static_cast<int>(kAavsoFilters.size()); ++i)
     if (AavsoFilterCode(i) == ToUpper(Trim(code))) return i;
   return -1;
+}
+
+Result<int> AavsoFilterChoice(const std::string& code) {
+  const int index = AavsoFilterIndex(code);
+  if (index < 0) return Result<int>::Fail("Filtro no válido: " + code);
+  return Result<int>::Ok(index);
+}
+
+AavsoFields AavsoFieldsFromSettings(const Settings& settings) {
+  AavsoFields fields;
+  fields.obscode = settings.aObscode;
+  fields.chart = settings.aChart;
+  fields.filter = std::clamp(settings.aFilter, 0, static_cast<int>(kAavsoFilters.size()) - 1);
+  return fields;
 }
 
 AavsoCheck CheckAavsoReport(const LightCurve& curve, bool absoluteTableEmpty, bool hasVariable2) {

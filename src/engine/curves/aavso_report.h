@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "curves/light_curve.h"
+#include "settings/settings.h"
+#include "text/messages.h"
 
 namespace lumenda {
 
@@ -23,6 +25,8 @@ inline constexpr std::array<const char*, 26> kAavsoFilters{
 std::string AavsoFilterCode(int index);
 // Index of the item whose code is `code` (case-insensitive), -1 when none.
 int AavsoFilterIndex(const std::string& code);
+// The same, or "Filtro no válido: " + code.
+Result<int> AavsoFilterChoice(const std::string& code);
 
 // Fields of the dialog "Lumenda - Informe AAVSO" (all upper case).
 struct AavsoFields {
@@ -46,6 +50,10 @@ struct AavsoCheck {
 };
 
 AavsoCheck CheckAavsoReport(const LightCurve& curve, bool absoluteTableEmpty, bool hasVariable2);
+
+// OBSCODE, CHART and FILTER as the settings keep them, the filter brought
+// into the list.
+AavsoFields AavsoFieldsFromSettings(const Settings& settings);
 
 // Fills the dialog on opening: OBSCODE, FILTER and CHART from the settings
 // (`keep*`), STARID from Variable 1, CNAME emptied and disabled for an

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
+#include "run/results_file.h"
 #include "run/results_format.h"
+#include "run/star_list.h"
 #include "text/fixed_columns.h"
 #include "text/text_file.h"
 
@@ -60,7 +62,7 @@ Status DeleteImageData(const EditTargets& targets, std::string_view imagePath, M
   if (imagePath.empty() || !messenger.Confirm(kConfirmDeleteImage)) return Status::Ok();
   if (targets.dataChanged) *targets.dataChanged = true;
   if (!targets.resultsPath.empty() && FileExists(targets.resultsPath)) {
-    auto lines = ReadTextLines(targets.resultsPath);
+    auto lines = ReadResultsFile(targets.resultsPath);
     if (!lines) return Status::Fail("No se puede leer el archivo " + targets.resultsPath);
     const int count = DeleteImageRows(*lines, imagePath);
     if (removed) *removed = count;
@@ -114,11 +116,24 @@ void RenameInHeader(std::vector<std::string>& lines, const std::vector<std::stri
   *header = line;
 }
 
+Status CheckRenames(const std::vector<std::string>& oldNames,
+                    const std::vector<std::string>& newNames) {
+  for (size_t k = 0; k < oldNames.size() && k < newNames.size(); ++k) {
+    if (newNames[k] == oldNames[k]) continue;
+    if (Status s = CheckStarName(newNames[k]); !s.ok()) return s;
+    // The header names the columns by their text alone.
+    if (std::count(oldNames.begin(), oldNames.end(), oldNames[k]) > 1)
+      return Status::Fail("Dos estrellas variables se llaman \"" + oldNames[k] + "\".");
+  }
+  return CheckVariableNames(newNames);
+}
+
 Status ApplyRenames(const EditTargets& targets, const std::vector<std::string>& oldNames,
                     const std::vector<std::string>& newNames) {
+  if (Status s = CheckRenames(oldNames, newNames); !s.ok()) return s;
   if (targets.dataChanged) *targets.dataChanged = true;
   if (!targets.resultsPath.empty()) {
-    auto lines = ReadTextLines(targets.resultsPath);
+    auto lines = ReadResultsFile(targets.resultsPath);
     if (!lines) return Status::Fail("No se puede leer el archivo " + targets.resultsPath);
     RenameInHeader(*lines, oldNames, newNames);
     const std::string error = WriteFileAtomic(targets.resultsPath, JoinLines(*lines));
@@ -142,16 +157,7 @@ Status CheckRenameAvailable(const std::string& appDir, const std::vector<std::st
 }
 
 std::string RenameEditText(std::string_view typed) {
-  std::string upper = ToUpper(typed);
-  // Cut at 12 characters, not 12 bytes.
-  size_t bytes = 0;
-  int chars = 0;
-  while (bytes < upper.size() && chars < kRenamePad) {
-    const unsigned char c = static_cast<unsigned char>(upper[bytes]);
-    bytes += c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
-    ++chars;
-  }
-  return upper.substr(0, std::min(bytes, upper.size()));
+  return std::string(Copy(ToUpper(typed), 1, kRenamePad));
 }
 
 }  // namespace lumenda

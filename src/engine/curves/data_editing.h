@@ -42,8 +42,14 @@ Status DeleteImageData(const EditTargets& targets, std::string_view imagePath, M
 void RenameInHeader(std::vector<std::string>& lines, const std::vector<std::string>& oldNames,
                     const std::vector<std::string>& newNames);
 
+// Renames old[k] -> new[k] can be applied when every changed name is a usable
+// star name (CheckStarName), no changed name stands twice among the old
+// names, and the new names differ from each other.
+Status CheckRenames(const std::vector<std::string>& oldNames,
+                    const std::vector<std::string>& newNames);
+
 // "Aplicar cambios" of the rename window: the results file, every table and
-// the star names.
+// the star names; refused as CheckRenames says, before anything changes.
 Status ApplyRenames(const EditTargets& targets, const std::vector<std::string>& oldNames,
                     const std::vector<std::string>& newNames);
 

@@ -62,6 +62,11 @@ ReportOptions ReportOptionsFromSettings(const Settings& settings) {
   return options;
 }
 
+Status CheckReportDecimals(int decimals) {
+  if (decimals < 1 || decimals > 5) return Status::Fail("Decimales fuera de rango (1 a 5).");
+  return Status::Ok();
+}
+
 std::string DecimalsMask(int decimals) {
   return "0." + std::string(std::clamp(decimals, 1, 5), '0');
 }

@@ -29,6 +29,8 @@ ReportOptions ReportOptionsFromSettings(const Settings& settings);
 
 // "0." followed by `decimals` zeros (1..5).
 std::string DecimalsMask(int decimals);
+// The decimals the page's up-down offers: 1 to 5, else the message.
+Status CheckReportDecimals(int decimals);
 
 // What the reports take from the results besides the grouped rows.
 struct ReportSource {

@@ -22,7 +22,7 @@ std::optional<double> Number(std::string_view row, Column column) {
 int StarCountOfTableHeader(const std::string& header) {
   const int start = static_cast<int>(std::string_view(r::kTableHeaderStart).size());
   const int end = static_cast<int>(std::string_view(r::kTableHeaderEnd).size());
-  const int width = static_cast<int>(header.size()) - start - end;
+  const int width = CharCount(header) - start - end;
   return width > 0 ? width / r::kStarWidth : 0;
 }
 

@@ -42,8 +42,41 @@ CdrFields CdrFieldsFromSettings(const Settings& settings, const std::string& var
   fields.cap = settings.cdrCap;
   fields.cat = settings.cdrCat;
   fields.pos = settings.cdrPos;
-  fields.fil = settings.cdrFil;
+  fields.fil = std::clamp(settings.cdrFil, 0, static_cast<int>(kAavsoFilters.size()));
   return fields;
+}
+
+Result<int> CdrFilterChoice(const std::string& code) {
+  if (Trim(code) == "-") return Result<int>::Ok(0);
+  const Result<int> aavso = AavsoFilterChoice(code);
+  return aavso.ok() ? Result<int>::Ok(aavso.value + 1) : aavso;
+}
+
+Status CheckCdrReport(PhotometryMode mode) {
+  return mode == PhotometryMode::kAbsolute ? Status::Ok() : Status::Fail(kCdrNeedsAbsolute);
+}
+
+Status CheckAlcdefReport(PhotometryMode mode) {
+  return IsFluxMode(mode) ? Status::Fail("Informe ALCDEF no disponible con flujos.") : Status::Ok();
+}
+
+namespace {
+
+Result<std::string> Item(const auto& list, const std::string& code, const std::string& refusal) {
+  const std::string upper = ToUpper(Trim(code));
+  for (const char* item : list)
+    if (upper == item) return Result<std::string>::Ok(upper);
+  return Result<std::string>::Fail(refusal + code);
+}
+
+}  // namespace
+
+Result<std::string> AlcdefFilterChoice(const std::string& code) {
+  return Item(kAlcdefFilters, code, "Filtro no válido: ");
+}
+
+Result<std::string> AlcdefBandChoice(const std::string& code) {
+  return Item(kAlcdefBands, code, "Banda no válida: ");
 }
 
 std::string CdrFilterText(int index) {

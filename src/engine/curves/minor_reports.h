@@ -25,9 +25,15 @@ struct CdrFields {
   int fil = 0;  // 0 = "-", k = AAVSO filter item k - 1
 };
 
+// The dialog on opening: NOM from Variable 1, the rest from the settings (the
+// filter brought into the list).
 CdrFields CdrFieldsFromSettings(const Settings& settings, const std::string& variable1);
 // The whole text of a FIL item.
 std::string CdrFilterText(int index);
+// The FIL item of a code: "-" or an AAVSO filter code, else the message.
+Result<int> CdrFilterChoice(const std::string& code);
+// The CdR box needs absolute photometry (kCdrNeedsAbsolute).
+Status CheckCdrReport(PhotometryMode mode);
 
 std::vector<std::string> WriteCdrReport(const CdrFields& fields, const LightCurve& curve,
                                         const std::vector<std::string>& comparisonLines,
@@ -39,6 +45,13 @@ inline constexpr std::array<const char*, 13> kAlcdefFilters{"C",  "B",  "V",  "R
                                                             "SR", "SI", "SZ", "J", "K", "H"};
 inline constexpr std::array<const char*, 13> kAlcdefBands{"B",  "V",  "R",  "I", "SU", "SG", "SR",
                                                           "SI", "SZ", "GG", "J", "K",  "H"};
+
+// The ALCDEF box is disabled in the flux modes: "Informe ALCDEF no disponible
+// con flujos.".
+Status CheckAlcdefReport(PhotometryMode mode);
+// FILTER and MAGBAND items of a code (any case), else the message.
+Result<std::string> AlcdefFilterChoice(const std::string& code);
+Result<std::string> AlcdefBandChoice(const std::string& code);
 
 // Fields of "Lumenda - Informe ALCDEF", by the keyword each feeds.
 struct AlcdefFields {

@@ -49,7 +49,7 @@ Result<std::vector<std::string>> StarDataFile(const std::vector<std::string>& re
 
   // The column whose whole name is the star's (a name inside a longer one,
   // "V1" in "V10", does not count).
-  const int stars = r::HeaderStarCount(static_cast<int>(header.size()));
+  const int stars = r::HeaderStarCount(CharCount(header));
   int k = -1;
   for (int i = 0; i < stars && k < 0; ++i)
     if (Trim(Field(header, r::HeaderStarName(i))) == Trim(starName)) k = i;
@@ -95,7 +95,7 @@ Result<std::vector<std::string>> StarDataFile(const std::vector<std::string>& re
       star = CorrectedStar(star, trend, meanMagnitude, settings.mode);
     }
     out.push_back(std::string(Copy(line, 1, 33)) + star +
-                  std::string(FieldFrom(line, static_cast<int>(header.size()) + 1)));
+                  std::string(FieldFrom(line, CharCount(header) + 1)));
   }
   return Out::Ok(std::move(out));
 }

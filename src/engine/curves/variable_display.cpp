@@ -19,7 +19,7 @@ int GraphStarCount(const std::vector<std::string>& graphInstrumental) {
     const int p = r::PlusAnchor(graphInstrumental[1]);
     if (p > 0) return r::StarCountBeforeAnchor(p);
   }
-  return r::HeaderStarCount(static_cast<int>(graphInstrumental.front().size()));
+  return r::HeaderStarCount(CharCount(graphInstrumental.front()));
 }
 
 std::string GraphStarName(const std::vector<std::string>& graphInstrumental, int k) {
@@ -31,8 +31,8 @@ std::optional<double> GraphMagnitude(const std::vector<std::string>& graphInstru
                                      int k) {
   if (row < 1 || row >= static_cast<int>(graphInstrumental.size())) return std::nullopt;
   const std::string& line = graphInstrumental[row];
-  const int last = r::RowStarMagLast(k);
-  if (static_cast<int>(line.size()) < last || line[last - 1] == '-') return std::nullopt;
+  const char last = CharAt(line, r::RowStarMagLast(k));
+  if (last == '\0' || last == '-') return std::nullopt;
   return ParseDouble(Field(line, r::RowStarMag(k)));
 }
 

@@ -39,8 +39,9 @@ struct FileCloser {
 };
 using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
+// Header cards are 80 bytes, whatever bytes a careless writer put in them.
 std::string KeyOf(std::string_view line) {
-  return Trim(Copy(line, 1, 8));
+  return Trim(line.substr(0, 8));
 }
 
 // Halves to even (the default rounding mode), safe for any double.
@@ -288,7 +289,9 @@ Status ReadOtherSamples(std::FILE* f, const Layout& layout, size_t count, const 
 }  // namespace
 
 std::string MakeHeaderCard(std::string_view key, std::string_view value, std::string_view comment) {
-  std::string card = PadRight(Copy(key, 1, 8), 8) + "= ";
+  std::string card(key.substr(0, 8));
+  card.resize(8, ' ');
+  card += "= ";
   if (key == "SIMPLE")
     card += std::string(19, ' ') + "T";
   else if (ParseDouble(value))
@@ -299,7 +302,8 @@ std::string MakeHeaderCard(std::string_view key, std::string_view value, std::st
     card += " / ";
     card += comment;
   }
-  return PadRight(Copy(card, 1, 80), 80);
+  card.resize(80, ' ');
+  return card;
 }
 
 TPlaca::TPlaca() = default;
@@ -429,7 +433,7 @@ std::string TPlaca::GetKeyword(std::string_view key) const {
   const std::string name = ToUpper(key);
   for (const std::string& line : header_) {
     if (KeyOf(line) != name) continue;
-    std::string_view value = Copy(line, 10, 70);
+    std::string_view value = std::string_view(line).substr(std::min<size_t>(9, line.size()), 70);
     // Only a slash from card column 19 on starts a comment, so values such as
     // 12/08/08 survive.
     if (value.size() > 9) {

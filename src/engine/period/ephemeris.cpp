@@ -18,13 +18,18 @@ EphemerisResult Refuse(std::string message, EphemerisField focus) {
   return result;
 }
 
+// Julian dates of 0001-01-01 and 9999-12-31 at 0 h.
+constexpr double kFirstJD = 1721425.5;
+constexpr double kLastJD = 5373483.5;
+
 std::string NotANumber(const std::string& text) {
   return "\"" + text + "\" no es un valor numérico válido.";
 }
 
 }  // namespace
 
-EphemerisResult ComputeEphemeris(const EphemerisInput& input) {
+EphemerisResult ComputeEphemeris(const EphemerisInput& input,
+                                 const std::function<void(const std::string&)>& sink) {
   std::optional<double> d1 = ParseDateDMY(Trim(input.startText));
   if (!d1) return Refuse("Fecha inicial incorrecta.", EphemerisField::kStart);
   std::optional<double> d2 = ParseDateDMY(Trim(input.endText));
@@ -38,21 +43,32 @@ EphemerisResult ComputeEphemeris(const EphemerisInput& input) {
   if (!(*period > 0)) return Refuse("El periodo debe ser mayor que 0.", EphemerisField::kPeriod);
   std::optional<double> epoch = ParseDouble(input.epochText);
   if (!epoch) return Refuse(NotANumber(input.epochText), EphemerisField::kEpoch);
+  // Far outside the calendar a period no longer moves the time at all.
+  if (!(*epoch >= kFirstJD && *epoch <= kLastJD))
+    return Refuse("La época debe ser una fecha juliana de los años 1 a 9999.",
+                  EphemerisField::kEpoch);
   std::optional<double> phase = ParseDouble(input.phaseText);
   if (!phase) return Refuse(NotANumber(input.phaseText), EphemerisField::kPhase);
-
-  EphemerisResult result;
-  result.lines = {input.starName,
-                  "",
-                  "Época: " + input.epochText,
-                  "Periodo: " + input.periodText,
-                  "Fase: " + input.phaseText,
-                  "",
-                  "Horas en TU"};
-
   const double p = *period;
   const double first = *d1;
   const double last = *d2 + 1;
+  if ((last - first) / p > kMaxEphemerisTimes)
+    return Refuse("La lista tendría más de " + IntToStr(kMaxEphemerisTimes) +
+                      " horas: acorta el intervalo de fechas.",
+                  EphemerisField::kEnd);
+
+  EphemerisResult result;
+  const auto add = [&](const std::string& line) {
+    if (sink)
+      sink(line);
+    else
+      result.lines.push_back(line);
+  };
+  for (const std::string& line :
+       {input.starName, std::string(), "Época: " + input.epochText, "Periodo: " + input.periodText,
+        "Fase: " + input.phaseText, std::string(), std::string("Horas en TU")})
+    add(line);
+
   double t = (*epoch - kCalendarToJD) + *phase * p;
   // An epoch years away would take millions of single steps: jump close to
   // the start date first, then step as usual.
@@ -62,9 +78,7 @@ EphemerisResult ComputeEphemeris(const EphemerisInput& input) {
   } while (t >= first);
   if (first - t > 2 * p) t += (std::floor((first - t) / p) - 1) * p;
   do {
-    if (t > first && t < last) {
-      result.lines.push_back(FormatDate("dd/mm/yyyy", t) + "  " + FormatTime("hh:nn", t));
-    }
+    if (t > first && t < last) add(FormatDate("dd/mm/yyyy", t) + "  " + FormatTime("hh:nn", t));
     t += p;
   } while (t <= last);
   return result;

@@ -2,6 +2,7 @@
 // between two dates.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -27,9 +28,16 @@ struct EphemerisResult {
   bool ok() const { return message.empty(); }
 };
 
+// The longest list of times the window computes.
+inline constexpr int kMaxEphemerisTimes = 100000;
+
 // "Calcular": the header lines, then every time of the phase after 00:00 of
 // the start date and before the end of the end date, "dd/mm/yyyy  hh:nn".
-EphemerisResult ComputeEphemeris(const EphemerisInput& input);
+// An epoch outside the years 1 to 9999, or an interval holding more than
+// kMaxEphemerisTimes periods, is refused before anything is computed. With a
+// `sink`, each line goes to it as it is computed instead of into `lines`.
+EphemerisResult ComputeEphemeris(const EphemerisInput& input,
+                                 const std::function<void(const std::string&)>& sink = {});
 
 // Epoch handed to the window: t0 - PhaseOrigin × P (not moved forward).
 double EphemerisEpoch(double t0, float phaseOrigin, double period);

@@ -105,11 +105,15 @@ Status WritePeriodFile(const std::string& path, const PeriodData& data,
   return error.empty() ? Status::Ok() : Status::Fail(error);
 }
 
-Result<PeriodFileContent> ParsePeriodFile(const std::vector<std::string>& lines) {
+Result<PeriodFileContent> ParsePeriodFile(std::vector<std::string> lines) {
   using R = Result<PeriodFileContent>;
+  // The sum is over the bytes as stored: a file from an older Windows
+  // installation is Windows-1252, and is read as such only after the check.
   if (lines.empty() || IntToStr(PeriodFileChecksum(lines, 1)) != lines[0]) {
     return R::Fail(kChecksumError);
   }
+  for (std::string& line : lines)
+    if (!IsValidUtf8(line)) line = Cp1252ToUtf8(line);
   PeriodFileContent content;
   PeriodData& data = content.data;
   LineReader in(lines);
@@ -158,11 +162,11 @@ Result<PeriodFileContent> ParsePeriodFile(const std::vector<std::string>& lines)
 }
 
 Result<PeriodFileContent> ReadPeriodFile(const std::string& path) {
-  std::optional<std::vector<std::string>> lines = ReadTextLines(path);
-  if (!lines) {
+  std::optional<std::string> bytes = ReadFileBytes(path);
+  if (!bytes) {
     return Result<PeriodFileContent>::Fail("No se puede leer el fichero \"" + path + "\".");
   }
-  return ParsePeriodFile(*lines);
+  return ParsePeriodFile(SplitLines(*bytes));
 }
 
 }  // namespace lumenda

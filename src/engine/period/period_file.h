@@ -29,6 +29,6 @@ Status WritePeriodFile(const std::string& path, const PeriodData& data,
 // Reads a file whole; nothing of the caller's data changes unless it is
 // read completely, so a damaged file cannot leave half an analysis behind.
 Result<PeriodFileContent> ReadPeriodFile(const std::string& path);
-Result<PeriodFileContent> ParsePeriodFile(const std::vector<std::string>& lines);
+Result<PeriodFileContent> ParsePeriodFile(std::vector<std::string> lines);
 
 }  // namespace lumenda

@@ -30,7 +30,8 @@ std::optional<int> CountTrialPeriods(std::string_view minText, std::string_view 
                                      double increment) {
   std::optional<double> minimum = ParseDouble(minText);
   std::optional<double> maximum = ParseDouble(maxText);
-  if (!minimum || !maximum || *minimum < 0.01 || *maximum < 0.01) return std::nullopt;
+  if (!minimum || !maximum || *minimum < 0.01 || *maximum < 0.01 || *maximum > kMaxPeriod)
+    return std::nullopt;
   return static_cast<int>(TrialPeriods(*minimum, *maximum, increment).size());
 }
 
@@ -42,6 +43,9 @@ RangeCheck CheckPeriodRange(std::string_view minText, std::string_view maxText) 
   }
   if (!maximum || *maximum < 0.01) {
     return {"El periodo máximo debe ser mayor que 0.", RangeField::kMaximum};
+  }
+  if (*maximum > kMaxPeriod) {
+    return {"El periodo máximo no puede ser mayor que 99.99.", RangeField::kMaximum};
   }
   if (*maximum <= *minimum) {
     return {"El periodo máximo debe ser mayor que el mínimo.", RangeField::kMinimum};
@@ -105,7 +109,7 @@ Status PrepareSearch(PeriodData& data, SearchState& state) {
 
   if (state.SearchPending) state.MaxPeriod = data.TimeSpan();
   if (state.MaxPeriod < 0.02) return Status::Fail("Datos insuficuentes");
-  if (state.MaxPeriod > 99.99) state.MaxPeriod = 99.99;
+  if (state.MaxPeriod > kMaxPeriod) state.MaxPeriod = kMaxPeriod;
   return Status::Ok();
 }
 
@@ -209,6 +213,10 @@ Result<double> CheckManualPeriod(const PeriodData& data, std::string_view text) 
   }
   if (*period < 0.001) {
     return Result<double>::Fail("El periodo manual no puede ser inferior a 0.001");
+  }
+  // What the manual edit holds ("00.00000"), as it is shown.
+  if (ParseDouble(FormatFloat("0.00000", *period)).value_or(*period) > 99.99999) {
+    return Result<double>::Fail("El periodo manual no puede ser superior a 99.99999");
   }
   return Result<double>::Ok(*period);
 }

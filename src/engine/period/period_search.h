@@ -33,8 +33,9 @@ inline constexpr double kDefaultMinPeriod = 0.1;
 // Index of an increment text of the list, or nullopt.
 std::optional<int> IncrementIndexOf(std::string_view text);
 
-// Number of trial periods ("Ciclos:"): nullopt when a field does not convert
-// or is below 0.01 (the label keeps its count then).
+// Number of trial periods ("Ciclos:"): nullopt when a field does not convert,
+// is below 0.01 or the maximum is above kMaxPeriod (the label keeps its count
+// then).
 std::optional<int> CountTrialPeriods(std::string_view minText, std::string_view maxText,
                                      double increment);
 
@@ -58,6 +59,9 @@ std::vector<double> TrialPeriods(double minPeriod, double maxPeriod, double incr
 Result<Periodogram> GridSearch(const PeriodData& data, MagnitudeMode mode,
                                const std::vector<double>& periods, std::stop_token stop = {},
                                const Progress& progress = {}, unsigned threads = 0);
+
+// The longest trial period: what the range dialog's "00.00" holds.
+inline constexpr double kMaxPeriod = 99.99;
 
 // The search state the period window keeps between searches.
 struct SearchState {
@@ -105,7 +109,8 @@ struct Refinement {
 Refinement RefinePeriod(const PeriodData& data, MagnitudeMode mode, double period,
                         std::optional<double> current);
 
-// "Manual": the period typed, or the message.
+// "Manual": the period typed (0.001 to 99.99999, as its edit shows it), or
+// the message.
 Result<double> CheckManualPeriod(const PeriodData& data, std::string_view text);
 
 // Arrow keys. Up and Down change the step (1E-5 to 10), Right and Left move

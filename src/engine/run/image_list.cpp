@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <filesystem>
 #include <numbers>
 #include <set>
+#include <sstream>
 
 #include "astro/coords.h"
 #include "astro/time.h"
@@ -129,6 +131,51 @@ CoordinateTexts CoordinateTextsFromHeader(const TPlaca& image, const Settings& s
   return t;
 }
 
+namespace {
+
+// "dd mm ss H" with H `positive` or `negative`: signed degrees, or nothing.
+std::optional<double> SiteAngle(std::string_view text, char positive, char negative,
+                                double maxDegrees) {
+  const std::string trimmed = ToUpper(Trim(text));
+  if (trimmed.empty()) return std::nullopt;
+  const char hemisphere = trimmed.back();
+  if (hemisphere != positive && hemisphere != negative) return std::nullopt;
+  std::istringstream fields(trimmed.substr(0, trimmed.size() - 1));
+  std::vector<std::string> parts;
+  for (std::string part; fields >> part;) parts.push_back(part);
+  if (parts.size() != 3) return std::nullopt;
+  const auto degrees = ParseInt(parts[0]);
+  const auto minutes = ParseInt(parts[1]);
+  const auto seconds = ParseDouble(parts[2]);
+  if (!degrees || !minutes || !seconds || *degrees < 0 || *minutes < 0 || *minutes >= 60 ||
+      !(*seconds >= 0) || *seconds >= 60)
+    return std::nullopt;
+  const double value = static_cast<double>(*degrees) + *minutes / 60.0 + *seconds / 3600.0;
+  if (value > maxDegrees) return std::nullopt;
+  return hemisphere == negative ? -value : value;
+}
+
+}  // namespace
+
+Result<double> ReadLatitude(std::string_view text) {
+  if (const auto v = SiteAngle(text, 'N', 'S', 90)) return Result<double>::Ok(*v);
+  return Result<double>::Fail("Latitud no válida: '" + std::string(text) +
+                              "' (se espera \"dd mm ss N\" o \"S\")");
+}
+
+Result<double> ReadLongitude(std::string_view text) {
+  if (const auto v = SiteAngle(text, 'W', 'E', 180)) return Result<double>::Ok(*v);
+  return Result<double>::Fail("Longitud no válida: '" + std::string(text) +
+                              "' (se espera \"ddd mm ss W\" o \"E\")");
+}
+
+Result<double> ReadScale(std::string_view text) {
+  const auto v = ParseDouble(text);
+  if (v && *v > 0 && std::isfinite(*v)) return Result<double>::Ok(*v);
+  return Result<double>::Fail("Resolución no válida: '" + Trim(text) +
+                              "' (se esperan segundos de arco por pixel, más de 0)");
+}
+
 Result<FieldCoordinates> ParseCoordinateTexts(const CoordinateTexts& t) {
   using R = Result<FieldCoordinates>;
   std::string error;
@@ -136,20 +183,20 @@ Result<FieldCoordinates> ParseCoordinateTexts(const CoordinateTexts& t) {
   if (!ra) return R::Fail(error);
   const auto dec = Sexagesimal(t.dec, {1, 2}, {4, 5}, {7, 8}, error);
   if (!dec) return R::Fail(error);
-  const auto lat = Sexagesimal(t.lat, {1, 2}, {4, 5}, {7, 8}, error);
-  if (!lat) return R::Fail(error);
-  const auto lon = Sexagesimal(t.lon, {1, 3}, {5, 6}, {8, 9}, error);
-  if (!lon) return R::Fail(error);
-  const auto res = ParseDouble(t.res);
-  if (!res) return R::Fail("'" + t.res + "' no es un valor numérico válido");
+  const auto lat = ReadLatitude(t.lat + " " + t.latSign);
+  if (!lat.ok()) return R::Fail(lat.message);
+  const auto lon = ReadLongitude(t.lon + " " + t.lonSide);
+  if (!lon.ok()) return R::Fail(lon.message);
+  const auto res = ReadScale(t.res);
+  if (!res.ok()) return R::Fail(res.message);
   FieldCoordinates f;
   f.ra = *ra * 15.0 * kDegree;
   // The hemisphere signs apply to the whole value, so "S" with 0 degrees
   // still gives a southern declination.
   f.dec = (t.decSign == 'S' ? -*dec : *dec) * kDegree;
-  f.latitude = (t.latSign == 'S' ? -*lat : *lat) * kDegree;
-  f.longitude = (t.lonSide == 'E' ? -*lon : *lon) * kDegree;
-  f.scale = *res;
+  f.latitude = lat.value * kDegree;
+  f.longitude = lon.value * kDegree;
+  f.scale = res.value;
   f.FieldRAText = std::string(Copy(t.ar, 1, 20));
   f.FieldDecText = (t.decSign == 'S' ? "-" : "+") + std::string(Copy(t.dec, 1, 20));
   return R::Ok(std::move(f));

@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "image/fits_image.h"
@@ -70,10 +71,20 @@ struct FieldCoordinates {
 // scale from the settings.
 CoordinateTexts CoordinateTextsFromHeader(const TPlaca& image, const Settings& settings);
 
+// The one check of a site and a scale, wherever they are typed or stored.
+// A latitude "dd mm ss N|S" or longitude "ddd mm ss W|E" (blanks between the
+// fields, decimals in the seconds) in signed degrees, negative for S and E;
+// refused when not of that form, with minutes or seconds of 60 or more, or
+// beyond 90 (latitude) or 180 (longitude) degrees.
+Result<double> ReadLatitude(std::string_view text);
+Result<double> ReadLongitude(std::string_view text);
+// The image scale in arc seconds per pixel: a number above 0.
+Result<double> ReadScale(std::string_view text);
+
 // Reads the texts by fixed positions (RA hours 1-2, minutes 4-5, seconds
-// 7-10; Dec and latitude degrees 1-2, minutes 4-5, seconds 7-8; longitude
-// 1-3, 5-6, 8-9). "S" negates declination and latitude, "E" the longitude.
-// A field that is not a number fails with the conversion message.
+// 7-10; Dec degrees 1-2, minutes 4-5, seconds 7-8). "S" negates the
+// declination. Site and scale go through ReadLatitude, ReadLongitude and
+// ReadScale. A field that is not a number fails with the conversion message.
 Result<FieldCoordinates> ParseCoordinateTexts(const CoordinateTexts& texts);
 
 // --- AUTO ---------------------------------------------------------------------

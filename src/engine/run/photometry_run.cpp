@@ -269,9 +269,13 @@ RunOutcome RunPhotometry(RunJob& job, const RunProgress& progress) {
     out.status = Status::Fail(kSelectStars);
     return out;
   }
+  // A name that the results file would misread never gets into it.
+  if (Status names = CheckStarLists(job.lbVar, job.lbCali); !names.ok()) {
+    out.status = names;
+    return out;
+  }
   const ApertureSettings& ap = job.settings.aperture;
-  for (const std::string& e : job.lbVar)
-    out.lbNomVar.push_back(TrimRight(Field(e, rf::kEntryVarName)));
+  for (const std::string& e : job.lbVar) out.lbNomVar.push_back(VariableName(e));
 
   // The file as it will be written. Nothing is written before the run ends:
   // a run that is killed or meets a full disk leaves the file as it was.
@@ -298,7 +302,7 @@ RunOutcome RunPhotometry(RunJob& job, const RunProgress& progress) {
     lines = ResultsHeaderBlock(job.field.FieldRAText, job.field.FieldDecText, job.lbCali, sky,
                                out.lbNomVar);
   } else {
-    auto previous = ReadTextLines(file);
+    auto previous = ReadResultsFile(file);
     if (!previous) {
       out.status = Status::Fail("Datos anteriores no encontrados.");
       return out;
@@ -308,7 +312,7 @@ RunOutcome RunPhotometry(RunJob& job, const RunProgress& progress) {
     std::vector<std::string> names;
     for (const std::string& line : lines)
       if (line.rfind(" NUM", 0) == 0) {
-        for (int k = 0; k < rf::HeaderStarCount(static_cast<int>(line.size())); ++k)
+        for (int k = 0; k < rf::HeaderStarCount(CharCount(line)); ++k)
           names.push_back(Trim(Field(line, rf::HeaderStarName(k))));
         break;
       }

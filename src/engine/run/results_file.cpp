@@ -5,8 +5,10 @@
 #include <cmath>
 
 #include "run/results_format.h"
+#include "run/star_list.h"
 #include "text/fixed_columns.h"
 #include "text/number_format.h"
+#include "text/text_file.h"
 
 namespace lumenda {
 
@@ -61,7 +63,7 @@ std::vector<std::string> ResultsHeaderBlock(const std::string& fieldRAText,
                                             const std::vector<std::string>& skyPositions,
                                             const std::vector<std::string>& lbNomVar) {
   std::vector<std::string> out{fieldRAText, fieldDecText};
-  for (const std::string& entry : lbCali) out.emplace_back(Field(entry, rf::kEntryCompName));
+  for (const std::string& entry : lbCali) out.push_back(ComparisonName(entry));
   out.emplace_back();
   for (const std::string& sky : skyPositions) out.push_back(rf::kSkyPositionPrefix + sky);
   out.emplace_back();
@@ -74,6 +76,17 @@ std::vector<std::string> ResultsHeaderBlock(const std::string& fieldRAText,
   out.push_back(header);
   out.push_back(separator);
   return out;
+}
+
+std::optional<std::vector<std::string>> ReadResultsFile(const std::string& path) {
+  auto bytes = ReadFileBytes(path);
+  if (!bytes) return std::nullopt;
+  std::string_view text = *bytes;
+  if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
+  std::vector<std::string> lines = SplitLines(text);
+  for (std::string& line : lines)
+    if (!rf::IsDataRow(line) && !IsValidUtf8(line)) line = Cp1252ToUtf8(line);
+  return lines;
 }
 
 int CountPreviousRows(const std::vector<std::string>& lines) {

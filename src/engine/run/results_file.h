@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -43,6 +44,12 @@ std::vector<std::string> ResultsHeaderBlock(const std::string& fieldRAText,
                                             const std::vector<std::string>& lbCali,
                                             const std::vector<std::string>& skyPositions,
                                             const std::vector<std::string>& lbNomVar);
+
+// The lines of a results file. The image paths of the data rows keep their
+// bytes, so that a rewrite still names the images; any other line that is not
+// UTF-8 (names from an older Windows installation) is read as Windows-1252.
+// nullopt when the file cannot be read.
+std::optional<std::vector<std::string>> ReadResultsFile(const std::string& path);
 
 // Rows already in a results file: the lines after its first line beginning
 // "--".

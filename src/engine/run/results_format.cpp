@@ -6,7 +6,7 @@ namespace lumenda::results {
 
 int PlusAnchor(std::string_view row) {
   const size_t p = row.find('+');
-  return p == std::string_view::npos ? 0 : static_cast<int>(p) + 1;
+  return p == std::string_view::npos ? 0 : CharCount(row.substr(0, p)) + 1;
 }
 
 bool IsDataRow(std::string_view line) {

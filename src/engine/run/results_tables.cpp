@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "run/results_file.h"
 #include "run/results_format.h"
 #include "run/variable_search.h"
 #include "text/fixed_columns.h"
@@ -121,7 +122,7 @@ Status BuildResults(const std::vector<std::string>& lines, ResultsTables& t, int
 
   // Names come from the file's own header: the magnitude tables below keep
   // every star column of the file, so their names must too.
-  const int stars = rf::HeaderStarCount(static_cast<int>(headerLine.size()));
+  const int stars = rf::HeaderStarCount(CharCount(headerLine));
   for (int k = 0; k < stars; ++k)
     t.lbNomVar.push_back(Trim(Field(headerLine, rf::HeaderStarName(k))));
 
@@ -206,7 +207,7 @@ Status BuildResults(const std::vector<std::string>& lines, ResultsTables& t, int
 
 Status BuildResultsFromFile(const std::string& path, ResultsTables& tables, int sensitivity,
                             const ProgressText& progress) {
-  const auto lines = ReadTextLines(path);
+  const auto lines = ReadResultsFile(path);
   if (!lines) return Status::Fail("No se puede leer el fichero " + path);
   return BuildResults(*lines, tables, sensitivity, progress);
 }

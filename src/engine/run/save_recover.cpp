@@ -25,11 +25,6 @@ bool StartsWith(std::string_view s, std::string_view prefix) {
   return s.substr(0, prefix.size()) == prefix;
 }
 
-char CharAt(const std::string& line, int pos) {
-  return pos >= 1 && static_cast<size_t>(pos) <= line.size() ? line[static_cast<size_t>(pos - 1)]
-                                                             : '\0';
-}
-
 bool IsDigitAt(const std::string& line, int pos) {
   return IsDigit(CharAt(line, pos));
 }
@@ -74,7 +69,7 @@ std::vector<std::string> ResultsCsv(const std::vector<std::string>& lines) {
   while (i < lines.size() && !StartsWith(lines[i], " NUM")) ++i;
   if (i == lines.size()) return out;
   const std::string& header = lines[i];
-  const int len = static_cast<int>(header.size());
+  const int len = CharCount(header);
   std::string names;
   int stars = 0;
   // At least one name, even from a short header.
@@ -103,10 +98,16 @@ Status SaveResults(const std::string& instrumentalPath, const std::string& desti
   if (!txt && !csv)
     return Status::Fail("Extensión no admitida: " + FileName(destination) +
                         "\nLos datos se guardan como \".txt\" o \".csv\".");
-  const auto lines = ReadTextLines(instrumentalPath);
-  if (!lines) return Status::Fail("No se puede leer el fichero " + instrumentalPath);
-  const std::vector<std::string> out = txt ? *lines : ResultsCsv(*lines);
-  return Status{WriteFileAtomic(destination, JoinLines(out))};
+  const std::string unreadable = "No se puede leer el fichero " + instrumentalPath;
+  // A ".txt" save is the file itself, byte for byte.
+  if (txt) {
+    const auto bytes = ReadFileBytes(instrumentalPath);
+    if (!bytes) return Status::Fail(unreadable);
+    return Status{WriteFileAtomic(destination, *bytes)};
+  }
+  const auto lines = ReadResultsFile(instrumentalPath);
+  if (!lines) return Status::Fail(unreadable);
+  return Status{WriteFileAtomic(destination, JoinLines(ResultsCsv(*lines)))};
 }
 
 bool CheckResultsFormat(const std::vector<std::string>& lines) {
@@ -119,14 +120,14 @@ bool CheckResultsFormat(const std::vector<std::string>& lines) {
 }
 
 bool CheckResultsFormat(const std::string& path) {
-  const auto lines = ReadTextLines(path);
+  const auto lines = ReadResultsFile(path);
   return lines && CheckResultsFormat(*lines);
 }
 
 bool SameHeaders(const std::vector<std::string>& paths) {
   std::vector<std::string> first;
   for (size_t f = 0; f < paths.size(); ++f) {
-    const auto lines = ReadTextLines(paths[f]);
+    const auto lines = ReadResultsFile(paths[f]);
     if (!lines) return false;
     std::vector<std::string> header = HeaderLines(*lines);
     if (f == 0) {
@@ -159,7 +160,7 @@ Result<RecoverOutcome> RecoverResults(const std::vector<std::string>& paths,
   std::vector<std::string> out;
   std::vector<std::string> rows;
   for (size_t f = 0; f < paths.size(); ++f) {
-    const auto lines = ReadTextLines(paths[f]);
+    const auto lines = ReadResultsFile(paths[f]);
     if (!lines) return R::Fail("No se puede leer el fichero " + paths[f]);
     bool inHeader = f == 0;
     for (const std::string& line : *lines) {

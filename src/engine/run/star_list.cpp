@@ -22,11 +22,6 @@ double Number(std::string_view text) {
   return ParseDouble(text).value_or(0.0);
 }
 
-char CharAt(std::string_view line, int pos) {
-  return pos >= 1 && static_cast<size_t>(pos) <= line.size() ? line[static_cast<size_t>(pos - 1)]
-                                                             : '\0';
-}
-
 }  // namespace
 
 std::string FormatStarEntry(double x, double y, std::string_view name) {
@@ -54,6 +49,51 @@ std::string AutoStarName(double x, double y) {
 
 std::string StarKey(double x, double y) {
   return FormatFloat("0000", x) + "  " + FormatFloat("0000", y);
+}
+
+Status CheckStarName(std::string_view name) {
+  const std::string trimmed = TrimRight(name);
+  if (trimmed.empty()) return Status::Fail("El nombre de la estrella no puede quedar vacío.");
+  const std::string quoted = "El nombre de estrella \"" + trimmed + "\" ";
+  for (const char marker : {'*', '+'})
+    if (trimmed.find(marker) != std::string::npos)
+      return Status::Fail(quoted + "no puede contener \"" + marker + "\".");
+  for (const char c : trimmed)
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
+      return Status::Fail(quoted + "no puede contener caracteres de control.");
+  if (trimmed[0] == ' ') return Status::Fail(quoted + "no puede empezar por un espacio.");
+  for (const char* start : {">", "--"})
+    if (trimmed.starts_with(start))
+      return Status::Fail(quoted + "no puede empezar por \"" + start + "\".");
+  return Status::Ok();
+}
+
+Status CheckVariableNames(const std::vector<std::string>& names) {
+  std::set<std::string> seen;
+  for (const std::string& name : names) {
+    if (Status s = CheckStarName(name); !s.ok()) return s;
+    if (!seen.insert(TrimRight(name)).second)
+      return Status::Fail("Dos estrellas variables se llaman \"" + TrimRight(name) + "\".");
+  }
+  return Status::Ok();
+}
+
+Status CheckStarLists(const std::vector<std::string>& lbVar,
+                      const std::vector<std::string>& lbCali) {
+  std::vector<std::string> names;
+  for (const std::string& e : lbVar) names.push_back(VariableName(e));
+  if (Status s = CheckVariableNames(names); !s.ok()) return s;
+  for (const std::string& e : lbCali)
+    if (Status s = CheckStarName(ComparisonName(e)); !s.ok()) return s;
+  return Status::Ok();
+}
+
+std::string VariableName(std::string_view entry) {
+  return TrimRight(Field(entry, rf::kEntryVarName));
+}
+
+std::string ComparisonName(std::string_view entry) {
+  return std::string(Field(entry, rf::kEntryCompName));
 }
 
 std::vector<std::string> StarFileLines(const std::vector<std::string>& lbVar,
@@ -85,6 +125,9 @@ Result<std::vector<std::string>> ReadStarFile(const std::string& path) {
   auto lines = ReadTextLines(path);
   if (!lines) return R::Fail("No se puede leer el fichero " + path);
   if (!CheckStarFileFormat(*lines)) return R::Fail("Error en formato de datos.");
+  std::vector<std::string> lbVar, lbCali;
+  SplitStarFile(*lines, lbVar, lbCali);
+  if (Status names = CheckStarLists(lbVar, lbCali); !names.ok()) return R::Fail(names.message);
   return R::Ok(std::move(*lines));
 }
 

@@ -35,6 +35,25 @@ std::string AutoStarName(double x, double y);
 // are taken as the same star.
 std::string StarKey(double x, double y);
 
+// --- Star names -------------------------------------------------------------
+
+// Whether `name` can name a star: not empty, no "*" or "+" (the results file's
+// markers of a data row and of its anchor), no control characters, and not
+// beginning with a blank, ">" or "--" (which would make a comparison line of
+// the results file read as another kind of line). Trailing blanks do not
+// count. The message says what is wrong.
+Status CheckStarName(std::string_view name);
+// Names of the variable stars, each also different from the others: each names
+// one column of the results ("Dos estrellas variables se llaman ...").
+Status CheckVariableNames(const std::vector<std::string>& names);
+// The names of a star selection, as the results file will hold them.
+Status CheckStarLists(const std::vector<std::string>& lbVar,
+                      const std::vector<std::string>& lbCali);
+// The name of a variable-star entry (at most 18 characters, trailing blanks
+// dropped) and of a comparison entry (at most 30).
+std::string VariableName(std::string_view entry);
+std::string ComparisonName(std::string_view entry);
+
 // --- Star files -----------------------------------------------------------
 
 // "V " + each variable entry, then "C " + each comparison entry.
@@ -47,7 +66,7 @@ Status WriteStarFile(const std::string& path, const std::vector<std::string>& lb
 // Every line non-empty, beginning "C" or "V", with "." in columns 7 and 16.
 bool CheckStarFileFormat(const std::vector<std::string>& lines);
 // Reads and checks a star file ("Error en formato de datos." when it fails
-// the check).
+// the check, the names' message when a name cannot be used).
 Result<std::vector<std::string>> ReadStarFile(const std::string& path);
 // The entries of a star file split into variable and comparison lists.
 void SplitStarFile(const std::vector<std::string>& lines, std::vector<std::string>& lbVar,

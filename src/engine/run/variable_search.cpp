@@ -15,12 +15,6 @@ void Report(const ProgressText& progress, const std::string& text) {
   if (progress) progress(text);
 }
 
-// 1-based character of a line, '\0' beyond its end.
-char CharAt(const std::string& line, int pos) {
-  return pos >= 1 && static_cast<size_t>(pos) <= line.size() ? line[static_cast<size_t>(pos - 1)]
-                                                             : '\0';
-}
-
 }  // namespace
 
 double SensitivityThreshold(int sensitivity) {
@@ -38,10 +32,8 @@ void RemoveColumns(std::vector<std::string>& table, const std::vector<int>& remo
                    const std::string& progressText, const ProgressText& progress) {
   for (int e = static_cast<int>(removal.size()) - 1; e >= 0; --e) {
     if (e % 10 == 0) Report(progress, progressText + IntToStr(e));
-    const size_t start = static_cast<size_t>(removal[static_cast<size_t>(e)] - 1);
-    for (std::string& line : table) {
-      if (start < line.size()) line.erase(start, rf::kStarWidth);
-    }
+    const int start = removal[static_cast<size_t>(e)];
+    for (std::string& line : table) EraseColumns(line, {start, start + rf::kStarWidth - 1});
   }
 }
 

@@ -79,10 +79,14 @@ std::optional<double> EncodeTime(int hour, int minute, int second, int milliseco
 }
 
 CivilDate DecodeDate(double calendarTime) {
+  // Far beyond the years 1 to 9999 there is no date to give (nor an integer
+  // to hold the day).
+  if (!(std::fabs(calendarTime) < 1e9)) return CivilDate{};
   return CivilFromDays(static_cast<long long>(std::floor(calendarTime)) + kEpochOffset);
 }
 
 TimeOfDay DecodeTime(double calendarTime) {
+  if (!std::isfinite(calendarTime)) return TimeOfDay{};
   double fraction = calendarTime - std::floor(calendarTime);
   long long ms = std::llround(fraction * 86400000.0);
   if (ms >= 86400000) ms = 86399999;

@@ -28,9 +28,10 @@ inline constexpr double kCalendarToJD = 2415018.5;
 std::optional<double> EncodeDate(int year, int month, int day);
 // Fraction of a day; nullopt when out of range (hour 24, minute 60, ...).
 std::optional<double> EncodeTime(int hour, int minute, int second, int millisecond = 0);
-// Date part of a calendar time value (floor of it).
+// Date part of a calendar time value (floor of it); year 0 (no date) for a
+// value far outside the years 1 to 9999 or not a number.
 CivilDate DecodeDate(double calendarTime);
-// Time part, rounded to the nearest millisecond.
+// Time part, rounded to the nearest millisecond (midnight for no number).
 TimeOfDay DecodeTime(double calendarTime);
 
 bool IsLeapYear(int year);

@@ -126,7 +126,13 @@ std::string Render(std::string_view section, const SectionShape& shape, std::str
 }  // namespace
 
 long long RoundHalfEven(double value) {
-  return static_cast<long long>(std::nearbyint(value));
+  // 2^63: the first double beyond long long.
+  constexpr double kLimit = 9223372036854775808.0;
+  if (std::isnan(value)) return 0;
+  const double rounded = std::nearbyint(value);
+  if (rounded >= kLimit) return std::numeric_limits<long long>::max();
+  if (rounded < -kLimit) return std::numeric_limits<long long>::min();
+  return static_cast<long long>(rounded);
 }
 
 std::string FormatFloat(std::string_view mask, double value) {

@@ -31,7 +31,8 @@ std::optional<double> ParseDouble(std::string_view text);
 // including overflow of long long.
 std::optional<long long> ParseInt(std::string_view text);
 
-// Rounds to the nearest integer, halves to the even neighbour.
+// Rounds to the nearest integer, halves to the even neighbour. NaN gives 0,
+// and a value beyond the range of long long the nearest end of that range.
 long long RoundHalfEven(double value);
 
 }  // namespace lumenda

@@ -117,7 +117,7 @@ std::string Cp1252ToUtf8(std::string_view bytes) {
   return out;
 }
 
-std::optional<std::string> ReadTextFile(const std::string& path) {
+std::optional<std::string> ReadFileBytes(const std::string& path) {
   // A folder opens as a stream on Linux; it is not a file we can read.
   if (DirectoryExists(path)) return std::nullopt;
   std::ifstream in(path, std::ios::binary);
@@ -125,7 +125,13 @@ std::optional<std::string> ReadTextFile(const std::string& path) {
   std::ostringstream ss;
   ss << in.rdbuf();
   if (in.bad()) return std::nullopt;
-  std::string bytes = ss.str();
+  return ss.str();
+}
+
+std::optional<std::string> ReadTextFile(const std::string& path) {
+  auto read = ReadFileBytes(path);
+  if (!read) return std::nullopt;
+  std::string& bytes = *read;
   if (bytes.starts_with("\xEF\xBB\xBF")) bytes.erase(0, 3);
   if (IsValidUtf8(bytes)) return bytes;
   return Cp1252ToUtf8(bytes);

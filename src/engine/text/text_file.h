@@ -8,6 +8,9 @@
 
 namespace lumenda {
 
+// Reads a whole file as it is stored; nullopt when it cannot be read.
+std::optional<std::string> ReadFileBytes(const std::string& path);
+
 // Reads a whole file. Text that is not valid UTF-8 is taken as Windows-1252
 // (files from older installations) and converted to UTF-8. nullopt when the
 // file cannot be read.

@@ -79,6 +79,16 @@ TEST(PeriodFile, ChecksumCatchesChangedCharacters) {
   EXPECT_EQ(read.value.period, 0.15433);
 
   EXPECT_EQ(ParsePeriodFile({}).message, "Error en lectura de datos.");
+
+  // A file of an older Windows installation: Windows-1252 bytes, summed as stored.
+  std::vector<std::string> old = lines;
+  old[2] = "V6 M\xE9";
+  old[0] = IntToStr(PeriodFileChecksum(old, 1));
+  test::TempDir dir;
+  test::WriteBytes(dir.File("viejo.per"), JoinLines(old));
+  read = ReadPeriodFile(dir.File("viejo.per"));
+  ASSERT_TRUE(read.ok()) << read.message;
+  EXPECT_EQ(read.value.data.StarName, "V6 Mé");
 }
 
 // Replaces line `index` and fixes the checksum, to reach the checks after it.

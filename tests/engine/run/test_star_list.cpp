@@ -49,6 +49,33 @@ TEST(StarFile, WriteReadCheck) {
   EXPECT_EQ(ReadStarFile(dir.File("mal.txt")).message, "Error en formato de datos.");
 }
 
+// What the selection dialog and the rename window are told about a name.
+TEST(StarNames, MarkersOfTheResultsFileAreRefused) {
+  for (const char* name : {"RR LYR", "ÑANDÚ", "10.52 V", "-1.46", "VS_0012_0034", "V1  "})
+    EXPECT_TRUE(CheckStarName(name).ok()) << name;
+  const std::pair<const char*, const char*> refused[] = {
+      {"", "El nombre de la estrella no puede quedar vacío."},
+      {"   ", "El nombre de la estrella no puede quedar vacío."},
+      {"A*B", "El nombre de estrella \"A*B\" no puede contener \"*\"."},
+      {"+11.2", "El nombre de estrella \"+11.2\" no puede contener \"+\"."},
+      {"A\tB", "El nombre de estrella \"A\tB\" no puede contener caracteres de control."},
+      {" NUM", "El nombre de estrella \" NUM\" no puede empezar por un espacio."},
+      {">>> 12", "El nombre de estrella \">>> 12\" no puede empezar por \">\"."},
+      {"--", "El nombre de estrella \"--\" no puede empezar por \"--\"."},
+  };
+  for (const auto& [name, message] : refused) EXPECT_EQ(CheckStarName(name).message, message);
+  // Variables are told apart by their names as the results file holds them
+  // (18 characters); comparison stars may share a catalogue magnitude.
+  EXPECT_EQ(CheckStarLists({"0001.00  0001.00  ABCDEFGHIJKLMNOPQRS1",
+                            "0002.00  0002.00  ABCDEFGHIJKLMNOPQRS2"},
+                           {"0003.00  0003.00  11.2"})
+                .message,
+            "Dos estrellas variables se llaman \"ABCDEFGHIJKLMNOPQR\".");
+  EXPECT_TRUE(
+      CheckStarLists({"0001.00  0001.00  V1"}, {"0003.00  0003.00  11.2", "0004.00  0004.00  11.2"})
+          .ok());
+}
+
 TEST(StarFile, ReferencesFromTheFirstTwoLines) {
   struct Case {
     std::vector<std::string> lines;

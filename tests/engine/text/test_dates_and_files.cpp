@@ -23,6 +23,7 @@ TEST(Dates, CalendarValuesMatchTheJulianDateEpoch) {
   EXPECT_EQ(d.year, 1850);
   EXPECT_EQ(d.month, 3);
   EXPECT_EQ(d.day, 7);
+  EXPECT_EQ(DecodeDate(1e300).year, 0);  // no date, and no overflow on the way
 }
 
 TEST(Dates, TextsInEveryPattern) {
@@ -99,7 +100,17 @@ TEST(FixedColumns, FieldsNeverReadPastTheLine) {
   EXPECT_EQ(Field("short", Column{9, 10}), "");
   EXPECT_EQ(Copy("abc", 0, 2), "a");
   EXPECT_EQ(Copy("abc", -5, 2), "");
-  EXPECT_EQ(PadLeft("Ñu", 4), "  Ñu");  // widths count characters, not bytes
+  // Columns count characters, not bytes, and never split one; a byte that is
+  // not UTF-8 (Windows-1252 text) is one character too.
+  EXPECT_EQ(PadLeft("Ñu", 4), "  Ñu");
+  EXPECT_EQ(Field("ÑÑÑabc", Column{3, 4}), "Ña");
+  EXPECT_EQ(FieldFrom("ÁÉxy", 3), "xy");
+  EXPECT_EQ(CharAt("ÁÉxy", 4), 'y');
+  EXPECT_EQ(CharCount("\xD1u\xC3"), 3);
+  EXPECT_EQ(Field("\xD1u\xC3\xB1z", Column{3, 4}), "\xC3\xB1z");
+  std::string line = "ab ÑÑ cd";
+  EraseColumns(line, Column{3, 6});
+  EXPECT_EQ(line, "abcd");
   EXPECT_EQ(PadRight("ab", 4, '.'), "ab..");
   EXPECT_EQ(Trim("  a b \t"), "a b");
   EXPECT_EQ(ToUpper("exptime"), "EXPTIME");

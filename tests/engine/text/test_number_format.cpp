@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <cmath>
 #include <cstdio>
+#include <limits>
 
 #include "text/number_format.h"
 
@@ -65,6 +67,10 @@ TEST(FormatFloat, ExactBinaryTiesRoundToEven) {
   EXPECT_EQ(RoundHalfEven(2.5), 2);
   EXPECT_EQ(RoundHalfEven(-3.5), -4);
   EXPECT_EQ(RoundHalfEven(2.5000001), 3);
+  // No integer stands for these: a defined answer instead of undefined behaviour.
+  EXPECT_EQ(RoundHalfEven(std::nan("")), 0);
+  EXPECT_EQ(RoundHalfEven(1e300), std::numeric_limits<long long>::max());
+  EXPECT_EQ(RoundHalfEven(-1e300), std::numeric_limits<long long>::min());
 }
 
 TEST(FormatFloat, IgnoresACommaDecimalLocale) {
