@@ -1,6 +1,8 @@
 #!/bin/sh
 # `make run`: writes the simulated sample night into muestra/ at the top of the
-# repository and shows what the command line reads from its first image.
+# repository. With a display it opens the desktop program, its image-list
+# chooser starting in muestra/; without one it runs the night through the
+# command line and says how to open the desktop.
 # Usage: scripts/run-sample.sh BUILD_DIR
 set -u
 
@@ -11,6 +13,7 @@ case "$BUILD" in
 esac
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 CLI="$BUILD/src/cli/lumenda-cli"
+GUI="$BUILD/src/ui/lumenda"
 
 if [ ! -x "$CLI" ]; then
   echo "No se encuentra $CLI: compila primero (make build)." >&2
@@ -40,6 +43,15 @@ echo "== lumenda-cli estrellas $FIRST"
 "$CLI" estrellas "$FIRST" || echo "(la orden estrellas ha fallado o no está disponible)"
 echo
 echo "Hecho: $(ls muestra/*.fit | wc -l) imágenes, muestra/estrellas.txt y muestra/verdad.txt."
+
+if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] && [ -x "$GUI" ]; then
+  echo
+  echo "== Lumenda (escritorio)"
+  echo "Pulsa \"Lista de imágenes\": el selector se abre en muestra/. Sitio de la muestra:"
+  echo "latitud 40 24 00 N, longitud 003 41 00 W. Las estrellas marcadas están en"
+  echo "muestra/estrellas.txt (\"Recupera posiciones...\" en la ventana de la imagen)."
+  exec "$GUI" --imagenes "$ROOT/muestra"
+fi
 
 # The whole night through the photometry run: the sample's star file marks
 # the two variables, the check star and the three comparison stars.
@@ -80,4 +92,7 @@ else
   cat muestra/informe.log >&2
   exit 1
 fi
+echo
+echo "Sin pantalla no se abre el programa de escritorio. Con una pantalla:"
+echo "  $GUI --imagenes $ROOT/muestra"
 exit 0

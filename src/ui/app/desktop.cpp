@@ -2,9 +2,7 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
-#include <QLibraryInfo>
 #include <QTimer>
-#include <QTranslator>
 
 #include "app/main_window.h"
 #include "app/single_instance.h"
@@ -35,13 +33,7 @@ int RunDesktop(int argc, char** argv) {
   QApplication::setApplicationDisplayName(QStringLiteral("Lumenda"));
   InstallNumberConventions();
 
-  // Qt's own texts (file choosers, standard buttons) in Spanish when the
-  // translation is installed.
-  QTranslator qtTexts;
-  if (qtTexts.load(QLocale(QLocale::Spanish), QStringLiteral("qtbase"), QStringLiteral("_"),
-                   QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-    QApplication::installTranslator(&qtTexts);
-  }
+  InstallQtTranslation();
 
   QCommandLineParser parser;
   parser.setApplicationDescription(

@@ -141,12 +141,21 @@ void MainWindow::BuildLayout() {
   lbCali_ = MakeList(lists_, "lbCali", QStringLiteral("Estrellas de calibrado"));
   lbNomVar_ = MakeList(lists_, "lbNomVar", QStringLiteral("Nombres de las estrellas medidas"));
   lbMag_ = MakeList(lists_, "lbMag", QStringLiteral("Magnitudes"));
-  listsLayout->addWidget(eFoto1_, 0, 0, 1, 2);
-  listsLayout->addWidget(listaFotos_, 1, 0, 1, 2);
-  listsLayout->addWidget(lbVar_, 2, 0);
-  listsLayout->addWidget(lbCali_, 2, 1);
-  listsLayout->addWidget(lbNomVar_, 3, 0);
-  listsLayout->addWidget(lbMag_, 3, 1);
+  // Each list under its name.
+  const auto captioned = [](QWidget* list) {
+    auto* box = new QVBoxLayout;
+    auto* caption = new QLabel(list->accessibleName());
+    caption->setBuddy(list);
+    box->addWidget(caption);
+    box->addWidget(list);
+    return box;
+  };
+  listsLayout->addLayout(captioned(eFoto1_), 0, 0, 1, 2);
+  listsLayout->addLayout(captioned(listaFotos_), 1, 0, 1, 2);
+  listsLayout->addLayout(captioned(lbVar_), 2, 0);
+  listsLayout->addLayout(captioned(lbCali_), 2, 1);
+  listsLayout->addLayout(captioned(lbNomVar_), 3, 0);
+  listsLayout->addLayout(captioned(lbMag_), 3, 1);
 
   auto* layout = new QHBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);

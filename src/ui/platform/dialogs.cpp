@@ -3,8 +3,11 @@
 #include <QApplication>
 #include <QColorDialog>
 #include <QFileDialog>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTranslator>
 
 namespace lumenda::ui {
 namespace {
@@ -41,27 +44,18 @@ class QtDialogs : public DialogProvider {
   }
 
   QStringList OpenFiles(const FileChoice& choice) override {
-    QFileDialog dialog(ParentWindow(), choice.caption, choice.folder, choice.filter);
-    dialog.setFileMode(QFileDialog::ExistingFiles);
-    dialog.setOption(QFileDialog::HideNameFilterDetails);
-    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles() : QStringList();
+    auto dialog = MakeFileChooser(choice, QFileDialog::ExistingFiles);
+    return dialog->exec() == QDialog::Accepted ? dialog->selectedFiles() : QStringList();
   }
   QString OpenFile(const FileChoice& choice) override {
-    QFileDialog dialog(ParentWindow(), choice.caption, choice.folder, choice.filter);
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setOption(QFileDialog::HideNameFilterDetails);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
-    return dialog.selectedFiles().first();
+    auto dialog = MakeFileChooser(choice, QFileDialog::ExistingFile);
+    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty()) return {};
+    return dialog->selectedFiles().first();
   }
   QString SaveFile(const FileChoice& choice) override {
-    QFileDialog dialog(ParentWindow(), choice.caption, choice.folder, choice.filter);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setOption(QFileDialog::HideNameFilterDetails);
-    dialog.setDefaultSuffix(choice.defaultSuffix);
-    if (!choice.fileName.isEmpty()) dialog.selectFile(choice.fileName);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
-    return dialog.selectedFiles().first();
+    auto dialog = MakeFileChooser(choice, QFileDialog::AnyFile);
+    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty()) return {};
+    return dialog->selectedFiles().first();
   }
   std::optional<QColor> ChooseColour(const QColor& initial,
                                      std::vector<unsigned>& customColours) override {
@@ -83,6 +77,29 @@ QtDialogs& RealDialogs() {
 DialogProvider* current = nullptr;
 
 }  // namespace
+
+std::unique_ptr<QFileDialog> MakeFileChooser(const FileChoice& choice, int mode) {
+  auto dialog =
+      std::make_unique<QFileDialog>(ParentWindow(), choice.caption, choice.folder, choice.filter);
+  dialog->setFileMode(static_cast<QFileDialog::FileMode>(mode));
+  if (mode == QFileDialog::AnyFile) {
+    dialog->setAcceptMode(QFileDialog::AcceptSave);
+    dialog->setDefaultSuffix(choice.defaultSuffix);
+  }
+  // The filter's name only: the patterns are spelled for every case.
+  dialog->setOption(QFileDialog::HideNameFilterDetails);
+  if (!choice.fileName.isEmpty()) dialog->selectFile(choice.fileName);
+  dialog->resize(820, 520);  // room for the size and date columns
+  return dialog;
+}
+
+void InstallQtTranslation() {
+  static QTranslator qtTexts;
+  if (qtTexts.load(QLocale(QLocale::Spanish), QStringLiteral("qtbase"), QStringLiteral("_"),
+                   QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    QCoreApplication::installTranslator(&qtTexts);
+  }
+}
 
 QString FitsFilter() {
   return QStringLiteral("FITS (*.[fF][iI][tT] *.[fF][tT][sS] *.[fF][iI][tT][sS])");

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QColor>
+#include <QFileDialog>
 #include <QString>
 #include <QStringList>
 #include <memory>
@@ -14,6 +15,11 @@ namespace lumenda::ui {
 
 // The caption of every message box.
 inline const QString kMessageCaption = QStringLiteral("Lumenda");
+
+// Qt's own texts (file choosers, colour picker, standard buttons) in Spanish,
+// when Qt's translation is installed. Called once after the QApplication
+// exists.
+void InstallQtTranslation();
 
 // Filters of the file choosers. FITS images are listed whatever the case of
 // their extension.
@@ -50,6 +56,10 @@ class DialogProvider {
   virtual std::optional<QColor> ChooseColour(const QColor& initial,
                                              std::vector<unsigned>& customColours) = 0;
 };
+
+// The file chooser the real dialogs show (for `mode` ExistingFiles,
+// ExistingFile or AnyFile; AnyFile saves).
+std::unique_ptr<QFileDialog> MakeFileChooser(const FileChoice& choice, int mode);
 
 // The provider in use: the real Qt dialogs unless a test replaced them.
 DialogProvider& Dialogs();

@@ -8,6 +8,7 @@
 #include <map>
 
 #include "app/desktop.h"
+#include "platform/dialogs.h"
 #include "platform/text.h"
 #include "screenshots.h"
 #include "settings/user_folder.h"
@@ -44,6 +45,7 @@ int main(int argc, char** argv) {
   using namespace lumenda::ui;
   QApplication app(argc, argv);
   InstallNumberConventions();
+  InstallQtTranslation();
   if (argc < 2) {
     std::fprintf(stderr, "Uso: lumenda-screenshots CARPETA_DE_SALIDA\n");
     return 1;

@@ -1,10 +1,17 @@
 // The image window with the sample night's stars relocated on its first
-// image, the magnifier and the star selection dialog.
+// image, the magnifier and the star selection dialog; the main window after
+// the sample night's run, and both side by side for the README.
 #include <QAbstractButton>
+#include <QHBoxLayout>
+#include <QLabel>
 
+#include "app/main_window.h"
 #include "image/plate_solution.h"
+#include "run/image_list.h"
+#include "run/run_state.h"
 #include "run/star_selection.h"
 #include "screenshots.h"
+#include "text/text_file.h"
 #include "windows/image_window.h"
 #include "windows/star_selection_dialog.h"
 
@@ -68,6 +75,75 @@ const bool kSel = RegisterShot(QStringLiteral("TFSel"), [](ShotEnv& env) -> QWid
   dialog->Prepare(request);
   return dialog;
 });
+
+// The sample night listed, its stars marked from its star file, processed:
+// the session as after "Proceso".
+void RunSampleNight(ShotEnv& env) {
+  Session& session = env.context.session;
+  if (!session.run.results.lbNomVar.empty()) return;
+  const std::string folder = env.sampleFolder.toStdString();
+  auto listed = ListImages(FitsFilesInFolder(folder), 0);
+  SetImageList(session.run, std::move(listed.value));
+  TPlaca header;
+  header.LoadHeader(session.run.images.front().path);
+  CoordinateTexts texts = CoordinateTextsFromHeader(header, session.settings);
+  texts.lat = "40 24 00";
+  texts.lon = "003 41 00";
+  session.run.field = ParseCoordinateTexts(texts).value;
+  for (const std::string& line :
+       ReadTextLines(folder + "/estrellas.txt").value_or(std::vector<std::string>{})) {
+    const StarFileStar star = ParseStarFileLine(line);
+    (void)AddStar(session.run.stars, star.kind == 'C' ? StarRole::kComparison : StarRole::kVariable,
+                  star.x, star.y, star.name);
+  }
+  auto run = ProcessImages(MakeRunJob(session));
+  if (run.ok()) ApplyRun(session.run, std::move(run.value));
+}
+
+MainWindow* MainAfterRun(ShotEnv& env, QWidget* parent = nullptr) {
+  RunSampleNight(env);
+  auto* main = new MainWindow(env.context, env.Windows().Windows(), parent);
+  main->findChild<QLabel*>(QStringLiteral("Label4"))->setText(QStringLiteral("Finalizado"));
+  return main;
+}
+
+const bool kMainAfterRun = RegisterShot(QStringLiteral("TForm1_proceso"), [](ShotEnv& env) {
+  return env.Keep(std::unique_ptr<QWidget>(MainAfterRun(env)));
+});
+
+// Developer mode: the working lists beside the buttons.
+const bool kMainEnCasa = RegisterShot(QStringLiteral("TForm1_encasa"), [](ShotEnv& env) {
+  RunSampleNight(env);
+  env.context.session.enCasa = true;
+  auto window = std::make_unique<MainWindow>(env.context, env.Windows().Windows());
+  env.context.session.enCasa = false;
+  return env.Keep(std::move(window));
+});
+
+// The README's picture: the main window after the run beside the image
+// window with the night's stars.
+const bool kReadme = RegisterShot(
+    QStringLiteral("escritorio"),
+    [](ShotEnv& env) -> QWidget* {
+      current = &env;
+      auto frame = std::make_unique<QWidget>();
+      frame->setObjectName(QStringLiteral("escritorio"));
+      auto* layout = new QHBoxLayout(frame.get());
+      layout->setContentsMargins(12, 12, 12, 12);
+      layout->setSpacing(16);
+      MainWindow* main = MainAfterRun(env, frame.get());
+      ImageWindow* image = MakeImageWindow(env);
+      (void)env.owned.back().release();  // the frame owns it from now on
+      env.owned.pop_back();
+      image->setParent(frame.get(), Qt::Widget);
+      image->setFixedSize(760, 560);
+      layout->addWidget(main, 0, Qt::AlignTop);
+      layout->addWidget(image);
+      return env.Keep(std::move(frame));
+    },
+    [](QWidget& frame) {
+      MarkSampleStars(*frame.findChild<ImageWindow*>(QStringLiteral("TFFoto")), *current);
+    });
 
 }  // namespace
 }  // namespace lumenda::ui::shots

@@ -1,5 +1,6 @@
 // The splash, the main window and its small windows.
 #include "app/main_window.h"
+#include "platform/dialogs.h"
 #include "platform/text.h"
 #include "screenshots.h"
 #include "windows/control_window.h"
@@ -16,14 +17,6 @@ const bool kSplash = RegisterShot(QStringLiteral("TFSplash"), [](ShotEnv& env) {
 
 const bool kMain = RegisterShot(QStringLiteral("TForm1"),
                                 [](ShotEnv& env) -> QWidget* { return &env.Windows().Main(); });
-
-const bool kMainEnCasa = RegisterShot(QStringLiteral("TForm1_encasa"), [](ShotEnv& env) {
-  env.context.session.enCasa = true;
-  DesktopWindows none;
-  auto window = std::make_unique<MainWindow>(env.context, none);
-  env.context.session.enCasa = false;
-  return env.Keep(std::move(window));
-});
 
 // One shot per page of the settings dialog.
 QWidget* SettingsPage(ShotEnv& env, int page) {
@@ -53,6 +46,15 @@ const bool kCoord = RegisterShot(QStringLiteral("TFCoord"), [](ShotEnv& env) -> 
   t.res = "02.00";
   w->Prepare(t);
   return w;
+});
+
+// The image-list chooser as "make run" opens it: in the sample's folder.
+const bool kChooser = RegisterShot(QStringLiteral("Selector_imagenes"), [](ShotEnv& env) {
+  FileChoice choice;
+  choice.caption = QStringLiteral("Lista de imágenes");
+  choice.folder = env.sampleFolder;
+  choice.filter = FitsFilter();
+  return env.Keep<QWidget>(MakeFileChooser(choice, QFileDialog::ExistingFiles));
 });
 
 const bool kControl = RegisterShot(QStringLiteral("TFControl"), [](ShotEnv& env) -> QWidget* {
