@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QScatterSeries>
 #include <QTimeZone>
+#include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
 
@@ -37,9 +38,11 @@ int MarkerPixels(int size) {
   return 2 * std::max(1, size) + 1;
 }
 
-// The picture of one point: drawn once and stamped on every point, which
-// keeps charts of many thousand points quick.
-QImage MarkerImage(PointShape shape, const QColor& colour, int pixels) {
+}  // namespace
+
+// Drawn once and stamped on every point, which keeps charts of many thousand
+// points quick.
+QImage PointShapeImage(PointShape shape, const QColor& colour, int pixels) {
   constexpr int kScale = 4;  // drawn large, scaled down by the chart: smooth edges
   const int side = pixels * kScale;
   QImage image(side, side, QImage::Format_ARGB32_Premultiplied);
@@ -85,6 +88,18 @@ QImage MarkerImage(PointShape shape, const QColor& colour, int pixels) {
   }
   return image;
 }
+
+PointShape PointShapeOf(int index) {
+  return static_cast<PointShape>(std::clamp(index, 0, 5));
+}
+
+Qt::PenStyle LineStyleOf(int index) {
+  static constexpr Qt::PenStyle kStyles[kLineStyleCount] = {
+      Qt::SolidLine, Qt::DashLine, Qt::DotLine, Qt::DashDotLine, Qt::DashDotDotLine};
+  return kStyles[std::clamp(index, 0, kLineStyleCount - 1)];
+}
+
+namespace {
 
 QScatterSeries::MarkerShape BuiltInShape(PointShape shape) {
   switch (shape) {
@@ -373,7 +388,7 @@ void ChartPanel::SetSeriesSize(int series, int size, PointShape shape) {
     scatter->setBorderColor(s.colour.darker(140));
   }
   if (s.xy->pointsConfiguration().isEmpty())
-    s.xy->setLightMarker(MarkerImage(shape, s.colour, pixels));
+    s.xy->setLightMarker(PointShapeImage(shape, s.colour, pixels));
 }
 
 void ChartPanel::SetSeriesPen(int series, int width, Qt::PenStyle style) {
@@ -516,6 +531,10 @@ void ChartPanel::SetVisibleRanges(double xMin, double xMax, double yMin, double 
   // A range of no width would collapse the mapping.
   if (!(xMax > xMin)) xMin -= 0.5, xMax = xMin + 1;
   if (!(yMax > yMin)) yMin -= 0.5, yMax = yMin + 1;
+  // A tick interval of the old range could put millions of ticks on the new
+  // one: a few fixed ticks meanwhile, the interval of the new range after.
+  axisY_->setTickType(QValueAxis::TicksFixed);
+  if (valueAxisX_) valueAxisX_->setTickType(QValueAxis::TicksFixed);
   if (dateAxis_) {
     dateAxis_->setRange(QDateTime::fromMSecsSinceEpoch(std::llround(ToAxisX(xMin))),
                         QDateTime::fromMSecsSinceEpoch(std::llround(ToAxisX(xMax))));
@@ -635,11 +654,25 @@ std::optional<std::pair<int, int>> ChartPanel::PointNear(const QPoint& pixel, in
     if (!s.xy || !s.visible || !s.pointsShown) continue;
     const double r = std::max(radius, MarkerPixels(s.size) / 2 + 2);
     const QList<QPointF> points = s.xy->points();
+    QPointF previous;
     for (int i = 0; i < points.size(); ++i) {
-      const double x = p0.x() + points[i].x() * (p1.x() - p0.x());
-      const double y = p0.y() + points[i].y() * (p1.y() - p0.y());
-      const double d = std::hypot(x - target.x(), y - target.y());
+      const QPointF p(p0.x() + points[i].x() * (p1.x() - p0.x()),
+                      p0.y() + points[i].y() * (p1.y() - p0.y()));
+      const double d = std::hypot(p.x() - target.x(), p.y() - target.y());
       if (d <= r && (!best || d < bestDistance)) best = std::make_pair(si, i), bestDistance = d;
+      if (s.kind == Series::Kind::kLine && i > 0) {
+        // Distance to the segment from the previous point.
+        const QPointF v = p - previous, w = target - previous;
+        const double length2 = v.x() * v.x() + v.y() * v.y();
+        const double t =
+            length2 > 0 ? std::clamp((w.x() * v.x() + w.y() * v.y()) / length2, 0.0, 1.0) : 0.0;
+        const QPointF nearest = previous + t * v;
+        const double ds = std::hypot(nearest.x() - target.x(), nearest.y() - target.y());
+        // A point hit keeps priority over a segment hit of the same distance.
+        if (ds <= 3 && (!best || ds + 0.5 < bestDistance))
+          best = std::make_pair(si, t < 0.5 ? i - 1 : i), bestDistance = ds + 0.5;
+      }
+      previous = p;
     }
   }
   return best;
@@ -678,6 +711,10 @@ void ChartPanel::mouseReleaseEvent(QMouseEvent* event) {
     return;
   }
   if (auto hit = PointNear(event->position().toPoint())) emit pointClicked(hit->first, hit->second);
+}
+
+void ChartPanel::wheelEvent(QWheelEvent* event) {
+  event->ignore();
 }
 
 void ChartPanel::resizeEvent(QResizeEvent* event) {
