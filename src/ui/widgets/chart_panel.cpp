@@ -4,7 +4,6 @@
 #include <QLineSeries>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QScatterSeries>
 #include <QTimeZone>
 #include <QWheelEvent>
 #include <algorithm>
@@ -43,16 +42,16 @@ int MarkerPixels(int size) {
 // Drawn once and stamped on every point, which keeps charts of many thousand
 // points quick.
 QImage PointShapeImage(PointShape shape, const QColor& colour, int pixels) {
-  constexpr int kScale = 4;  // drawn large, scaled down by the chart: smooth edges
-  const int side = pixels * kScale;
+  // Drawn at its size: the chart stamps it as it is.
+  const int side = pixels;
   QImage image(side, side, QImage::Format_ARGB32_Premultiplied);
   image.fill(Qt::transparent);
   QPainter p(&image);
   p.setRenderHint(QPainter::Antialiasing);
-  const qreal m = kScale * 0.5;
+  const qreal m = 0.5;
   const QRectF box(m, m, side - 2 * m, side - 2 * m);
   const QPointF c = box.center();
-  p.setPen(QPen(colour.darker(140), kScale));
+  p.setPen(QPen(colour.darker(140), 1));
   p.setBrush(colour);
   switch (shape) {
     case PointShape::kRectangle:
@@ -66,12 +65,12 @@ QImage PointShapeImage(PointShape shape, const QColor& colour, int pixels) {
                                QPointF(c.x(), box.bottom()), QPointF(box.left(), c.y())}));
       break;
     case PointShape::kCross:
-      p.setPen(QPen(colour, 2 * kScale));
+      p.setPen(QPen(colour, 2));
       p.drawLine(QPointF(c.x(), box.top()), QPointF(c.x(), box.bottom()));
       p.drawLine(QPointF(box.left(), c.y()), QPointF(box.right(), c.y()));
       break;
     case PointShape::kDiagonalCross:
-      p.setPen(QPen(colour, 2 * kScale));
+      p.setPen(QPen(colour, 2));
       p.drawLine(box.topLeft(), box.bottomRight());
       p.drawLine(box.topRight(), box.bottomLeft());
       break;
@@ -99,27 +98,14 @@ Qt::PenStyle LineStyleOf(int index) {
   return kStyles[std::clamp(index, 0, kLineStyleCount - 1)];
 }
 
-namespace {
-
-QScatterSeries::MarkerShape BuiltInShape(PointShape shape) {
-  switch (shape) {
-    case PointShape::kRectangle:
-      return QScatterSeries::MarkerShapeRectangle;
-    case PointShape::kDiamond:
-      return QScatterSeries::MarkerShapeRotatedRectangle;
-    case PointShape::kStar:
-      return QScatterSeries::MarkerShapeStar;
-    default:
-      return QScatterSeries::MarkerShapeCircle;
-  }
-}
-
-}  // namespace
-
 struct ChartPanel::Series {
   enum class Kind { kPoints, kLine, kSegments } kind = Kind::kPoints;
-  QXYSeries* xy = nullptr;
-  QList<QLineF> segments;  // caller's units
+  QXYSeries* xy = nullptr;  // line series
+  QList<QLineF> segments;   // caller's units
+  // Point series: stamped by the overlay, one picture per colour.
+  QList<QPointF> points;  // caller's units
+  QList<QColor> colours;
+  mutable QHash<QRgb, QImage> markers;
   QStringList labels;
   QString name;
   QColor colour;
@@ -168,6 +154,19 @@ class SegmentLayer : public QGraphicsItem {
       pen.setCapStyle(Qt::FlatCap);
       painter->setPen(pen);
       painter->drawLines(lines);
+    }
+    // Points: one picture per colour, stamped where each point falls.
+    const QRectF inside = plot.adjusted(-8, -8, 8, 8);
+    for (const ChartPanel::Series& s : panel_->series_) {
+      if (s.kind != ChartPanel::Series::Kind::kPoints || !s.visible || s.points.isEmpty()) continue;
+      const QImage& single = panel_->Marker(s, s.colour);
+      const QPointF half(single.width() / 2.0, single.height() / 2.0);
+      for (qsizetype i = 0; i < s.points.size(); ++i) {
+        const QPointF at = map(s.points[i]);
+        if (!inside.contains(at)) continue;
+        const QImage& marker = i < s.colours.size() ? panel_->Marker(s, s.colours[i]) : single;
+        painter->drawImage(at - half, marker);
+      }
     }
     const QFontMetrics metrics(painter->font());
     for (const ChartMark& mark : marks) {
@@ -257,14 +256,8 @@ double ChartPanel::FromAxisX(double x) const {
 }
 
 int ChartPanel::AddPoints(const QString& name, const QColor& colour, int size, PointShape shape) {
-  auto* scatter = new QScatterSeries(chart());
-  scatter->setName(name);
-  scatter->setPen(Qt::NoPen);
-  chart()->addSeries(scatter);
-  AttachAxes(scatter);
   Series s;
   s.kind = Series::Kind::kPoints;
-  s.xy = scatter;
   s.name = name;
   s.colour = colour;
   series_.push_back(s);
@@ -322,21 +315,22 @@ void ChartPanel::RemoveAllSeries() {
 void ChartPanel::SetPoints(int series, const QList<QPointF>& points, const QStringList& labels,
                            const QList<QColor>& colours) {
   Series& s = series_.at(static_cast<size_t>(series));
-  if (!s.xy) return;
   s.labels = labels;
+  if (s.kind == Series::Kind::kPoints) {
+    s.points = points;
+    s.colours = colours;
+    layer_->Refresh();
+    return;
+  }
+  if (!s.xy) return;
   QList<QPointF> axisPoints;
   if (dateAxis_) {
     axisPoints.reserve(points.size());
     for (const QPointF& p : points) axisPoints.append(QPointF(ToAxisX(p.x()), p.y()));
   }
-  // Per-point colours need Qt's own markers; one colour is stamped as a
-  // picture, much quicker on large series.
   if (colours.isEmpty()) {
     s.xy->clearPointsConfiguration();
-    if (s.kind == Series::Kind::kPoints && s.xy->lightMarker().isNull())
-      SetSeriesSize(series, s.size, s.shape);
   } else {
-    s.xy->setLightMarker(QImage());
     QHash<int, QHash<QXYSeries::PointConfiguration, QVariant>> config;
     for (int i = 0; i < colours.size() && i < points.size(); ++i)
       config[i][QXYSeries::PointConfiguration::Color] = colours[i];
@@ -358,6 +352,8 @@ void ChartPanel::ClearData() {
       s.xy->clearPointsConfiguration();
     }
     s.segments.clear();
+    s.points.clear();
+    s.colours.clear();
     s.labels.clear();
   }
   layer_->Refresh();
@@ -367,7 +363,8 @@ void ChartPanel::SetSeriesColour(int series, const QColor& colour) {
   Series& s = series_.at(static_cast<size_t>(series));
   s.colour = colour;
   if (s.kind == Series::Kind::kPoints) {
-    SetSeriesSize(series, s.size, s.shape);
+    s.markers.clear();
+    layer_->Refresh();
   } else if (s.kind == Series::Kind::kLine) {
     SetSeriesPen(series, s.width, s.style);
   } else {
@@ -379,16 +376,17 @@ void ChartPanel::SetSeriesSize(int series, int size, PointShape shape) {
   Series& s = series_.at(static_cast<size_t>(series));
   s.size = size;
   s.shape = shape;
-  if (!s.xy) return;
-  const int pixels = MarkerPixels(size);
-  s.xy->setMarkerSize(pixels);
-  s.xy->setColor(s.colour);
-  if (auto* scatter = qobject_cast<QScatterSeries*>(s.xy)) {
-    scatter->setMarkerShape(BuiltInShape(shape));
-    scatter->setBorderColor(s.colour.darker(140));
-  }
-  if (s.xy->pointsConfiguration().isEmpty())
-    s.xy->setLightMarker(PointShapeImage(shape, s.colour, pixels));
+  s.markers.clear();
+  layer_->Refresh();
+  // The points of a line series are Qt's own.
+  if (s.xy) s.xy->setMarkerSize(MarkerPixels(size));
+}
+
+const QImage& ChartPanel::Marker(const Series& s, const QColor& colour) const {
+  auto found = s.markers.find(colour.rgba());
+  if (found == s.markers.end())
+    found = s.markers.insert(colour.rgba(), PointShapeImage(s.shape, colour, MarkerPixels(s.size)));
+  return *found;
 }
 
 void ChartPanel::SetSeriesPen(int series, int width, Qt::PenStyle style) {
@@ -412,6 +410,7 @@ void ChartPanel::SetSeriesVisible(int series, bool visible) {
 
 QList<QPointF> ChartPanel::Points(int series) const {
   const Series& s = series_.at(static_cast<size_t>(series));
+  if (s.kind == Series::Kind::kPoints) return s.points;
   if (!s.xy) return {};
   QList<QPointF> points = s.xy->points();
   if (dateAxis_)
@@ -644,16 +643,21 @@ QPoint ChartPanel::PixelOf(const QPointF& value) const {
 
 std::optional<std::pair<int, int>> ChartPanel::PointNear(const QPoint& pixel, int radius) const {
   // The chart's mapping is linear on both axes: two points of it give all.
-  const QPointF p0 = chart()->mapToPosition(QPointF(0, 0), anchor_);
-  const QPointF p1 = chart()->mapToPosition(QPointF(1, 1), anchor_);  // axis units
+  // Line series hold axis units, point series the caller's.
+  const QPointF a0 = chart()->mapToPosition(QPointF(0, 0), anchor_);
+  const QPointF a1 = chart()->mapToPosition(QPointF(1, 1), anchor_);
+  const QPointF c0 = ChartPosition(QPointF(0, 0));
+  const QPointF c1 = ChartPosition(QPointF(1, 1));
   const QPointF target = chart()->mapFromScene(mapToScene(pixel));
   std::optional<std::pair<int, int>> best;
   double bestDistance = 0;
   for (int si = 0; si < SeriesCount(); ++si) {
     const Series& s = series_[static_cast<size_t>(si)];
-    if (!s.xy || !s.visible || !s.pointsShown) continue;
+    const bool stamped = s.kind == Series::Kind::kPoints;
+    if ((!stamped && !s.xy) || !s.visible || !s.pointsShown) continue;
     const double r = std::max(radius, MarkerPixels(s.size) / 2 + 2);
-    const QList<QPointF> points = s.xy->points();
+    const QList<QPointF> points = stamped ? s.points : s.xy->points();
+    const QPointF p0 = stamped ? c0 : a0, p1 = stamped ? c1 : a1;
     QPointF previous;
     for (int i = 0; i < points.size(); ++i) {
       const QPointF p(p0.x() + points[i].x() * (p1.x() - p0.x()),

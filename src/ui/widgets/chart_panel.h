@@ -82,7 +82,10 @@ class ChartPanel : public QChartView {
   QColor SeriesColour(int series) const;
   int SeriesSize(int series) const;
   int SeriesPenWidth(int series) const;
-  QXYSeries* XYSeries(int series) const;  // nullptr for segment series
+  // The Qt series of a line series; nullptr for point series (stamped by
+  // one item of the chart: quick for tens of thousands of points) and
+  // segment series.
+  QXYSeries* XYSeries(int series) const;
 
   // ---- Axes ---------------------------------------------------------------
   // The horizontal axis shows numbers, or dates and times in `format`
@@ -163,6 +166,7 @@ class ChartPanel : public QChartView {
   struct Series;
   // Position in the chart's coordinates of a value in the caller's units.
   QPointF ChartPosition(const QPointF& value) const;
+  const QImage& Marker(const Series& s, const QColor& colour) const;
   double ToAxisX(double x) const;
   double FromAxisX(double x) const;
   void AttachAxes(QAbstractSeries* series);

@@ -391,12 +391,13 @@ void GraphSettingsWindow::ConnectReactions() {
       emit groupingChanged();
     });
 
-  // Grouping: the rows are rebuilt. Changing a count selects its radio.
+  // Grouping: the rows are grouped again (the source rows do not depend on
+  // it). Changing a count selects its radio.
   auto grouping = guard([this, &g] {
     g.groupByMinutes = rbMinutos_->isChecked();
     g.groupImages = udImagenes_->value();
     g.groupMinutes = udMinutos_->value();
-    emit curveChanged();
+    emit groupingChanged();
   });
   connect(rbImagenes_, &QRadioButton::toggled, this, [grouping](bool on) {
     if (on) grouping();

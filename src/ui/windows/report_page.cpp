@@ -127,30 +127,48 @@ void ReportPage::EnableOptions(QCheckBox* shown) {
 void ReportPage::GeneralReport() {
   for (QCheckBox* b : {cbAAVSO_, cbALCDEF_, cbCdR_}) b->setChecked(false);
   EnableOptions(nullptr);
-  auto source = ReportSourceOf(session_);
-  if (!source.ok()) {
-    shown_ = ++generation_;
-    ShowReport({});
-    return;
-  }
-  // The worker gets its own copies: the session may change meanwhile.
+  // The worker gets its own copies of what the report reads (the grouped
+  // rows, the star names and positions), and reads the comparison stars of
+  // the results file itself: the session may change meanwhile, and a long
+  // file is read off the interface thread.
   struct Input {
     LightCurve curve;
     GraphSettings graph;
     ReportOptions options;
     ResultsTables tables;
-    ReportSource source;
+    std::string resultsPath, observer, versionText;
   };
-  auto input = std::make_shared<Input>(Input{session_.curves.curve, session_.graph,
-                                             ReportOptionsFromSettings(session_.settings),
-                                             session_.run.results, std::move(source.value)});
-  input->source.tables = &input->tables;
+  auto input = std::make_shared<Input>();
+  const LightCurve& curve = session_.curves.curve;
+  input->curve.GroupedRows = curve.GroupedRows;
+  input->curve.RelativeMode = curve.RelativeMode;
+  input->curve.EnsembleFlag = curve.EnsembleFlag;
+  input->curve.starCount = curve.starCount;
+  input->curve.TrendSlope = curve.TrendSlope;
+  input->curve.TrendIntercept = curve.TrendIntercept;
+  input->curve.ChartDayBase = curve.ChartDayBase;
+  input->graph = session_.graph;
+  input->options = ReportOptionsFromSettings(session_.settings);
+  const ResultsTables& results = session_.run.results;
+  input->tables.lbNomVar = results.lbNomVar;
+  input->tables.lVarRADec = results.lVarRADec;
+  input->tables.ResultRAText = results.ResultRAText;
+  input->tables.ResultDecText = results.ResultDecText;
+  input->resultsPath = ResultsFilePath(session_);
+  input->observer = session_.settings.obs;
+  input->versionText = session_.versionText;
   const int generation = ++generation_;
   mInforme2_->setPlainText(QStringLiteral("Calculando informe..."));
-  job_.Start(
+  jobs_.remove_if([](const std::unique_ptr<BackgroundJob>& job) { return !job->Running(); });
+  jobs_.push_back(std::make_unique<BackgroundJob>());
+  jobs_.back()->Start(
       this,
       [input](std::stop_token) {
-        return lumenda::GeneralReport(input->curve, input->graph, input->options, input->source);
+        const auto lines = ReadTextLines(input->resultsPath);
+        if (!lines) return std::vector<std::string>{};
+        const ReportSource source{&input->tables, ComparisonLines(*lines), input->observer,
+                                  input->versionText};
+        return lumenda::GeneralReport(input->curve, input->graph, input->options, source);
       },
       [this, generation](std::vector<std::string> lines) {
         // An older report finishing late is not shown.
@@ -185,7 +203,6 @@ void ReportPage::AavsoClicked(bool checked) {
     cbAAVSO_->setChecked(false);
     return;
   }
-  job_.Wait();  // a general report still being built must not replace this one
   shown_ = ++generation_;
   const int decimals = upDec2_->value();
   EnableOptions(cbAAVSO_);
@@ -203,7 +220,6 @@ void ReportPage::AlcdefClicked(bool checked) {
     cbALCDEF_->setChecked(false);
     return;
   }
-  job_.Wait();
   shown_ = ++generation_;
   EnableOptions(cbALCDEF_);
   ShowReport(std::move(report));
@@ -224,7 +240,6 @@ void ReportPage::CdrClicked(bool checked) {
     cbCdR_->setChecked(false);
     return;
   }
-  job_.Wait();
   shown_ = ++generation_;
   EnableOptions(cbCdR_);
   ShowReport(std::move(report));

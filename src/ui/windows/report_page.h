@@ -9,6 +9,8 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QWidget>
+#include <list>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -62,7 +64,9 @@ class ReportPage : public QWidget {
   QCheckBox *cbAAVSO_, *cbALCDEF_, *cbCdR_;
   QPlainTextEdit* mInforme2_;
   std::vector<std::string> lines_;
-  BackgroundJob job_;
+  // One worker per general report asked for: a new report never waits for
+  // an older one, whose result is dropped.
+  std::list<std::unique_ptr<BackgroundJob>> jobs_;
   int generation_ = 0;  // the latest report asked for
   int shown_ = 0;       // the report on show
 };

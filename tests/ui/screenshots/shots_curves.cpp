@@ -58,152 +58,133 @@ CurveWindows Windows(ShotEnv& env) {
   return w;
 }
 
-template <typename T>
-std::unique_ptr<QWidget> Own(T* window) {
-  window->setParent(nullptr, window->windowFlags());
-  return std::unique_ptr<QWidget>(window);
-}
-
 void WaitForReport(ReportPage* page) {
   for (int i = 0; i < 500 && page->Building(); ++i) QTest::qWait(10);
 }
 
-const bool kGrafico =
-    RegisterShot(QStringLiteral("TFGrafico"), {[](ShotEnv& env) {
-                                                 CurveWindows w = Windows(env);
-                                                 MeasuredSession(env).graph.average1Visible = true;
-                                                 return Own(w.grafico);
-                                               },
-                                               {}});
+const bool kGrafico = RegisterShot(QStringLiteral("TFGrafico"), [](ShotEnv& env) {
+  CurveWindows w = Windows(env);
+  MeasuredSession(env).graph.average1Visible = true;
+  return w.grafico;
+});
 
 const bool kMarcas = RegisterShot(
-    QStringLiteral("TFGrafico_marcas"),
-    {[](ShotEnv& env) { return Own(Windows(env).grafico); },
-     [](QWidget& w) {
-       auto& window = static_cast<LightCurveWindow&>(w);
-       QTest::mouseClick(test::Find<QPushButton>(&window, "bInclinacion"), Qt::LeftButton);
-       ChartPanel* chart = window.Chart1();
-       const double low = chart->XMin(), span = chart->XMax() - chart->XMin();
-       for (double f : {0.05, 0.3, 0.6, 0.9})
-         QTest::mouseClick(chart->viewport(), Qt::LeftButton, {},
-                           chart->PixelOf({low + f * span, (chart->YMin() + chart->YMax()) / 2}));
-     }});
+    QStringLiteral("TFGrafico_marcas"), [](ShotEnv& env) { return Windows(env).grafico; },
+    [](QWidget& w) {
+      auto& window = static_cast<LightCurveWindow&>(w);
+      QTest::mouseClick(test::Find<QPushButton>(&window, "bInclinacion"), Qt::LeftButton);
+      ChartPanel* chart = window.Chart1();
+      const double low = chart->XMin(), span = chart->XMax() - chart->XMin();
+      for (double f : {0.05, 0.3, 0.6, 0.9})
+        QTest::mouseClick(chart->viewport(), Qt::LeftButton, {},
+                          chart->PixelOf({low + f * span, (chart->YMin() + chart->YMax()) / 2}));
+    });
 
 const bool kCondiciones = RegisterShot(
-    QStringLiteral("TFGrafico_condiciones"),
-    {[](ShotEnv& env) { return Own(Windows(env).grafico); },
-     [](QWidget& w) { static_cast<LightCurveWindow&>(w).Pages()->setCurrentIndex(1); }});
+    QStringLiteral("TFGrafico_condiciones"), [](ShotEnv& env) { return Windows(env).grafico; },
+    [](QWidget& w) { static_cast<LightCurveWindow&>(w).Pages()->setCurrentIndex(1); });
 
-const bool kInforme = RegisterShot(QStringLiteral("TFGrafico_informe"),
-                                   {[](ShotEnv& env) { return Own(Windows(env).grafico); },
-                                    [](QWidget& w) {
-                                      auto& window = static_cast<LightCurveWindow&>(w);
-                                      window.Pages()->setCurrentIndex(2);
-                                      WaitForReport(window.Report());
-                                    }});
+const bool kInforme = RegisterShot(
+    QStringLiteral("TFGrafico_informe"), [](ShotEnv& env) { return Windows(env).grafico; },
+    [](QWidget& w) {
+      auto& window = static_cast<LightCurveWindow&>(w);
+      window.Pages()->setCurrentIndex(2);
+      WaitForReport(window.Report());
+    });
 
-const bool kInformeAavso =
-    RegisterShot(QStringLiteral("TFGrafico_informe_aavso"),
-                 {[](ShotEnv& env) {
-                    CurveWindows w = Windows(env);
-                    Session& session = MeasuredSession(env);
-                    session.graph.mode = PhotometryMode::kAbsolute;
-                    session.settings.aObscode = "XYZ";
-                    session.settings.aChart = "X12345";
-                    return Own(w.grafico);
-                  },
-                  [](QWidget& w) {
-                    auto& window = static_cast<LightCurveWindow&>(w);
-                    window.Pages()->setCurrentIndex(2);
-                    WaitForReport(window.Report());
-                    test::WhenModalShows(QStringLiteral("TFAavso"), [](QWidget* dialog) {
-                      QTest::mouseClick(test::Find<QPushButton>(dialog, "Button1"), Qt::LeftButton);
-                    });
-                    QTest::mouseClick(test::Find<QCheckBox>(&window, "cbAAVSO"), Qt::LeftButton);
-                  }});
+const bool kInformeAavso = RegisterShot(
+    QStringLiteral("TFGrafico_informe_aavso"),
+    [](ShotEnv& env) {
+      CurveWindows w = Windows(env);
+      Session& session = MeasuredSession(env);
+      session.graph.mode = PhotometryMode::kAbsolute;
+      session.settings.aObscode = "XYZ";
+      session.settings.aChart = "X12345";
+      return w.grafico;
+    },
+    [](QWidget& w) {
+      auto& window = static_cast<LightCurveWindow&>(w);
+      window.Pages()->setCurrentIndex(2);
+      WaitForReport(window.Report());
+      test::WhenModalShows(QStringLiteral("TFAavso"), [](QWidget* dialog) {
+        QTest::mouseClick(test::Find<QPushButton>(dialog, "Button1"), Qt::LeftButton);
+      });
+      QTest::mouseClick(test::Find<QCheckBox>(&window, "cbAAVSO"), Qt::LeftButton);
+    });
 
 const bool kEnCasa = RegisterShot(
     QStringLiteral("TFGrafico_encasa"),
-    {[](ShotEnv& env) {
-       Session& session = MeasuredSession(env);
-       session.enCasa = true;
-       CurveWindows w = Windows(env);
-       session.enCasa = false;
-       return Own(w.grafico);
-     },
-     [](QWidget& w) { static_cast<LightCurveWindow&>(w).Pages()->setCurrentIndex(3); }});
+    [](ShotEnv& env) {
+      Session& session = MeasuredSession(env);
+      session.enCasa = true;
+      CurveWindows w = Windows(env);
+      session.enCasa = false;
+      return w.grafico;
+    },
+    [](QWidget& w) { static_cast<LightCurveWindow&>(w).Pages()->setCurrentIndex(3); });
 
-const bool kVariables = RegisterShot(QStringLiteral("TFGrafico_variables"),
-                                     {[](ShotEnv& env) { return Own(Windows(env).grafico); },
-                                      [](QWidget& w) {
-                                        auto& window = static_cast<LightCurveWindow&>(w);
-                                        window.Pages()->setCurrentWidget(window.Variables());
-                                        QTest::qWait(100);
-                                        ChartPanel* chart = window.Variables()->Chart();
-                                        const QList<QPointF> points = chart->Points(0);
-                                        if (!points.isEmpty())
-                                          QTest::mouseClick(chart->viewport(), Qt::LeftButton, {},
-                                                            chart->PixelOf(points[10]));
-                                      }});
+const bool kVariables = RegisterShot(
+    QStringLiteral("TFGrafico_variables"), [](ShotEnv& env) { return Windows(env).grafico; },
+    [](QWidget& w) {
+      auto& window = static_cast<LightCurveWindow&>(w);
+      window.Pages()->setCurrentWidget(window.Variables());
+      QTest::qWait(100);
+      ChartPanel* chart = window.Variables()->Chart();
+      const QList<QPointF> points = chart->Points(0);
+      if (!points.isEmpty())
+        QTest::mouseClick(chart->viewport(), Qt::LeftButton, {}, chart->PixelOf(points[10]));
+    });
 
-const bool kConfG = RegisterShot(QStringLiteral("TFConfG"),
-                                 {[](ShotEnv& env) { return Own(Windows(env).confG); }, {}});
+const bool kConfG =
+    RegisterShot(QStringLiteral("TFConfG"), [](ShotEnv& env) { return Windows(env).confG; });
 
 const bool kConfGResumen = RegisterShot(
     QStringLiteral("TFConfG_resumen"),
-    {[](ShotEnv& env) {
-       CurveWindows w = Windows(env);
-       (void)lumenda::RebuildCurve(MeasuredSession(env));
-       return Own(w.confG);
-     },
-     [](QWidget& w) { test::Find<QTabWidget>(&w, "PageControl1")->setCurrentIndex(1); }});
+    [](ShotEnv& env) {
+      CurveWindows w = Windows(env);
+      (void)lumenda::RebuildCurve(MeasuredSession(env));
+      return w.confG;
+    },
+    [](QWidget& w) { test::Find<QTabWidget>(&w, "PageControl1")->setCurrentIndex(1); });
 
-const bool kAavso = RegisterShot(QStringLiteral("TFAavso"), {[](ShotEnv& env) {
-                                                               CurveWindows w = Windows(env);
-                                                               w.aavso->Fill();
-                                                               return Own(w.aavso);
-                                                             },
-                                                             {}});
+const bool kAavso = RegisterShot(QStringLiteral("TFAavso"), [](ShotEnv& env) {
+  CurveWindows w = Windows(env);
+  w.aavso->Fill();
+  return w.aavso;
+});
 
-const bool kAst =
-    RegisterShot(QStringLiteral("TFAst"), {[](ShotEnv& env) {
-                                             CurveWindows w = Windows(env);
-                                             (void)lumenda::RebuildCurve(MeasuredSession(env));
-                                             w.ast->Fill();
-                                             return Own(w.ast);
-                                           },
-                                           {}});
+const bool kAst = RegisterShot(QStringLiteral("TFAst"), [](ShotEnv& env) {
+  CurveWindows w = Windows(env);
+  (void)lumenda::RebuildCurve(MeasuredSession(env));
+  w.ast->Fill();
+  return w.ast;
+});
 
-const bool kCdr = RegisterShot(QStringLiteral("TFCdR"), {[](ShotEnv& env) {
-                                                           CurveWindows w = Windows(env);
-                                                           w.cdr->Fill();
-                                                           return Own(w.cdr);
-                                                         },
-                                                         {}});
+const bool kCdr = RegisterShot(QStringLiteral("TFCdR"), [](ShotEnv& env) {
+  CurveWindows w = Windows(env);
+  w.cdr->Fill();
+  return w.cdr;
+});
 
-const bool kDatos =
-    RegisterShot(QStringLiteral("TFDatos"),
-                 {[](ShotEnv& env) {
-                    CurveWindows w = Windows(env);
-                    Session& session = MeasuredSession(env);
-                    (void)lumenda::RebuildCurve(session);
-                    const auto point = InspectPoint(
-                        session.curves.curve, session.graph, FieldPosition(session.run.results),
-                        Variable1Name(session.run.results, session.graph), 1, 12);
-                    if (point) w.datos->SetPoint(*point);
-                    return Own(w.datos);
-                  },
-                  {}});
+const bool kDatos = RegisterShot(QStringLiteral("TFDatos"), [](ShotEnv& env) {
+  CurveWindows w = Windows(env);
+  Session& session = MeasuredSession(env);
+  (void)lumenda::RebuildCurve(session);
+  const auto point =
+      InspectPoint(session.curves.curve, session.graph, FieldPosition(session.run.results),
+                   Variable1Name(session.run.results, session.graph), 1, 12);
+  if (point) w.datos->SetPoint(*point);
+  return w.datos;
+});
 
-const bool kCambiaVar =
-    RegisterShot(QStringLiteral("TFCambiaVar"),
-                 {[](ShotEnv& env) { return Own(Windows(env).cambiaVar); },
-                  [](QWidget& w) {
-                    auto* list = test::Find<QListWidget>(&w, "ListBox1");
-                    list->setCurrentRow(0);
-                    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                                      list->visualItemRect(list->item(0)).center());
-                  }});
+const bool kCambiaVar = RegisterShot(
+    QStringLiteral("TFCambiaVar"), [](ShotEnv& env) { return Windows(env).cambiaVar; },
+    [](QWidget& w) {
+      auto* list = test::Find<QListWidget>(&w, "ListBox1");
+      list->setCurrentRow(0);
+      QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                        list->visualItemRect(list->item(0)).center());
+    });
 
 }  // namespace
 }  // namespace lumenda::ui::shots
