@@ -47,6 +47,18 @@ int RowOfPoint(const LightCurve& curve, int star, int point) {
 
 }  // namespace
 
+ChartBase SetChartDayBase(LightCurve& curve, const GraphSettings& settings,
+                          const SkyPosition& field) {
+  curve.ChartDayBase = 0;
+  if (curve.GroupedRows.size() <= static_cast<size_t>(curve::kHeaderLines))
+    return {0, ScaleCaption(settings.scale)};
+  const ChartBase base =
+      ChartDayBase(settings.scale, Field(curve.GroupedRows[curve::kHeaderLines], curve::kDate),
+                   Field(curve.GroupedRows.back(), curve::kDate), field);
+  curve.ChartDayBase = base.dayBase;
+  return base;
+}
+
 std::vector<CurvePoint> StarPoints(const LightCurve& curve, const GraphSettings& settings,
                                    const SkyPosition& field, int star) {
   const StarColumns columns = ColumnsOf(star);

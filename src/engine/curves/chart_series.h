@@ -22,6 +22,12 @@ struct CurvePoint {
   std::string label;  // image path of a single-image group
 };
 
+// The time base of the chart: ChartDayBase of the first and last grouped
+// rows, stored in `curve`, and the caption of the time scale ("HJD_UTC:
+// 2454691 +"). Without data rows the base is 0 and the caption bare.
+ChartBase SetChartDayBase(LightCurve& curve, const GraphSettings& settings,
+                          const SkyPosition& field);
+
 // Plot times (minus the day base) and shifted values of Variable 1 (`star` 1)
 // or Variable 2 (`star` 2), one point per grouped row.
 std::vector<CurvePoint> StarPoints(const LightCurve& curve, const GraphSettings& settings,

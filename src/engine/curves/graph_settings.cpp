@@ -111,6 +111,13 @@ void RestoreDefaultLook(GraphSettings& settings) {
   settings.average2Style = 0;
 }
 
+void RestoreConditionsLook(GraphSettings& settings) {
+  settings.conditionsLineColour = kColourRed;
+  settings.conditionsLine2Colour = kColourNavy;
+  settings.conditionsBackground = kColourChartBackground;
+  settings.conditionsLineWidth = 2;
+}
+
 void SetAverageStyle(GraphSettings& settings, int line, int style) {
   int& s = line == 1 ? settings.average1Style : settings.average2Style;
   int& w = line == 1 ? settings.average1Width : settings.average2Width;

@@ -55,6 +55,12 @@ struct GraphSettings {
   std::string step2 = "0.01";       // cbV2
   bool errorBars = true;            // cbBarras
   bool movingAverageByDate = true;  // "Fecha" (else "Todo")
+  // The two comment lines written on the light-curve chart ("Resumen y
+  // comentarios").
+  std::string comment1, comment2;
+  // Second line colour of the conditions page (drift in Y); "Por defecto"
+  // makes it navy again.
+  int conditionsLine2Colour = kColourNavy;
 
   // Stored in "grafico.ini".
   int windowTop = 94;                                 // VPOS
@@ -95,6 +101,9 @@ Status LoadGraphSettings(const std::string& appDir, GraphSettings& settings);
 
 // "Valores por defecto": colours, point sizes and styles, line widths and styles.
 void RestoreDefaultLook(GraphSettings& settings);
+// "Por defecto" of the conditions page: lines red and navy, background
+// RGB(231, 232, 233), width 2.
+void RestoreConditionsLook(GraphSettings& settings);
 
 // Only solid lines may be wider than 1: a dashed style forces width 1, a width
 // other than 1 forces the solid style. `line` is 1 or 2.

@@ -139,4 +139,14 @@ CurveStatistics CurveStats(const std::vector<double>& y, int sensitivity) {
   return stats;
 }
 
+void RebuildGraphInstrumental(ResultsTables& tables, std::vector<std::string>& graphInstrumental,
+                              bool onlyPossible, int sensitivity) {
+  if (onlyPossible) {
+    tables.tPosiblesVariables = SearchVariables(tables.tInstrumental, sensitivity);
+    graphInstrumental = tables.tPosiblesVariables;
+  } else {
+    graphInstrumental = tables.tInstrumental;
+  }
+}
+
 }  // namespace lumenda

@@ -7,8 +7,14 @@
 #include <vector>
 
 #include "curves/time_scales.h"
+#include "run/results_tables.h"
 
 namespace lumenda {
+
+// GraphInstrumental anew: the possible variables (the variable search run
+// again with `sensitivity` 1..3 into tPosiblesVariables) or every star.
+void RebuildGraphInstrumental(ResultsTables& tables, std::vector<std::string>& graphInstrumental,
+                              bool onlyPossible, int sensitivity);
 
 // Star columns of GraphInstrumental (a copy of tInstrumental or
 // tPosiblesVariables: header line, then data rows).

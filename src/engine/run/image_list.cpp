@@ -202,24 +202,4 @@ Result<FieldCoordinates> ParseCoordinateTexts(const CoordinateTexts& t) {
   return R::Ok(std::move(f));
 }
 
-std::vector<std::string> AutoScanFolder(const std::string& eFoto1, const Settings& settings,
-                                        TPlaca& image, double cTiempoSeconds) {
-  const std::string include = std::string(Copy(ToLower(settings.filtroIn), 1, 10));
-  const std::string exclude = std::string(Copy(ToLower(settings.filtroEx), 1, 10));
-  const std::string folder = fs::path(EntryPath(eFoto1)).parent_path().string();
-  std::vector<std::string> entries;
-  for (const std::string& path : FitsFilesInFolder(folder.empty() ? "." : folder)) {
-    const std::string lower = ToLower(path);
-    if (settings.filtroAc == 'I' && !include.empty() && lower.find(include) == std::string::npos)
-      continue;
-    if (settings.filtroAc == 'E' && !exclude.empty() && lower.find(exclude) != std::string::npos)
-      continue;
-    auto entry = ImageEntry(image, path, cTiempoSeconds);
-    if (!entry.ok()) continue;
-    if (!(entry.value > eFoto1)) continue;
-    InsertSorted(entries, std::move(entry.value));
-  }
-  return entries;
-}
-
 }  // namespace lumenda

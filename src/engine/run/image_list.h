@@ -1,5 +1,4 @@
-// The image list (ListaFotos), the field coordinates of a series and the
-// AUTO scan of the observing folder.
+// The image list (ListaFotos) and the field coordinates of a series.
 #pragma once
 
 #include <functional>
@@ -86,15 +85,5 @@ Result<double> ReadScale(std::string_view text);
 // declination. Site and scale go through ReadLatitude, ReadLongitude and
 // ReadScale. A field that is not a number fails with the conversion message.
 Result<FieldCoordinates> ParseCoordinateTexts(const CoordinateTexts& texts);
-
-// --- AUTO ---------------------------------------------------------------------
-
-// The folder of the last processed image (`eFoto1`, an image-list entry) is
-// listed again: FITS files passing the name filter of the settings (include
-// or exclude text, lower case, cut to 10 characters; an empty text filters
-// nothing) whose entries are later, as text, than `eFoto1`. Sorted entries;
-// unreadable files are left for a later scan.
-std::vector<std::string> AutoScanFolder(const std::string& eFoto1, const Settings& settings,
-                                        TPlaca& image, double cTiempoSeconds);
 
 }  // namespace lumenda

@@ -8,8 +8,16 @@
 #include "app/single_instance.h"
 #include "platform/dialogs.h"
 #include "platform/text.h"
+#include "windows/aavso_dialog.h"
+#include "windows/alcdef_dialog.h"
+#include "windows/cdr_dialog.h"
 #include "windows/control_window.h"
 #include "windows/coordinates_window.h"
+#include "windows/curve_windows.h"
+#include "windows/data_window.h"
+#include "windows/graph_settings_window.h"
+#include "windows/light_curve_window.h"
+#include "windows/rename_window.h"
 #include "windows/settings_dialog.h"
 #include "windows/splash_window.h"
 #include "windows/star_selection_dialog.h"
@@ -19,10 +27,21 @@ namespace lumenda::ui {
 Desktop::Desktop(AppContext& context) : context_(context) {
   main_ = std::make_unique<MainWindow>(context_, windows_);
   QWidget* parent = main_.get();
+  Session& session = context_.session;
+  CurveWindows curves;
   windows_.selection = new StarSelectionDialog(parent);
+  curves.grafico = new LightCurveWindow(session, parent);
+  curves.datos = new DataWindow(session, parent);
   windows_.coordinates = new CoordinatesWindow(context_, parent);
+  curves.confG = new GraphSettingsWindow(session, parent);
+  curves.cambiaVar = new RenameWindow(session, parent);
   windows_.control = new ControlWindow(parent);
+  curves.aavso = new AavsoDialog(session, parent);
   windows_.settings = new SettingsDialog(context_, parent);
+  curves.ast = new AlcdefDialog(session, parent);
+  curves.cdr = new CdrDialog(session, parent);
+  ConnectCurveWindows(curves);
+  windows_.graphs = curves.grafico;
 }
 
 Desktop::~Desktop() = default;

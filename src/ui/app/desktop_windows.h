@@ -8,12 +8,14 @@ class StarSelectionDialog;
 class CoordinatesWindow;
 class ControlWindow;
 class SettingsDialog;
+class LightCurveWindow;
 
 struct DesktopWindows {
   StarSelectionDialog* selection = nullptr;  // TFSel
   CoordinatesWindow* coordinates = nullptr;  // TFCoord
   ControlWindow* control = nullptr;          // TFControl
   SettingsDialog* settings = nullptr;        // TFConf
+  LightCurveWindow* graphs = nullptr;        // TFGrafico (and, through it, its dialogs)
 };
 
 }  // namespace lumenda::ui

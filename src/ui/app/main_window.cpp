@@ -15,6 +15,7 @@
 #include "windows/control_window.h"
 #include "windows/coordinates_window.h"
 #include "windows/image_window.h"
+#include "windows/light_curve_window.h"
 #include "windows/settings_dialog.h"
 
 namespace lumenda::ui {
@@ -356,6 +357,7 @@ void MainWindow::Process() {
   }
   label4_->clear();
   label5_->clear();
+  windows_.graphs->SetAutoAvailable(true);
   SetWorking(true);
   Progress progress = progress_.Callback();
   job_.Start(
@@ -383,7 +385,10 @@ void MainWindow::FinishRun(Result<RunResult> outcome) {
   const Status stopped = outcome.value.stopped;
   ApplyRun(context_.session.run, std::move(outcome.value));
   ShowState();
-  if (!stopped.ok()) Dialogs().Error(Q(stopped.message));
+  if (!stopped.ok()) {
+    windows_.graphs->StopAuto(/*hideButton=*/true);
+    Dialogs().Error(Q(stopped.message));
+  }
   if (!context_.session.run.linearity.empty()) {
     windows_.control->SetReport(context_.session.run.linearity);
     windows_.control->exec();
@@ -434,16 +439,15 @@ void MainWindow::RecoverData() {
         }
         ApplyRecovery(context_.session.run, std::move(recovered.value));
         ShowState();
+        windows_.graphs->SetAutoAvailable(false);
         GraphsAndReports();
       });
 }
 
 void MainWindow::GraphsAndReports() {
-  if (context_.session.run.results.lbNomVar.empty()) {
-    Dialogs().Warning(QStringLiteral("Datos para gráfico no disponibles."));
-    return;
-  }
-  Dialogs().Info(QStringLiteral("La ventana de gráficos e informes aún no está disponible."));
+  windows_.graphs->OpenFromMain();
+  // AUTO may have measured new images meanwhile.
+  ShowState();
 }
 
 void MainWindow::PeriodAnalysis() {

@@ -4,8 +4,8 @@
 #include <QLineSeries>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QScatterSeries>
 #include <QTimeZone>
+#include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
 
@@ -37,19 +37,21 @@ int MarkerPixels(int size) {
   return 2 * std::max(1, size) + 1;
 }
 
-// The picture of one point: drawn once and stamped on every point, which
-// keeps charts of many thousand points quick.
-QImage MarkerImage(PointShape shape, const QColor& colour, int pixels) {
-  constexpr int kScale = 4;  // drawn large, scaled down by the chart: smooth edges
-  const int side = pixels * kScale;
+}  // namespace
+
+// Drawn once and stamped on every point, which keeps charts of many thousand
+// points quick.
+QImage PointShapeImage(PointShape shape, const QColor& colour, int pixels) {
+  // Drawn at its size: the chart stamps it as it is.
+  const int side = pixels;
   QImage image(side, side, QImage::Format_ARGB32_Premultiplied);
   image.fill(Qt::transparent);
   QPainter p(&image);
   p.setRenderHint(QPainter::Antialiasing);
-  const qreal m = kScale * 0.5;
+  const qreal m = 0.5;
   const QRectF box(m, m, side - 2 * m, side - 2 * m);
   const QPointF c = box.center();
-  p.setPen(QPen(colour.darker(140), kScale));
+  p.setPen(QPen(colour.darker(140), 1));
   p.setBrush(colour);
   switch (shape) {
     case PointShape::kRectangle:
@@ -63,12 +65,12 @@ QImage MarkerImage(PointShape shape, const QColor& colour, int pixels) {
                                QPointF(c.x(), box.bottom()), QPointF(box.left(), c.y())}));
       break;
     case PointShape::kCross:
-      p.setPen(QPen(colour, 2 * kScale));
+      p.setPen(QPen(colour, 2));
       p.drawLine(QPointF(c.x(), box.top()), QPointF(c.x(), box.bottom()));
       p.drawLine(QPointF(box.left(), c.y()), QPointF(box.right(), c.y()));
       break;
     case PointShape::kDiagonalCross:
-      p.setPen(QPen(colour, 2 * kScale));
+      p.setPen(QPen(colour, 2));
       p.drawLine(box.topLeft(), box.bottomRight());
       p.drawLine(box.topRight(), box.bottomLeft());
       break;
@@ -86,25 +88,24 @@ QImage MarkerImage(PointShape shape, const QColor& colour, int pixels) {
   return image;
 }
 
-QScatterSeries::MarkerShape BuiltInShape(PointShape shape) {
-  switch (shape) {
-    case PointShape::kRectangle:
-      return QScatterSeries::MarkerShapeRectangle;
-    case PointShape::kDiamond:
-      return QScatterSeries::MarkerShapeRotatedRectangle;
-    case PointShape::kStar:
-      return QScatterSeries::MarkerShapeStar;
-    default:
-      return QScatterSeries::MarkerShapeCircle;
-  }
+PointShape PointShapeOf(int index) {
+  return static_cast<PointShape>(std::clamp(index, 0, 5));
 }
 
-}  // namespace
+Qt::PenStyle LineStyleOf(int index) {
+  static constexpr Qt::PenStyle kStyles[kLineStyleCount] = {
+      Qt::SolidLine, Qt::DashLine, Qt::DotLine, Qt::DashDotLine, Qt::DashDotDotLine};
+  return kStyles[std::clamp(index, 0, kLineStyleCount - 1)];
+}
 
 struct ChartPanel::Series {
   enum class Kind { kPoints, kLine, kSegments } kind = Kind::kPoints;
-  QXYSeries* xy = nullptr;
-  QList<QLineF> segments;  // caller's units
+  QXYSeries* xy = nullptr;  // line series
+  QList<QLineF> segments;   // caller's units
+  // Point series: stamped by the overlay, one picture per colour.
+  QList<QPointF> points;  // caller's units
+  QList<QColor> colours;
+  mutable QHash<QRgb, QImage> markers;
   QStringList labels;
   QString name;
   QColor colour;
@@ -153,6 +154,19 @@ class SegmentLayer : public QGraphicsItem {
       pen.setCapStyle(Qt::FlatCap);
       painter->setPen(pen);
       painter->drawLines(lines);
+    }
+    // Points: one picture per colour, stamped where each point falls.
+    const QRectF inside = plot.adjusted(-8, -8, 8, 8);
+    for (const ChartPanel::Series& s : panel_->series_) {
+      if (s.kind != ChartPanel::Series::Kind::kPoints || !s.visible || s.points.isEmpty()) continue;
+      const QImage& single = panel_->Marker(s, s.colour);
+      const QPointF half(single.width() / 2.0, single.height() / 2.0);
+      for (qsizetype i = 0; i < s.points.size(); ++i) {
+        const QPointF at = map(s.points[i]);
+        if (!inside.contains(at)) continue;
+        const QImage& marker = i < s.colours.size() ? panel_->Marker(s, s.colours[i]) : single;
+        painter->drawImage(at - half, marker);
+      }
     }
     const QFontMetrics metrics(painter->font());
     for (const ChartMark& mark : marks) {
@@ -242,14 +256,8 @@ double ChartPanel::FromAxisX(double x) const {
 }
 
 int ChartPanel::AddPoints(const QString& name, const QColor& colour, int size, PointShape shape) {
-  auto* scatter = new QScatterSeries(chart());
-  scatter->setName(name);
-  scatter->setPen(Qt::NoPen);
-  chart()->addSeries(scatter);
-  AttachAxes(scatter);
   Series s;
   s.kind = Series::Kind::kPoints;
-  s.xy = scatter;
   s.name = name;
   s.colour = colour;
   series_.push_back(s);
@@ -307,21 +315,22 @@ void ChartPanel::RemoveAllSeries() {
 void ChartPanel::SetPoints(int series, const QList<QPointF>& points, const QStringList& labels,
                            const QList<QColor>& colours) {
   Series& s = series_.at(static_cast<size_t>(series));
-  if (!s.xy) return;
   s.labels = labels;
+  if (s.kind == Series::Kind::kPoints) {
+    s.points = points;
+    s.colours = colours;
+    layer_->Refresh();
+    return;
+  }
+  if (!s.xy) return;
   QList<QPointF> axisPoints;
   if (dateAxis_) {
     axisPoints.reserve(points.size());
     for (const QPointF& p : points) axisPoints.append(QPointF(ToAxisX(p.x()), p.y()));
   }
-  // Per-point colours need Qt's own markers; one colour is stamped as a
-  // picture, much quicker on large series.
   if (colours.isEmpty()) {
     s.xy->clearPointsConfiguration();
-    if (s.kind == Series::Kind::kPoints && s.xy->lightMarker().isNull())
-      SetSeriesSize(series, s.size, s.shape);
   } else {
-    s.xy->setLightMarker(QImage());
     QHash<int, QHash<QXYSeries::PointConfiguration, QVariant>> config;
     for (int i = 0; i < colours.size() && i < points.size(); ++i)
       config[i][QXYSeries::PointConfiguration::Color] = colours[i];
@@ -343,6 +352,8 @@ void ChartPanel::ClearData() {
       s.xy->clearPointsConfiguration();
     }
     s.segments.clear();
+    s.points.clear();
+    s.colours.clear();
     s.labels.clear();
   }
   layer_->Refresh();
@@ -352,7 +363,8 @@ void ChartPanel::SetSeriesColour(int series, const QColor& colour) {
   Series& s = series_.at(static_cast<size_t>(series));
   s.colour = colour;
   if (s.kind == Series::Kind::kPoints) {
-    SetSeriesSize(series, s.size, s.shape);
+    s.markers.clear();
+    layer_->Refresh();
   } else if (s.kind == Series::Kind::kLine) {
     SetSeriesPen(series, s.width, s.style);
   } else {
@@ -364,16 +376,17 @@ void ChartPanel::SetSeriesSize(int series, int size, PointShape shape) {
   Series& s = series_.at(static_cast<size_t>(series));
   s.size = size;
   s.shape = shape;
-  if (!s.xy) return;
-  const int pixels = MarkerPixels(size);
-  s.xy->setMarkerSize(pixels);
-  s.xy->setColor(s.colour);
-  if (auto* scatter = qobject_cast<QScatterSeries*>(s.xy)) {
-    scatter->setMarkerShape(BuiltInShape(shape));
-    scatter->setBorderColor(s.colour.darker(140));
-  }
-  if (s.xy->pointsConfiguration().isEmpty())
-    s.xy->setLightMarker(MarkerImage(shape, s.colour, pixels));
+  s.markers.clear();
+  layer_->Refresh();
+  // The points of a line series are Qt's own.
+  if (s.xy) s.xy->setMarkerSize(MarkerPixels(size));
+}
+
+const QImage& ChartPanel::Marker(const Series& s, const QColor& colour) const {
+  auto found = s.markers.find(colour.rgba());
+  if (found == s.markers.end())
+    found = s.markers.insert(colour.rgba(), PointShapeImage(s.shape, colour, MarkerPixels(s.size)));
+  return *found;
 }
 
 void ChartPanel::SetSeriesPen(int series, int width, Qt::PenStyle style) {
@@ -397,6 +410,7 @@ void ChartPanel::SetSeriesVisible(int series, bool visible) {
 
 QList<QPointF> ChartPanel::Points(int series) const {
   const Series& s = series_.at(static_cast<size_t>(series));
+  if (s.kind == Series::Kind::kPoints) return s.points;
   if (!s.xy) return {};
   QList<QPointF> points = s.xy->points();
   if (dateAxis_)
@@ -516,6 +530,10 @@ void ChartPanel::SetVisibleRanges(double xMin, double xMax, double yMin, double 
   // A range of no width would collapse the mapping.
   if (!(xMax > xMin)) xMin -= 0.5, xMax = xMin + 1;
   if (!(yMax > yMin)) yMin -= 0.5, yMax = yMin + 1;
+  // A tick interval of the old range could put millions of ticks on the new
+  // one: a few fixed ticks meanwhile, the interval of the new range after.
+  axisY_->setTickType(QValueAxis::TicksFixed);
+  if (valueAxisX_) valueAxisX_->setTickType(QValueAxis::TicksFixed);
   if (dateAxis_) {
     dateAxis_->setRange(QDateTime::fromMSecsSinceEpoch(std::llround(ToAxisX(xMin))),
                         QDateTime::fromMSecsSinceEpoch(std::llround(ToAxisX(xMax))));
@@ -625,21 +643,40 @@ QPoint ChartPanel::PixelOf(const QPointF& value) const {
 
 std::optional<std::pair<int, int>> ChartPanel::PointNear(const QPoint& pixel, int radius) const {
   // The chart's mapping is linear on both axes: two points of it give all.
-  const QPointF p0 = chart()->mapToPosition(QPointF(0, 0), anchor_);
-  const QPointF p1 = chart()->mapToPosition(QPointF(1, 1), anchor_);  // axis units
+  // Line series hold axis units, point series the caller's.
+  const QPointF a0 = chart()->mapToPosition(QPointF(0, 0), anchor_);
+  const QPointF a1 = chart()->mapToPosition(QPointF(1, 1), anchor_);
+  const QPointF c0 = ChartPosition(QPointF(0, 0));
+  const QPointF c1 = ChartPosition(QPointF(1, 1));
   const QPointF target = chart()->mapFromScene(mapToScene(pixel));
   std::optional<std::pair<int, int>> best;
   double bestDistance = 0;
   for (int si = 0; si < SeriesCount(); ++si) {
     const Series& s = series_[static_cast<size_t>(si)];
-    if (!s.xy || !s.visible || !s.pointsShown) continue;
+    const bool stamped = s.kind == Series::Kind::kPoints;
+    if ((!stamped && !s.xy) || !s.visible || !s.pointsShown) continue;
     const double r = std::max(radius, MarkerPixels(s.size) / 2 + 2);
-    const QList<QPointF> points = s.xy->points();
+    const QList<QPointF> points = stamped ? s.points : s.xy->points();
+    const QPointF p0 = stamped ? c0 : a0, p1 = stamped ? c1 : a1;
+    QPointF previous;
     for (int i = 0; i < points.size(); ++i) {
-      const double x = p0.x() + points[i].x() * (p1.x() - p0.x());
-      const double y = p0.y() + points[i].y() * (p1.y() - p0.y());
-      const double d = std::hypot(x - target.x(), y - target.y());
+      const QPointF p(p0.x() + points[i].x() * (p1.x() - p0.x()),
+                      p0.y() + points[i].y() * (p1.y() - p0.y()));
+      const double d = std::hypot(p.x() - target.x(), p.y() - target.y());
       if (d <= r && (!best || d < bestDistance)) best = std::make_pair(si, i), bestDistance = d;
+      if (s.kind == Series::Kind::kLine && i > 0) {
+        // Distance to the segment from the previous point.
+        const QPointF v = p - previous, w = target - previous;
+        const double length2 = v.x() * v.x() + v.y() * v.y();
+        const double t =
+            length2 > 0 ? std::clamp((w.x() * v.x() + w.y() * v.y()) / length2, 0.0, 1.0) : 0.0;
+        const QPointF nearest = previous + t * v;
+        const double ds = std::hypot(nearest.x() - target.x(), nearest.y() - target.y());
+        // A point hit keeps priority over a segment hit of the same distance.
+        if (ds <= 3 && (!best || ds + 0.5 < bestDistance))
+          best = std::make_pair(si, t < 0.5 ? i - 1 : i), bestDistance = ds + 0.5;
+      }
+      previous = p;
     }
   }
   return best;
@@ -678,6 +715,10 @@ void ChartPanel::mouseReleaseEvent(QMouseEvent* event) {
     return;
   }
   if (auto hit = PointNear(event->position().toPoint())) emit pointClicked(hit->first, hit->second);
+}
+
+void ChartPanel::wheelEvent(QWheelEvent* event) {
+  event->ignore();
 }
 
 void ChartPanel::resizeEvent(QResizeEvent* event) {

@@ -23,6 +23,14 @@ namespace lumenda::ui {
 // Point shapes of the graph settings' style lists, by index.
 enum class PointShape { kRectangle, kCircle, kDiamond, kCross, kDiagonalCross, kStar };
 
+// The picture of one point of that shape (the style lists show it too).
+QImage PointShapeImage(PointShape shape, const QColor& colour, int pixels);
+// The style index of the graph settings' lists: point shapes 0..5 and the
+// line styles of the moving averages (0 solid, then dashed and dotted ones).
+PointShape PointShapeOf(int index);
+Qt::PenStyle LineStyleOf(int index);
+inline constexpr int kLineStyleCount = 5;
+
 // A vertical line across the plot at `x`, with `text` written beside it
 // (the marks of the trend correction, the period marks).
 struct ChartMark {
@@ -74,7 +82,10 @@ class ChartPanel : public QChartView {
   QColor SeriesColour(int series) const;
   int SeriesSize(int series) const;
   int SeriesPenWidth(int series) const;
-  QXYSeries* XYSeries(int series) const;  // nullptr for segment series
+  // The Qt series of a line series; nullptr for point series (stamped by
+  // one item of the chart: quick for tens of thousands of points) and
+  // segment series.
+  QXYSeries* XYSeries(int series) const;
 
   // ---- Axes ---------------------------------------------------------------
   // The horizontal axis shows numbers, or dates and times in `format`
@@ -128,7 +139,8 @@ class ChartPanel : public QChartView {
   // Widget pixel of a value.
   QPoint PixelOf(const QPointF& value) const;
   // The point nearest to a widget pixel within `radius` pixels, over the
-  // visible point and line series that show points: (series, index).
+  // visible point and line series that show points: (series, index). A line
+  // series is also hit along its segments (the index is then the nearer end).
   std::optional<std::pair<int, int>> PointNear(const QPoint& pixel, int radius = 6) const;
 
   // The chart as drawn (for pictures).
@@ -145,12 +157,16 @@ class ChartPanel : public QChartView {
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  // The wheel belongs to the window around the chart (the pages scroll with
+  // it), not to the chart's scene.
+  void wheelEvent(QWheelEvent* event) override;
 
  private:
   friend class SegmentLayer;
   struct Series;
   // Position in the chart's coordinates of a value in the caller's units.
   QPointF ChartPosition(const QPointF& value) const;
+  const QImage& Marker(const Series& s, const QColor& colour) const;
   double ToAxisX(double x) const;
   double FromAxisX(double x) const;
   void AttachAxes(QAbstractSeries* series);

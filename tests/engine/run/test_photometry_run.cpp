@@ -104,43 +104,6 @@ TEST(FieldCoordinates, PrefilledFromTheHeaderAndSettings) {
   EXPECT_EQ(std::string({t.decSign, t.latSign, t.lonSide}), "NSE");
 }
 
-TEST(AutoScan, OnlyLaterFitsFilesPassingTheNameFilter) {
-  test::TempDir dir;
-  const std::string last = dir.File("noche_002.fit");
-  WriteFrame(dir.File("noche_001.fit"), "2015-06-12T01:00:00");
-  WriteFrame(last, "2015-06-12T01:05:00");
-  WriteFrame(dir.File("noche_003.FIT"), "2015-06-12T01:10:00");
-  WriteFrame(dir.File("noche_004.fts"), "2015-06-12T01:15:00");
-  WriteFrame(dir.File("flat_v_0001.fits"), "2015-06-12T01:20:00");
-  test::WriteBytes(dir.File("notas.txt"), "x");
-  TPlaca image;
-  const std::string eFoto1 = ImageEntry(image, last, 0).value;
-  struct Case {
-    char mode;
-    std::string include, exclude;
-    std::vector<std::string> names;
-  };
-  const Case cases[] = {
-      {'N', "", "", {"noche_003.FIT", "noche_004.fts", "flat_v_0001.fits"}},
-      {'E', "", "", {"noche_003.FIT", "noche_004.fts", "flat_v_0001.fits"}},
-      {'E', "", "FLAT", {"noche_003.FIT", "noche_004.fts"}},
-      // Compared lower-case and cut to 10 characters: "noche_003."
-      {'I', "NOCHE_003.fit y algo", "", {"noche_003.FIT"}},
-      {'I', "flat", "", {"flat_v_0001.fits"}},
-      {'I', "noche", "noche", {"noche_003.FIT", "noche_004.fts"}},
-  };
-  for (const Case& c : cases) {
-    Settings s;
-    s.filtroAc = c.mode;
-    s.filtroIn = c.include;
-    s.filtroEx = c.exclude;
-    const auto entries = AutoScanFolder(eFoto1, s, image, 0);
-    std::vector<std::string> names;
-    for (const auto& e : entries) names.push_back(EntryFileName(e));
-    EXPECT_EQ(names, c.names) << c.mode << " " << c.include << " " << c.exclude;
-  }
-}
-
 const SynthStar kC1{30, 30, 20000}, kC2{70, 70, 20000}, kV{50, 50, 10000};
 const std::vector<std::string> kVar = {"0050.00  0050.00  VAR-1"};
 const std::vector<std::string> kCal = {"0030.00  0030.00  11.0", "0070.00  0070.00  11.0"};

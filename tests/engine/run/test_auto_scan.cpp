@@ -1,0 +1,126 @@
+// AUTO mode's folder scan: which files of the observing folder are the new
+// images, and which are still being written.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "image/fits_writer.h"
+#include "run/auto_scan.h"
+#include "run/image_list.h"
+#include "test_support.h"
+
+namespace lumenda {
+namespace {
+
+namespace fs = std::filesystem;
+
+void WriteFrame(const std::string& path, const std::string& dateObs) {
+  FitsImage16 img;
+  img.width = 8;
+  img.height = 8;
+  img.pixels.assign(64, 100);
+  img.cards = {StringCard("DATE-OBS", dateObs), NumberCard("EXPTIME", "0.0", 60)};
+  ASSERT_TRUE(WriteFits16(path, img).ok());
+}
+
+// Marks a file as written long ago, so the scan need not see it twice.
+void Age(const std::string& path) {
+  fs::last_write_time(path, fs::file_time_type::clock::now() - std::chrono::minutes(5));
+}
+
+std::vector<std::string> Names(const std::vector<std::string>& entries) {
+  std::vector<std::string> names;
+  for (const auto& e : entries) names.push_back(EntryFileName(e));
+  return names;
+}
+
+TEST(AutoScan, OnlyLaterFitsFilesPassingTheNameFilter) {
+  test::TempDir dir;
+  const std::string last = dir.File("noche_002.fit");
+  WriteFrame(dir.File("noche_001.fit"), "2015-06-12T01:00:00");
+  WriteFrame(last, "2015-06-12T01:05:00");
+  WriteFrame(dir.File("noche_003.FIT"), "2015-06-12T01:10:00");
+  WriteFrame(dir.File("noche_004.fts"), "2015-06-12T01:15:00");
+  WriteFrame(dir.File("flat_v_0001.fits"), "2015-06-12T01:20:00");
+  test::WriteBytes(dir.File("notas.txt"), "x");
+  for (const auto& f : fs::directory_iterator(dir.path())) Age(f.path().string());
+  TPlaca image;
+  const std::string eFoto1 = ImageEntry(image, last, 0).value;
+  struct Case {
+    char mode;
+    std::string include, exclude;
+    std::vector<std::string> names;
+  };
+  const Case cases[] = {
+      {'N', "", "", {"noche_003.FIT", "noche_004.fts", "flat_v_0001.fits"}},
+      {'E', "", "", {"noche_003.FIT", "noche_004.fts", "flat_v_0001.fits"}},
+      {'E', "", "FLAT", {"noche_003.FIT", "noche_004.fts"}},
+      // Compared lower-case and cut to 10 characters: "noche_003."
+      {'I', "NOCHE_003.fit y algo", "", {"noche_003.FIT"}},
+      {'I', "flat", "", {"flat_v_0001.fits"}},
+      {'I', "noche", "noche", {"noche_003.FIT", "noche_004.fts"}},
+  };
+  for (const Case& c : cases) {
+    Settings s;
+    s.filtroAc = c.mode;
+    s.filtroIn = c.include;
+    s.filtroEx = c.exclude;
+    const AutoScanOutcome out = ScanForNewImages(MakeAutoScanJob(eFoto1, {}, s, {}));
+    EXPECT_EQ(Names(out.entries), c.names) << c.mode << " " << c.include << " " << c.exclude;
+    EXPECT_TRUE(out.waiting.empty());
+  }
+  // An image already in the results is never taken again, even when its
+  // entry is later than the last one (a re-run folder, a clock set back).
+  const AutoScanOutcome out =
+      ScanForNewImages(MakeAutoScanJob(eFoto1, {dir.File("noche_003.FIT")}, Settings{}, {}));
+  EXPECT_EQ(Names(out.entries), (std::vector<std::string>{"noche_004.fts", "flat_v_0001.fits"}));
+}
+
+TEST(AutoScan, AFileStillBeingWrittenWaitsUntilItIsCompleteAndSettled) {
+  test::TempDir dir;
+  const std::string last = dir.File("a_001.fit");
+  WriteFrame(last, "2015-06-12T01:00:00");
+  WriteFrame(dir.File("a_002.fit"), "2015-06-12T01:05:00");
+  const std::string whole = test::ReadBytes(dir.File("a_002.fit"));
+  const std::string next = dir.File("a_002.fit");
+  TPlaca image;
+  const std::string eFoto1 = ImageEntry(image, last, 0).value;
+
+  // Header only, then part of the data: complete neither way.
+  struct Part {
+    const char* name;
+    std::size_t bytes;
+  };
+  for (const Part& part : {Part{"half header", 1000}, Part{"header", 2880},
+                           Part{"header and half the data", 2880 + 64}}) {
+    test::WriteBytes(next, whole.substr(0, part.bytes));
+    Age(next);
+    EXPECT_FALSE(FitsFileComplete(next)) << part.name;
+    const AutoScanOutcome out = ScanForNewImages(MakeAutoScanJob(eFoto1, {last}, Settings{}, {}));
+    EXPECT_TRUE(out.entries.empty()) << part.name;
+    EXPECT_EQ(out.waiting, std::vector<std::string>{"a_002.fit"}) << part.name;
+  }
+  // The data is whole without the padding of its last record.
+  test::WriteBytes(next, whole.substr(0, 2880 + 128));
+  EXPECT_TRUE(FitsFileComplete(next));
+
+  // Just written: taken only after a look that finds it unchanged.
+  test::WriteBytes(next, whole);
+  AutoScanJob job = MakeAutoScanJob(eFoto1, {last}, Settings{}, {});
+  job.settleSeconds = 3600;
+  AutoScanOutcome out = ScanForNewImages(job);
+  EXPECT_TRUE(out.entries.empty());
+  EXPECT_EQ(out.waiting, std::vector<std::string>{"a_002.fit"});
+  job.memory = out.memory;
+  out = ScanForNewImages(job);
+  EXPECT_EQ(Names(out.entries), std::vector<std::string>{"a_002.fit"});
+  EXPECT_TRUE(out.waiting.empty());
+
+  // Changed between two looks: it waits again.
+  test::WriteBytes(next, whole + std::string(10, '\0'));
+  out = ScanForNewImages(job);
+  EXPECT_TRUE(out.entries.empty());
+}
+
+}  // namespace
+}  // namespace lumenda

@@ -1,0 +1,73 @@
+#include "sample_session.h"
+
+#include "image/sample_night.h"
+#include "run/star_list.h"
+#include "settings/user_folder.h"
+
+namespace lumenda::ui::test {
+
+std::vector<std::string> SampleImages(const QString& nightFolder, int first, int count) {
+  std::vector<std::string> paths;
+  for (int i = first; i < first + count; ++i)
+    paths.push_back(nightFolder.toStdString() + "/" + SampleImageName(i));
+  return paths;
+}
+
+namespace {
+
+Status OpenAtSite(Session& session, const std::string& appDir) {
+  if (Status opened = OpenSession(session, appDir, ProgramDataDir()); !opened.ok()) return opened;
+  // The site the night was simulated for.
+  session.settings.lat = "40 24 00";
+  session.settings.lon = "003 41 00";
+  session.settings.RefreshMirrors();
+  return Status::Ok();
+}
+
+}  // namespace
+
+Status RecoverSampleNight(Session& session, const std::string& appDir,
+                          const std::string& resultsFile) {
+  if (Status opened = OpenAtSite(session, appDir); !opened.ok()) return opened;
+  auto recovered = RecoverResults({resultsFile}, ResultsFilePath(session));
+  if (!recovered.ok()) return Status::Fail(recovered.message);
+  ApplyRecovery(session.run, std::move(recovered.value));
+  return Status::Ok();
+}
+
+Status MeasureSampleNight(Session& session, const std::string& appDir, const QString& nightFolder,
+                          int images) {
+  if (Status opened = OpenAtSite(session, appDir); !opened.ok()) return opened;
+  const std::vector<std::string> paths = SampleImages(nightFolder, 1, images);
+  auto listed = ListImages(paths, 0);
+  if (!listed.ok()) return Status::Fail(listed.message);
+  SetImageList(session.run, std::move(listed.value));
+  session.run.firstSeries = true;
+  if (!session.run.image.LoadHeader(paths.front()))
+    return Status::Fail(session.run.image.Message());
+  auto field = ParseCoordinateTexts(CoordinateTextsFromHeader(session.run.image, session.settings));
+  if (!field.ok()) return Status::Fail(field.message);
+  session.run.field = field.value;
+
+  auto stars = ReadStarFile(nightFolder.toStdString() + "/estrellas.txt");
+  if (!stars.ok()) return Status::Fail(stars.message);
+  std::vector<std::string> variables, comparisons;
+  SplitStarFile(stars.value, variables, comparisons);
+  for (const std::string& v : variables) {
+    const StarEntry e = ParseStarEntry(v);
+    if (Status s = AddStar(session.run.stars, StarRole::kVariable, e.x, e.y, e.name); !s.ok())
+      return s;
+  }
+  for (const std::string& c : comparisons) {
+    const StarEntry e = ParseStarEntry(c);
+    if (Status s = AddStar(session.run.stars, StarRole::kComparison, e.x, e.y, e.name); !s.ok())
+      return s;
+  }
+
+  auto run = ProcessImages(MakeRunJob(session));
+  if (!run.ok()) return Status::Fail(run.message);
+  ApplyRun(session.run, std::move(run.value));
+  return Status::Ok();
+}
+
+}  // namespace lumenda::ui::test
