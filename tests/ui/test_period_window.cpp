@@ -293,28 +293,27 @@ class PeriodWindowTest : public QObject {
     w.Click("btAbre");
     QCOMPARE(dialogs.Log(), QStringLiteral("E:No se encontraron datos válidos."));
 
-    // Twelve points within a quarter of an hour.
-    std::vector<std::string> brief{"CORTA HJD"};
-    for (int i = 0; i < 12; ++i) {
-      brief.push_back(FormatFloat("0.00000", 2455000.0 + i * 0.001) + " " +
-                      FormatFloat("0.000", 12 + 0.01 * i));
-    }
-    WriteFileAtomic(dir.File("corta.txt"), JoinLines(brief));
+    // Twelve points a given number of days apart, as one file.
+    auto twelve = [&](const char* name, double spacing) {
+      std::vector<std::string> lines{std::string(name) + " HJD"};
+      for (int i = 0; i < 12; ++i) {
+        lines.push_back(FormatFloat("0.00000", 2455000.0 + i * spacing) + " " +
+                        FormatFloat("0.000", 12 + 0.01 * i));
+      }
+      const std::string path = dir.File(std::string(name) + ".txt");
+      WriteFileAtomic(path, JoinLines(lines));
+      dialogs.openAnswers.append(QStringList{QString::fromStdString(path)});
+    };
+    // Within a quarter of an hour: too short to search.
     dialogs.Clear();
-    dialogs.openAnswers.append(QStringList{QString::fromStdString(dir.File("corta.txt"))});
+    twelve("CORTA", 0.001);
     w.Click("btAbre");
     w.Click("btCalculo");
     QCOMPARE(dialogs.Log(), QStringLiteral("E:Datos insuficuentes"));
 
-    // Twelve points over days: no trial mixes 40 bins.
-    std::vector<std::string> sparse{"RALA HJD"};
-    for (int i = 0; i < 12; ++i) {
-      sparse.push_back(FormatFloat("0.00000", 2455000.0 + i * 0.7) + " " +
-                       FormatFloat("0.000", 12 + 0.01 * i));
-    }
-    WriteFileAtomic(dir.File("rala.txt"), JoinLines(sparse));
+    // Over days: no trial mixes 40 bins.
     dialogs.Clear();
-    dialogs.openAnswers.append(QStringList{QString::fromStdString(dir.File("rala.txt"))});
+    twelve("RALA", 0.7);
     w.Click("btAbre");
     // The range dialog refuses in order, then the search finds too little.
     ui::test::WhenModalShows(QStringLiteral("TFDatoPer"), [&](QWidget* dialog) {
