@@ -12,6 +12,10 @@
 #include "platform/text.h"
 #include "windows/control_window.h"
 #include "windows/coordinates_window.h"
+#include "windows/ephemeris_window.h"
+#include "windows/period_range_dialog.h"
+#include "windows/period_report_window.h"
+#include "windows/period_window.h"
 #include "windows/settings_dialog.h"
 #include "windows/splash_window.h"
 #include "windows/star_selection_dialog.h"
@@ -24,6 +28,17 @@ Desktop::Desktop(AppContext& context) : context_(context) {
   windows_.selection = new StarSelectionDialog(parent);
   windows_.coordinates = new CoordinatesWindow(context_, parent);
   windows_.control = new ControlWindow(parent);
+  // The period window takes its three dialogs when it is made: they come
+  // first, then sit on it.
+  windows_.periodRange = new PeriodRangeDialog(parent);
+  windows_.ephemeris = new EphemerisWindow(parent);
+  windows_.periodReport = new PeriodReportWindow(parent);
+  windows_.period = new PeriodWindow(context_.session, *windows_.periodRange, *windows_.ephemeris,
+                                     *windows_.periodReport, parent);
+  for (QDialog* dialog : std::initializer_list<QDialog*>{windows_.periodRange, windows_.ephemeris,
+                                                         windows_.periodReport}) {
+    dialog->setParent(windows_.period, dialog->windowFlags());
+  }
   windows_.settings = new SettingsDialog(context_, parent);
 }
 

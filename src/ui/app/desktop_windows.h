@@ -8,12 +8,20 @@ class StarSelectionDialog;
 class CoordinatesWindow;
 class ControlWindow;
 class SettingsDialog;
+class PeriodWindow;
+class PeriodRangeDialog;
+class EphemerisWindow;
+class PeriodReportWindow;
 
 struct DesktopWindows {
-  StarSelectionDialog* selection = nullptr;  // TFSel
-  CoordinatesWindow* coordinates = nullptr;  // TFCoord
-  ControlWindow* control = nullptr;          // TFControl
-  SettingsDialog* settings = nullptr;        // TFConf
+  StarSelectionDialog* selection = nullptr;    // TFSel
+  CoordinatesWindow* coordinates = nullptr;    // TFCoord
+  ControlWindow* control = nullptr;            // TFControl
+  PeriodWindow* period = nullptr;              // TFAnaPer
+  PeriodRangeDialog* periodRange = nullptr;    // TFDatoPer
+  EphemerisWindow* ephemeris = nullptr;        // TFCalcEfe
+  SettingsDialog* settings = nullptr;          // TFConf
+  PeriodReportWindow* periodReport = nullptr;  // TFInfoPeri
 };
 
 }  // namespace lumenda::ui

@@ -15,6 +15,7 @@
 #include "windows/control_window.h"
 #include "windows/coordinates_window.h"
 #include "windows/image_window.h"
+#include "windows/period_window.h"
 #include "windows/settings_dialog.h"
 
 namespace lumenda::ui {
@@ -438,7 +439,7 @@ void MainWindow::GraphsAndReports() {
 }
 
 void MainWindow::PeriodAnalysis() {
-  Dialogs().Info(QStringLiteral("El análisis de periodo aún no está disponible."));
+  if (windows_.period) windows_.period->Open();
 }
 
 }  // namespace lumenda::ui
