@@ -8,6 +8,8 @@
 #include <QtTest>
 
 #include "../engine/period/synthetic.h"
+#include "app/desktop.h"
+#include "app/main_window.h"
 #include "period/period_file.h"
 #include "period/period_session.h"
 #include "platform/text.h"
@@ -100,6 +102,32 @@ class PeriodWindowTest : public QObject {
 
  private slots:
   void initTestCase() { InstallNumberConventions(); }
+
+  // "Análisis de periodo" opens the window on the program's session.
+  void MainWindowOpensItOnTheSession() {
+    ui::test::TestHome home;
+    AppContext context;
+    context.session.appDir = home.AppDir();
+    context.session.versionText = "Lumenda 2.07";
+    context.session.settings.obs = "Ana Núñez";
+    context.session.period.periodText = "0.51435";
+    Desktop desktop(context);
+    desktop.Main().show();
+    QString period, observer, version;
+    QWidget* rangeParent = nullptr;
+    ui::test::WhenModalShows(QStringLiteral("TFAnaPer"), [&](QWidget* window) {
+      period = Find<QLabel>(window, "Label1")->text();
+      observer = Find<QLabel>(window, "lbObservador")->text();
+      version = Find<QLabel>(window, "lbVersion")->text();
+      rangeParent = desktop.Windows().periodRange->parentWidget();
+      window->close();
+    });
+    QTest::mouseClick(Find<QPushButton>(&desktop.Main(), "Button9"), Qt::LeftButton);
+    QCOMPARE(period, QStringLiteral("0.51435"));
+    QCOMPARE(observer, QStringLiteral("Observador: Ana Núñez"));
+    QCOMPARE(version, QStringLiteral("Lumenda 2.07"));
+    QCOMPARE(rangeParent, static_cast<QWidget*>(desktop.Windows().period));
+  }
 
   // Nightly files: search, pick, refine, offsets, origin, ephemerides, the
   // report, and the period data file written and read back.
@@ -293,28 +321,27 @@ class PeriodWindowTest : public QObject {
     w.Click("btAbre");
     QCOMPARE(dialogs.Log(), QStringLiteral("E:No se encontraron datos válidos."));
 
-    // Twelve points within a quarter of an hour.
-    std::vector<std::string> brief{"CORTA HJD"};
-    for (int i = 0; i < 12; ++i) {
-      brief.push_back(FormatFloat("0.00000", 2455000.0 + i * 0.001) + " " +
-                      FormatFloat("0.000", 12 + 0.01 * i));
-    }
-    WriteFileAtomic(dir.File("corta.txt"), JoinLines(brief));
+    // Twelve points a given number of days apart, as one file.
+    auto twelve = [&](const char* name, double spacing) {
+      std::vector<std::string> lines{std::string(name) + " HJD"};
+      for (int i = 0; i < 12; ++i) {
+        lines.push_back(FormatFloat("0.00000", 2455000.0 + i * spacing) + " " +
+                        FormatFloat("0.000", 12 + 0.01 * i));
+      }
+      const std::string path = dir.File(std::string(name) + ".txt");
+      WriteFileAtomic(path, JoinLines(lines));
+      dialogs.openAnswers.append(QStringList{QString::fromStdString(path)});
+    };
+    // Within a quarter of an hour: too short to search.
     dialogs.Clear();
-    dialogs.openAnswers.append(QStringList{QString::fromStdString(dir.File("corta.txt"))});
+    twelve("CORTA", 0.001);
     w.Click("btAbre");
     w.Click("btCalculo");
     QCOMPARE(dialogs.Log(), QStringLiteral("E:Datos insuficuentes"));
 
-    // Twelve points over days: no trial mixes 40 bins.
-    std::vector<std::string> sparse{"RALA HJD"};
-    for (int i = 0; i < 12; ++i) {
-      sparse.push_back(FormatFloat("0.00000", 2455000.0 + i * 0.7) + " " +
-                       FormatFloat("0.000", 12 + 0.01 * i));
-    }
-    WriteFileAtomic(dir.File("rala.txt"), JoinLines(sparse));
+    // Over days: no trial mixes 40 bins.
     dialogs.Clear();
-    dialogs.openAnswers.append(QStringList{QString::fromStdString(dir.File("rala.txt"))});
+    twelve("RALA", 0.7);
     w.Click("btAbre");
     // The range dialog refuses in order, then the search finds too little.
     ui::test::WhenModalShows(QStringLiteral("TFDatoPer"), [&](QWidget* dialog) {
@@ -424,7 +451,30 @@ class PeriodWindowTest : public QObject {
       w.Click("btAutoPeriodo");
       const double found = ParseDouble(S(w.Text("Label1"))).value();
       QVERIFY2(std::abs(found - c.period) < 0.0015, qPrintable(w.Text("Label1")));
-      if (c.refined) QCOMPARE(w.Text("Label1"), QString::fromLatin1(c.refined));
+      if (!c.refined) continue;
+      QCOMPARE(w.Text("Label1"), QString::fromLatin1(c.refined));
+
+      // Saved, read back as a new user would, and tonight's ephemerides.
+      dialogs.saveAnswers.append(QString::fromStdString(dir.File("m3.per")));
+      w.Click("btGuarda");
+      Windows again(home.AppDir());
+      dialogs.openAnswers.append(QStringList{QString::fromStdString(dir.File("m3.per"))});
+      again.Click("btRecupera");
+      QCOMPARE(again.Text("Label1"), QString::fromLatin1(c.refined));
+      again.Click("cbFases");
+      again.Click("rbEfemerides");
+      QStringList listed;
+      ui::test::WhenModalShows(QStringLiteral("TFCalcEfe"), [&](QWidget* efe) {
+        QTest::mouseClick(Find<QPushButton>(efe, "btCalcular"), Qt::LeftButton);
+        listed = Find<QPlainTextEdit>(efe, "mmLista")->toPlainText().split(QLatin1Char('\n'));
+        efe->close();
+      });
+      QTest::mouseClick(again.Chart()->viewport(), Qt::LeftButton, {}, again.Pixel(0.5, 0));
+      // Eight days of a 0.514-day star from today.
+      QCOMPARE(listed.value(3), QStringLiteral("Periodo: 0.51435"));
+      QVERIFY2(listed.size() >= 7 + 15, qPrintable(listed.join(QLatin1Char('|'))));
+      QVERIFY(
+          listed.value(7).startsWith(QDate::currentDate().toString(QStringLiteral("dd/MM/yyyy"))));
     }
     QVERIFY(dialogs.Texts('E').isEmpty());
   }

@@ -15,8 +15,12 @@
 #include "windows/coordinates_window.h"
 #include "windows/curve_windows.h"
 #include "windows/data_window.h"
+#include "windows/ephemeris_window.h"
 #include "windows/graph_settings_window.h"
 #include "windows/light_curve_window.h"
+#include "windows/period_range_dialog.h"
+#include "windows/period_report_window.h"
+#include "windows/period_window.h"
 #include "windows/rename_window.h"
 #include "windows/settings_dialog.h"
 #include "windows/splash_window.h"
@@ -37,6 +41,17 @@ Desktop::Desktop(AppContext& context) : context_(context) {
   curves.cambiaVar = new RenameWindow(session, parent);
   windows_.control = new ControlWindow(parent);
   curves.aavso = new AavsoDialog(session, parent);
+  // The period window takes its three dialogs when it is made: they come
+  // first, then sit on it.
+  windows_.periodRange = new PeriodRangeDialog(parent);
+  windows_.ephemeris = new EphemerisWindow(parent);
+  windows_.periodReport = new PeriodReportWindow(parent);
+  windows_.period = new PeriodWindow(context_.session, *windows_.periodRange, *windows_.ephemeris,
+                                     *windows_.periodReport, parent);
+  for (QDialog* dialog : std::initializer_list<QDialog*>{windows_.periodRange, windows_.ephemeris,
+                                                         windows_.periodReport}) {
+    dialog->setParent(windows_.period, dialog->windowFlags());
+  }
   windows_.settings = new SettingsDialog(context_, parent);
   curves.ast = new AlcdefDialog(session, parent);
   curves.cdr = new CdrDialog(session, parent);

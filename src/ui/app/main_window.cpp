@@ -16,6 +16,7 @@
 #include "windows/coordinates_window.h"
 #include "windows/image_window.h"
 #include "windows/light_curve_window.h"
+#include "windows/period_window.h"
 #include "windows/settings_dialog.h"
 
 namespace lumenda::ui {
@@ -451,7 +452,7 @@ void MainWindow::GraphsAndReports() {
 }
 
 void MainWindow::PeriodAnalysis() {
-  Dialogs().Info(QStringLiteral("El análisis de periodo aún no está disponible."));
+  if (windows_.period) windows_.period->Open();
 }
 
 }  // namespace lumenda::ui

@@ -185,12 +185,13 @@ class SegmentLayer : public QGraphicsItem {
   ChartPanel* panel_;
 };
 
-ChartPanel::ChartPanel(QWidget* parent) : QChartView(parent) {
-  auto* chart = new QChart();
+// The view owns the chart given here; a chart set later would leave the
+// view's first one to nobody.
+ChartPanel::ChartPanel(QWidget* parent) : QChartView(new QChart(), parent) {
+  QChart* chart = this->chart();
   chart->legend()->hide();
   chart->setBackgroundRoundness(0);
   chart->setMargins(QMargins(6, 6, 12, 6));
-  setChart(chart);
   setRenderHint(QPainter::Antialiasing);
   setRubberBand(QChartView::NoRubberBand);
   setMouseTracking(true);

@@ -29,6 +29,14 @@ QPushButton* MakeButton(QWidget* parent, const char* name, const QString& text) 
   return button;
 }
 
+// A check box or radio button with its text and objectName.
+template <typename T>
+T* Named(QWidget* parent, const char* name, const QString& text) {
+  auto* widget = new T(text, parent);
+  widget->setObjectName(QString::fromLatin1(name));
+  return widget;
+}
+
 QLabel* ValueLabel(QWidget* parent, const char* name) {
   auto* label = new QLabel(parent);
   label->setObjectName(QString::fromLatin1(name));
@@ -254,10 +262,8 @@ QGroupBox* PeriodWindow::BuildPeriodGroup() {
 QGroupBox* PeriodWindow::BuildMagnitudeGroup() {
   auto* group = new QGroupBox(QStringLiteral("Magnitud"), this);
   group->setObjectName(QStringLiteral("gbMagnitud"));
-  absolute_ = new QRadioButton(QStringLiteral("Magnitud absoluta"), group);
-  absolute_->setObjectName(QStringLiteral("rbAbsoluta"));
-  relative_ = new QRadioButton(QStringLiteral("Magnitud relativa"), group);
-  relative_->setObjectName(QStringLiteral("rbRelativa"));
+  absolute_ = Named<QRadioButton>(group, "rbAbsoluta", QStringLiteral("Magnitud absoluta"));
+  relative_ = Named<QRadioButton>(group, "rbRelativa", QStringLiteral("Magnitud relativa"));
   relative_->setChecked(true);
   auto* layout = new QVBoxLayout(group);
   layout->addWidget(absolute_);
@@ -307,18 +313,15 @@ QGroupBox* PeriodWindow::BuildOffsetGroup() {
 QGroupBox* PeriodWindow::BuildViewGroup() {
   auto* group = new QGroupBox(QStringLiteral("Gráfico"), this);
   group->setObjectName(QStringLiteral("gbGrafico"));
-  phases_ = new QCheckBox(QStringLiteral("Fases"), group);
-  phases_->setObjectName(QStringLiteral("cbFases"));
-  marks_ = new QCheckBox(QStringLiteral("Marca periodo"), group);
-  marks_->setObjectName(QStringLiteral("cbMarca"));
+  phases_ = Named<QCheckBox>(group, "cbFases", QStringLiteral("Fases"));
+  marks_ = Named<QCheckBox>(group, "cbMarca", QStringLiteral("Marca periodo"));
   marginPlus_ = MakeButton(group, "btMas", QStringLiteral("+"));
   marginPlus_->setAccessibleName(QStringLiteral("Más margen de fase"));
   marginMinus_ = MakeButton(group, "btMenos", QStringLiteral("-"));
   marginMinus_->setAccessibleName(QStringLiteral("Menos margen de fase"));
   marginPlus_->setMaximumWidth(34);
   marginMinus_->setMaximumWidth(34);
-  mean_ = new QCheckBox(QStringLiteral("Promedio:"), group);
-  mean_->setObjectName(QStringLiteral("cbPromedio"));
+  mean_ = Named<QCheckBox>(group, "cbPromedio", QStringLiteral("Promedio:"));
   meanWidth_ = MakeSpin(group, "sePromedio", 1, 50, 10);
   meanWidth_->setAccessibleName(QStringLiteral("Puntos del promedio"));
 
@@ -337,14 +340,10 @@ QGroupBox* PeriodWindow::BuildViewGroup() {
 QGroupBox* PeriodWindow::BuildClickGroup() {
   auto* group = new QGroupBox(QStringLiteral("Al pulsar un punto"), this);
   group->setObjectName(QStringLiteral("gbModo"));
-  modeDelete_ = new QRadioButton(QStringLiteral("Borra punto"), group);
-  modeDelete_->setObjectName(QStringLiteral("rbBorra"));
-  modeSeries_ = new QRadioButton(QStringLiteral("Selecciona serie"), group);
-  modeSeries_->setObjectName(QStringLiteral("rbSerie"));
-  modeOrigin_ = new QRadioButton(QStringLiteral("Origen"), group);
-  modeOrigin_->setObjectName(QStringLiteral("rbOrigen"));
-  modeEphemeris_ = new QRadioButton(QStringLiteral("Efemérides"), group);
-  modeEphemeris_->setObjectName(QStringLiteral("rbEfemerides"));
+  modeDelete_ = Named<QRadioButton>(group, "rbBorra", QStringLiteral("Borra punto"));
+  modeSeries_ = Named<QRadioButton>(group, "rbSerie", QStringLiteral("Selecciona serie"));
+  modeOrigin_ = Named<QRadioButton>(group, "rbOrigen", QStringLiteral("Origen"));
+  modeEphemeris_ = Named<QRadioButton>(group, "rbEfemerides", QStringLiteral("Efemérides"));
   clickModes_ = new QButtonGroup(group);
   for (QRadioButton* mode : {modeDelete_, modeSeries_, modeOrigin_, modeEphemeris_}) {
     clickModes_->addButton(mode);

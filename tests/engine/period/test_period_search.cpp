@@ -223,8 +223,9 @@ TEST(GridSearch, ParallelRunEqualsSequentialRunAndStopsWhenAsked) {
   EXPECT_EQ(reportsAfterStop, 0);
   // One asked for before it starts evaluates nothing.
   bool reported = false;
-  EXPECT_TRUE(GridSearch(data, MagnitudeMode::kRelative, periods, stop.get_token(),
-                         [&](const ProgressStep&) { reported = true; }, 3)
+  EXPECT_TRUE(GridSearch(
+                  data, MagnitudeMode::kRelative, periods, stop.get_token(),
+                  [&](const ProgressStep&) { reported = true; }, 3)
                   .Interrupted());
   EXPECT_FALSE(reported);
   SearchState state;

@@ -7,12 +7,14 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QtTest>
 
 #include "../../engine/period/synthetic.h"
 #include "period/period_session.h"
 #include "platform/text.h"
 #include "screenshots.h"
 #include "windows/ephemeris_window.h"
+#include "windows/period_chart.h"
 #include "windows/period_range_dialog.h"
 #include "windows/period_report_window.h"
 #include "windows/period_window.h"
@@ -73,8 +75,12 @@ const bool kPhases = RegisterShot(
       window.OpenAndSearch();
       window.PickPeriodAt(0.2371);
       for (const char* name :
-           {"btAutoPeriodo", "btAutoAjuste", "cbFases", "cbMarca", "cbPromedio"}) {
+           {"btAutoPeriodo", "btAutoAjuste", "cbFases", "cbMarca", "cbPromedio", "rbOrigen"}) {
         if (auto* b = w.findChild<QAbstractButton*>(QString::fromLatin1(name))) b->click();
+      }
+      // The origin at the minimum of the light curve: the title states the result.
+      if (auto* chart = w.findChild<PeriodChart*>(QStringLiteral("Chart1"))) {
+        QTest::mouseClick(chart->viewport(), Qt::LeftButton, {}, chart->PixelOf({0.95, 0}));
       }
     });
 
