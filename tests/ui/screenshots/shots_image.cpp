@@ -85,7 +85,7 @@ void RunSampleNight(ShotEnv& env) {
   auto listed = ListImages(FitsFilesInFolder(folder), 0);
   SetImageList(session.run, std::move(listed.value));
   TPlaca header;
-  header.LoadHeader(session.run.images.front().path);
+  if (!header.LoadHeader(session.run.images.front().path).ok()) return;
   CoordinateTexts texts = CoordinateTextsFromHeader(header, session.settings);
   texts.lat = "40 24 00";
   texts.lon = "003 41 00";

@@ -1,6 +1,6 @@
 #include "sample_session.h"
 
-#include "image/sample_night.h"
+#include "sample/sample_night.h"
 #include "run/star_list.h"
 #include "settings/user_folder.h"
 
@@ -43,8 +43,7 @@ Status MeasureSampleNight(Session& session, const std::string& appDir, const QSt
   if (!listed.ok()) return Status::Fail(listed.message);
   SetImageList(session.run, std::move(listed.value));
   session.run.firstSeries = true;
-  if (!session.run.image.LoadHeader(paths.front()))
-    return Status::Fail(session.run.image.Message());
+  if (Status loaded = session.run.image.LoadHeader(paths.front()); !loaded.ok()) return loaded;
   auto field = ParseCoordinateTexts(CoordinateTextsFromHeader(session.run.image, session.settings));
   if (!field.ok()) return Status::Fail(field.message);
   session.run.field = field.value;
