@@ -13,6 +13,7 @@
 #include "run/photometry_run.h"
 #include "run/results_format.h"
 #include "run/results_tables.h"
+#include "run/run_state.h"
 #include "run/save_recover.h"
 #include "run/star_list.h"
 #include "settings/user_folder.h"
@@ -77,6 +78,7 @@ void SiteText(const std::string& text, char positive, char negative, std::string
 }
 
 void RunProceso(const ProcesoOptions& o) {
+  const std::stop_token stop = InterruptToken();
   Settings settings = LoadUserSettings();
   const std::string appDir = AppDir();
   const std::vector<std::string> paths = ExpandImages(o.images);
@@ -120,25 +122,33 @@ void RunProceso(const ProcesoOptions& o) {
   job.PrimeraSerie = !o.following;
   job.settings = RunSettingsFrom(settings);
   job.instrumentalPath = o.output.empty() ? appDir + results::kInstrumentalFileName : o.output;
+  const std::string resultsPath = job.instrumentalPath;
   job.starsPath = appDir + results::kStarsFileName;
 
-  RunProgress progress;
-  progress.image = [](int i, const std::string& name) { std::cerr << i << " - " << name << "\n"; };
-  StderrMessenger messenger;
-  const ProcesoOutcome out = Proceso(job, messenger, progress);
-  for (const std::string& line : out.run.linearity) std::cout << line << "\n";
-  if (!out.status.ok()) Fail("", 1);
+  // Per image "i - file"; the last step ("Finalizado") is printed below,
+  // after what stopped the run.
+  const Progress progress = [](const ProgressStep& step) {
+    if (step.line == ProgressLine::kOverall && step.done < step.total)
+      std::cerr << step.text << "\n";
+  };
+  const auto total = job.ListaFotos.size();
+  const Result<RunResult> out = ProcessImages(std::move(job), 1, stop, progress);
+  if (!out.ok()) Fail(out);
+  const RunResult& run = out.value;
+  for (const std::string& line : run.linearity) std::cout << line << "\n";
+  if (!run.stopped.ok()) std::cerr << run.stopped.message << "\n";
 
+  const ResultsTables& tables = run.results;
   std::cerr << "Finalizado\n"
-            << "Imágenes: " << out.run.rowsWritten << " de " << job.ListaFotos.size() << "\n"
-            << "Estrellas: " << out.tables.comparisonCount << " de calibrado, "
-            << out.tables.lbNomVar.size() << " medidas\n";
-  const size_t comps = static_cast<size_t>(out.tables.comparisonCount);
-  for (size_t k = 0; k < out.tables.lbNomVar.size() && comps + k < out.tables.lbMag.size(); ++k)
-    std::cerr << "  " << PadRight(out.tables.lbNomVar[k], results::kNameWidth) << "  "
-              << out.tables.lbMag[comps + k] << "\n";
-  std::cerr << "Resultados: " << job.instrumentalPath << "\n";
-  if (out.run.aborted) Fail("", kStoppedRun);
+            << "Imágenes: " << run.rowsWritten << " de " << total << "\n"
+            << "Estrellas: " << tables.comparisonCount << " de calibrado, "
+            << tables.lbNomVar.size() << " medidas\n";
+  const size_t comps = static_cast<size_t>(tables.comparisonCount);
+  for (size_t k = 0; k < tables.lbNomVar.size() && comps + k < tables.lbMag.size(); ++k)
+    std::cerr << "  " << PadRight(tables.lbNomVar[k], results::kNameWidth) << "  "
+              << tables.lbMag[comps + k] << "\n";
+  std::cerr << "Resultados: " << resultsPath << "\n";
+  if (!run.stopped.ok()) Fail("", kStoppedRun);
 }
 
 struct TablaOptions {

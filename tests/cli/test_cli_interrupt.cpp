@@ -10,6 +10,8 @@
 
 #include <chrono>
 #include <cmath>
+#include <csignal>
+#include <cstdio>
 #include <fstream>
 #include <string>
 #include <thread>
@@ -144,6 +146,50 @@ TEST(CliInterrupt, StarSearchStopsWithoutAList) {
   EXPECT_EQ(child.Wait(), 130);
   EXPECT_EQ(child.Err(), "Proceso interrumpido.\n");
   EXPECT_EQ(child.Out(), "");
+}
+
+TEST(CliInterrupt, RunStopsBetweenImagesLeavingTheResultsFile) {
+  test::TempDir dir;
+  ASSERT_TRUE(WriteSampleNight(dir.File("noche"), 4, 1).ok());
+  // The second image is a named pipe: read once for its date while the list
+  // is made, and again when the run reaches it, which holds the run there
+  // until the interrupt has been taken.
+  const std::string second = dir.File("noche/") + SampleImageName(2);
+  const std::string bytes = test::ReadBytes(second);
+  ASSERT_EQ(std::remove(second.c_str()), 0);
+  ASSERT_EQ(mkfifo(second.c_str(), 0600), 0);
+  test::WriteBytes(dir.File("instrumental.txt"), "anterior\n");
+  std::vector<std::string> args = {"proceso",
+                                   "--estrellas",
+                                   dir.File("noche/estrellas.txt"),
+                                   "--lat",
+                                   "40 24 00 N",
+                                   "--lon",
+                                   "003 41 00 W",
+                                   "--res",
+                                   "2",
+                                   "--salida",
+                                   dir.File("instrumental.txt")};
+  for (int i = 1; i <= 4; ++i) args.push_back(dir.File("noche/") + SampleImageName(i));
+  const auto ignored = std::signal(SIGPIPE, SIG_IGN);  // the header read closes early
+  Child child(dir, args);
+  ASSERT_TRUE(child.Started());
+  int fd = open(second.c_str(), O_WRONLY);
+  ASSERT_GE(fd, 0);
+  [[maybe_unused]] const ssize_t written = write(fd, bytes.data(), bytes.size());
+  close(fd);
+  fd = open(second.c_str(), O_WRONLY);  // the run is reading it now
+  ASSERT_GE(fd, 0);
+  child.Interrupt();
+  std::this_thread::sleep_for(300ms);
+  close(fd);
+  EXPECT_EQ(child.Wait(), 130);
+  std::signal(SIGPIPE, ignored);
+  const std::string err = child.Err();
+  EXPECT_NE(err.find("0 - muestra_001.fit\n"), std::string::npos) << err;
+  EXPECT_EQ(err.substr(err.size() - 22), "Proceso interrumpido.\n") << err;
+  EXPECT_EQ(child.Out(), "");
+  EXPECT_EQ(test::ReadBytes(dir.File("instrumental.txt")), "anterior\n");
 }
 
 TEST(CliInterrupt, WithoutLongWorkCtrlCEndsTheProgramAtOnce) {

@@ -6,19 +6,18 @@
 #include <vector>
 
 #include "image/fits_image.h"
-#include "sample/sample_night.h"
 #include "run/image_list.h"
 #include "run/photometry_run.h"
 #include "run/star_list.h"
+#include "sample/sample_night.h"
 #include "settings/settings.h"
-#include "text/messages.h"
 
 namespace lumenda::test {
 
 // Writes `images` images of the night (seed 1) into folder + "noche/" and runs
 // them with the night's star file; results go to folder + "instrumental.txt".
 // Any failure before the run comes back in the outcome's status.
-inline ProcesoOutcome RunSampleNight(const std::string& folder, int images, Messenger& messenger) {
+inline ProcesoOutcome RunSampleNight(const std::string& folder, int images) {
   ProcesoOutcome failed;
   if (Status written = WriteSampleNight(folder + "noche", images, 1); !written.ok()) {
     failed.status = written;
@@ -51,7 +50,7 @@ inline ProcesoOutcome RunSampleNight(const std::string& folder, int images, Mess
   job.settings = RunSettingsFrom(settings);
   job.instrumentalPath = folder + "instrumental.txt";
   job.starsPath = folder + "estrellas.txt";
-  return Proceso(job, messenger);
+  return Proceso(job);
 }
 
 }  // namespace lumenda::test

@@ -93,8 +93,8 @@ namespace {
 // rewriting the star file after it. Stops at the first image that cannot be
 // used (its row is not added) or when the star file cannot be written.
 // Returns the number of rows added.
-int MeasureImages(RunJob& job, ImagePrefetcher& images, const RunProgress& progress,
-                  std::vector<std::string>& lines, RunOutcome& out) {
+int MeasureImages(RunJob& job, ImagePrefetcher& images, std::stop_token stop,
+                  const RunProgress& progress, std::vector<std::string>& lines, RunOutcome& out) {
   const RunSettings& set = job.settings;
   const ApertureSettings& ap = set.aperture;
   const auto abort = [&out](const std::string& fileName, const std::string& message) {
@@ -114,7 +114,10 @@ int MeasureImages(RunJob& job, ImagePrefetcher& images, const RunProgress& progr
     std::string message;
     std::vector<std::string> linearity;
 
+    // Checked again once the image is read: reading is most of the wait.
+    if (stop.stop_requested()) return added;
     const Result<const TPlaca*> loaded = images.Next(i);
+    if (stop.stop_requested()) return added;
     if (!loaded.ok()) {
       abort(fileName, "\n" + loaded.message);
       return added;
@@ -263,7 +266,7 @@ int MeasureImages(RunJob& job, ImagePrefetcher& images, const RunProgress& progr
 
 }  // namespace
 
-RunOutcome RunPhotometry(RunJob& job, const RunProgress& progress) {
+RunOutcome RunPhotometry(RunJob& job, std::stop_token stop, const RunProgress& progress) {
   RunOutcome out;
   if (job.lbVar.empty() || job.lbCali.empty()) {
     out.status = Status::Fail(kSelectStars);
@@ -336,7 +339,11 @@ RunOutcome RunPhotometry(RunJob& job, const RunProgress& progress) {
   std::vector<std::string> paths;
   for (const std::string& entry : job.ListaFotos) paths.push_back(EntryPath(entry));
   ImagePrefetcher images(std::move(paths));
-  const int measured = MeasureImages(job, images, progress, lines, out);
+  const int measured = MeasureImages(job, images, stop, progress, lines, out);
+  if (stop.stop_requested()) {
+    out.status = Status::Stopped();
+    return out;
+  }
   // A following series that measured nothing has nothing to add.
   if (job.PrimeraSerie || measured > 0) {
     std::string error;
@@ -356,26 +363,24 @@ RunOutcome RunPhotometry(RunJob& job, const RunProgress& progress) {
   return out;
 }
 
-ProcesoOutcome Proceso(RunJob& job, Messenger& messenger, const RunProgress& progress,
+ProcesoOutcome Proceso(RunJob& job, std::stop_token stop, const RunProgress& progress,
                        int sensitivity, const ProgressText& tablesProgress) {
   ProcesoOutcome out;
   if (job.lbVar.empty() || job.lbCali.empty()) {
-    out.status = Status::Fail(kSelectStars);
-    messenger.Warning(kSelectStars);
+    out.status = Status::Fail(kSelectStars, FailureKind::kRefusal);
     return out;
   }
-  out.run = RunPhotometry(job, progress);
+  out.run = RunPhotometry(job, stop, progress);
   if (!out.run.status.ok()) {
     out.status = out.run.status;
-    messenger.Error(out.status.message);
     return out;
   }
-  // What the run wrote before a failing image is kept and used.
-  if (out.run.aborted) messenger.Error(out.run.abortText);
+  // What the run wrote before a failing image is kept and used. Once the
+  // file is written the tables are built whatever is asked: they are what
+  // the file now holds.
   const std::vector<std::string>& lines = out.run.resultsLines;
   if (Status s = BuildResults(lines, out.tables, sensitivity, tablesProgress); !s.ok()) {
     out.status = s;
-    messenger.Error(s.message);
     return out;
   }
   out.ListaFotos = ImageListFromResults(lines);

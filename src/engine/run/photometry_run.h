@@ -4,6 +4,7 @@
 #pragma once
 
 #include <functional>
+#include <stop_token>
 #include <string>
 #include <vector>
 
@@ -11,7 +12,7 @@
 #include "run/image_list.h"
 #include "run/results_tables.h"
 #include "settings/settings.h"
-#include "text/messages.h"
+#include "text/result.h"
 
 namespace lumenda {
 
@@ -80,22 +81,24 @@ double RowAirMass(const std::string& date, const FieldCoordinates& field);
 // Measures all listed images, then writes the results file once: the header
 // block (first series) or the file's lines (following series) with the new
 // rows, sorted by date and renumbered. Until then the file is not touched,
-// so a run that is killed or cannot write leaves it as it was. A run stopped
-// on an image keeps the rows measured before it.
-RunOutcome RunPhotometry(RunJob& job, const RunProgress& progress = {});
+// so a run that is killed, stopped through `stop` (checked before and after
+// reading each image; status "Proceso interrumpido.") or cannot write leaves
+// it as it was. A run stopped on an image keeps the rows measured before it.
+RunOutcome RunPhotometry(RunJob& job, std::stop_token stop = {}, const RunProgress& progress = {});
 
 // The whole "Proceso": checks, run, reordering, results tables, the image
 // list rebuilt from the file.
 struct ProcesoOutcome {
   RunOutcome run;
-  Status status;  // what stopped the processing before or after the run
+  // What stopped the processing before or after the run: the refusal of
+  // empty star lists (kRefusal), the run's own status, a file that does not
+  // read back.
+  Status status;
   ResultsTables tables;
   std::vector<std::string> ListaFotos;
   std::string eFoto1;  // the last entry: the newest image processed
 };
-// Warnings and errors (the missing-star warning, the AbortRun box, file
-// errors) also go to `messenger`.
-ProcesoOutcome Proceso(RunJob& job, Messenger& messenger, const RunProgress& progress = {},
+ProcesoOutcome Proceso(RunJob& job, std::stop_token stop = {}, const RunProgress& progress = {},
                        int sensitivity = 1, const ProgressText& tablesProgress = {});
 
 }  // namespace lumenda

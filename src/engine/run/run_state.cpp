@@ -177,7 +177,6 @@ RunJob MakeRunJob(const RunState& state, const Settings& settings, const std::st
 Result<RunResult> ProcessImages(RunJob job, int sensitivity, std::stop_token stop,
                                 const Progress& progress) {
   using Out = Result<RunResult>;
-  if (stop.stop_requested()) return Out::Stopped();
   const auto total = static_cast<long long>(job.ListaFotos.size());
   RunProgress steps;
   steps.image = [&](int i, const std::string& name) {
@@ -190,11 +189,8 @@ Result<RunResult> ProcessImages(RunJob job, int sensitivity, std::stop_token sto
   const ProgressText stages = [&](const std::string& text) {
     Report(progress, {ProgressLine::kStage, 0, 0, 0, text});
   };
-  const bool noStars = job.lbVar.empty() || job.lbCali.empty();
-  RecordingMessenger quiet;  // the outcome below says everything the messages say
-  ProcesoOutcome out = Proceso(job, quiet, steps, sensitivity, stages);
-  if (!out.status.ok())
-    return Out::Fail(out.status.message, noStars ? FailureKind::kRefusal : out.status.kind);
+  ProcesoOutcome out = Proceso(job, stop, steps, sensitivity, stages);
+  if (!out.status.ok()) return Out::FailWith(out.status);
   RunResult result;
   result.stars.variables = ParseEntries(job.lbVar);
   result.stars.comparisons = ParseEntries(job.lbCali);

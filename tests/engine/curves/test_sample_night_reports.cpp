@@ -31,8 +31,7 @@ class SampleNightReports : public ::testing::Test {
   // One run of the night for every test here; its folder goes at exit.
   struct Run {
     test::TempDir dir;
-    RecordingMessenger messenger;
-    ProcesoOutcome out = test::RunSampleNight(dir.path(), kImages, messenger);
+    ProcesoOutcome out = test::RunSampleNight(dir.path(), kImages);
   };
   static Run& run() {
     static Run r;

@@ -153,7 +153,6 @@ class RunTest : public ::testing::Test {
   }
 
   test::TempDir dir;
-  RecordingMessenger messenger;
 };
 
 TEST_F(RunTest, FirstSeriesTracksStarsAndWritesOneRowPerImage) {
@@ -167,10 +166,9 @@ TEST_F(RunTest, FirstSeriesTracksStarsAndWritesOneRowPerImage) {
   progress.image = [&](int i, const std::string& name) {
     seen.push_back(std::to_string(i) + " - " + name);
   };
-  const ProcesoOutcome out = Proceso(job, messenger, progress);
+  const ProcesoOutcome out = Proceso(job, {}, progress);
   ASSERT_TRUE(out.status.ok()) << out.status.message;
   EXPECT_FALSE(out.run.aborted);
-  EXPECT_EQ(messenger.log, "");
   EXPECT_EQ(seen, (std::vector<std::string>{"0 - img0.fit", "1 - img1.fit", "2 - img2.fit"}));
 
   const auto lines = *ReadTextLines(dir.File("instrumental.txt"));
@@ -216,11 +214,11 @@ TEST_F(RunTest, FollowingSeriesAppendsAndReorderingRenumbersByDate) {
   // A following series taken earlier in the night: after the run all rows
   // are in date order and numbered from 0000.
   job.PrimeraSerie = true;
-  ASSERT_TRUE(Proceso(job, messenger).status.ok());
+  ASSERT_TRUE(Proceso(job).status.ok());
   const auto second = Frames({{kC1, kC2, kV}, {kC1, kC2, kV}}, 0, "a");
   job.ListaFotos = second;
   job.PrimeraSerie = false;
-  const ProcesoOutcome out = Proceso(job, messenger);
+  const ProcesoOutcome out = Proceso(job);
   ASSERT_TRUE(out.status.ok()) << out.status.message;
   EXPECT_EQ(out.run.previousRows, 2);
   rows = Rows();
@@ -238,23 +236,41 @@ TEST_F(RunTest, UserStarLeavingStopsTheRunKeepingEarlierRows) {
   std::vector<std::vector<SynthStar>> frames;
   for (double x : {86, 89, 92, 95}) frames.push_back({kC1, kC2, {x, 50, 10000}});
   RunJob job = Job(Frames(frames), {"0086.00  0050.00  VAR-1"});
-  const ProcesoOutcome out = Proceso(job, messenger);
+  const ProcesoOutcome out = Proceso(job);
   EXPECT_TRUE(out.status.ok());
   ASSERT_TRUE(out.run.aborted);
   const std::string text =
       "Error en imagen:\nimg3.fit\n\nVAR-1 Fuera de limites (2)\nX: 95.0, Y: 50.0\n\n"
       "Proceso terminado.";
   EXPECT_EQ(out.run.abortText, text);
-  EXPECT_EQ(messenger.log, "E:" + text + "\n");
   EXPECT_EQ(Rows().size(), 3u);
   EXPECT_EQ(out.tables.tDiferencia.size(), 5u);  // the kept rows are used
+}
+
+TEST_F(RunTest, StopBetweenImagesLeavesTheResultsFileAsItWas) {
+  const auto lista = Frames({{kC1, kC2, kV}, {kC1, kC2, kV}, {kC1, kC2, kV}});
+  test::WriteBytes(dir.File("instrumental.txt"), "anterior\n");
+  RunJob job = Job(lista);
+  std::stop_source source;
+  RunProgress progress;
+  progress.image = [&](int i, const std::string&) {
+    if (i == 1) source.request_stop();
+  };
+  const ProcesoOutcome out = Proceso(job, source.get_token(), progress);
+  EXPECT_TRUE(out.status.Interrupted()) << out.status.message;
+  EXPECT_EQ(out.status.message, "Proceso interrumpido.");
+  EXPECT_EQ(test::ReadBytes(dir.File("instrumental.txt")), "anterior\n");
+  // The star file holds the positions of the last image measured, whole.
+  const auto stars = ReadStarFile(dir.File("estrellas.txt"));
+  ASSERT_TRUE(stars.ok()) << stars.message;
+  EXPECT_EQ(stars.value.size(), 3u);
 }
 
 TEST_F(RunTest, AutoStarLeavingIsToleratedAndStaysLost) {
   std::vector<std::vector<SynthStar>> frames;
   for (double x : {86, 89, 95, 89}) frames.push_back({kC1, kC2, kV, {x, 50, 10000}});
   RunJob job = Job(Frames(frames), {kVar[0], "0086.00  0050.00  VS_0086_0050"});
-  const ProcesoOutcome out = Proceso(job, messenger);
+  const ProcesoOutcome out = Proceso(job);
   ASSERT_TRUE(out.status.ok());
   EXPECT_FALSE(out.run.aborted);
   const auto rows = Rows();
@@ -270,11 +286,11 @@ TEST_F(RunTest, AutoStarLeavingIsToleratedAndStaysLost) {
 TEST_F(RunTest, FaintAutoStarBelowMinimumCountsIsTolerated) {
   const auto lista = Frames({{kC1, kC2, kV, {60, 30, 500}}});
   RunJob job = Job(lista, {kVar[0], "0060.00  0030.00  VS_0060_0030"});
-  ASSERT_TRUE(Proceso(job, messenger).status.ok());
+  ASSERT_TRUE(Proceso(job).status.ok());
   EXPECT_EQ(Field(Rows()[0], rf::RowStarMag(1)), "--------");
   // The same faint star marked by the user is measured.
   job = Job(lista, {"0060.00  0030.00  FAINT"}, {kCal[0]});
-  ASSERT_TRUE(Proceso(job, messenger).status.ok());
+  ASSERT_TRUE(Proceso(job).status.ok());
   EXPECT_NE(Field(Rows()[0], rf::RowStarMag(0)), "--------");
 }
 
@@ -331,10 +347,10 @@ TEST_F(RunTest, RefusalsBeforeAnythingIsWritten) {
   const std::string results = dir.File("instrumental.txt");
   // Missing stars.
   RunJob job = Job(lista, {}, {kCal[0]});
-  ProcesoOutcome out = Proceso(job, messenger);
+  ProcesoOutcome out = Proceso(job);
   EXPECT_EQ(out.status.message,
             "Debes seleccionar al menos una estrella de calibrado y una variable.");
-  EXPECT_EQ(messenger.log, "W:" + out.status.message + "\n");
+  EXPECT_EQ(out.status.kind, FailureKind::kRefusal);
   EXPECT_FALSE(FileExists(results));
   // A following series without previous results.
   job = Job(lista, kVar, {kCal[0]});

@@ -16,8 +16,7 @@ constexpr int kImages = 6;
 
 TEST(SessionWorkflow, FirstSeriesGivesTheEngineRunsFilesAndTables) {
   test::TempDir dir;
-  RecordingMessenger messenger;
-  const ProcesoOutcome reference = test::RunSampleNight(dir.path(), kImages, messenger);
+  const ProcesoOutcome reference = test::RunSampleNight(dir.path(), kImages);
   ASSERT_TRUE(reference.status.ok()) << reference.status.message;
 
   Session session;
