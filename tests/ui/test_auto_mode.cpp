@@ -121,7 +121,14 @@ class AutoModeTest : public QObject {
     QVERIFY(!button->isVisible());
     QCOMPARE(button->text(), QStringLiteral("Activar AUTO"));
     QCOMPARE(RowsPerImage(session).size(), size_t{43});
-    w.grafico->close();
+
+    // Leaving the window by Escape switches AUTO off too.
+    w.grafico->SetAutoAvailable(true);
+    QTest::mouseClick(button, Qt::LeftButton);
+    QVERIFY(w.grafico->AutoOn());
+    QTest::keyClick(w.grafico, Qt::Key_Escape);
+    QVERIFY(!w.grafico->isVisible());
+    QVERIFY(!w.grafico->AutoOn());
   }
 };
 

@@ -191,16 +191,14 @@ void AlcdefDialog::Fill() {
   Show(fields);
 }
 
-bool AlcdefDialog::Ask(std::vector<std::string>& report) {
+bool AlcdefDialog::Ask() {
   Fill();
   const bool accepted = exec() == QDialog::Accepted;
   AlcdefFields& fields = session_.reports.alcdef;
   fields = Fields();
   const Status saved = SaveAstIni(session_.appDir, fields);
   if (!saved.ok()) Dialogs().Error(Q(saved.message));
-  if (!accepted) return false;
-  report = WriteAlcdefReport(fields, session_.curves.curve);
-  return true;
+  return accepted;
 }
 
 }  // namespace lumenda::ui

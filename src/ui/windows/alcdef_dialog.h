@@ -19,10 +19,10 @@ class AlcdefDialog : public QDialog {
  public:
   AlcdefDialog(Session& session, QWidget* parent = nullptr);
 
-  // Fills the fields as on opening and shows the dialog; after "Aceptar" the
-  // report (`AlcdefReport`) is written into `report`. Closing either way
-  // keeps the contact fields in "ast.ini". False when cancelled.
-  bool Ask(std::vector<std::string>& report);
+  // Fills the fields as on opening and shows the dialog; the fields typed
+  // are left in the session's report fields. Closing either way keeps the
+  // contact fields in "ast.ini". False when cancelled.
+  bool Ask();
   // The fields as on opening, without showing the dialog.
   void Fill();
 

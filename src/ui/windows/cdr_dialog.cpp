@@ -7,7 +7,6 @@
 
 #include "curves/aavso_report.h"
 #include "curves/minor_reports.h"
-#include "platform/dialogs.h"
 #include "platform/text.h"
 
 namespace lumenda::ui {
@@ -57,7 +56,7 @@ void CdrDialog::Fill() {
   cbFil_->setCurrentIndex(std::clamp(opened.fil, 0, cbFil_->count() - 1));
 }
 
-bool CdrDialog::Ask(std::vector<std::string>& report) {
+bool CdrDialog::Ask() {
   Fill();
   if (exec() != QDialog::Accepted) return false;
   Settings& s = session_.settings;
@@ -75,13 +74,6 @@ bool CdrDialog::Ask(std::vector<std::string>& report) {
   s.cdrPos = fields.pos;
   s.cdrFil = fields.fil;
   session_.reports.cdr = fields;
-  const auto source = ReportSourceOf(session_);
-  if (!source.ok()) {
-    Dialogs().Error(Q(source.message));
-    return false;
-  }
-  report = WriteCdrReport(fields, session_.curves.curve, source.value.comparisonLines,
-                          session_.versionText);
   return true;
 }
 

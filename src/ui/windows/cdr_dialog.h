@@ -18,10 +18,10 @@ class CdrDialog : public QDialog {
  public:
   CdrDialog(Session& session, QWidget* parent = nullptr);
 
-  // Shows the dialog with NOM set to Variable 1; after "Aceptar" the report
-  // (`CdrReport`) is written into `report` and the fields kept in the
-  // settings. False when cancelled.
-  bool Ask(std::vector<std::string>& report);
+  // Shows the dialog with NOM set to Variable 1; after "Aceptar" the fields
+  // are left in the session's report fields and kept in the settings. False
+  // when cancelled.
+  bool Ask();
   // The fields as on opening, without showing the dialog.
   void Fill();
 

@@ -2,7 +2,6 @@
 
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QLabel>
 #include <QVBoxLayout>
 
 #include "curves/chart_axes.h"
@@ -44,8 +43,12 @@ ConditionsPage::ConditionsPage(Session& session, QWidget* parent)
     chart->AddLine(QString::fromUtf8(kTitles[i]), Qt::red, 2);
     if (i == 4) chart->AddLine(QStringLiteral("Deriva Y"), QColor(0, 0, 128), 2);
     charts_[static_cast<size_t>(i)] = chart;
-    grid->addWidget(chart, i / 2, i % 2);
+    grid->addWidget(chart, i / 2, i % 2, 1, i == 4 ? 2 : 1);  // the drift chart is wide
   }
+  lbEscala_ = new QLabel(picture_);
+  lbEscala_->setObjectName(QStringLiteral("lbEscala"));
+  lbEscala_->setAlignment(Qt::AlignCenter);
+  grid->addWidget(lbEscala_, 3, 0, 1, 2);
 
   shpLinea1_ = new ColourShape(QStringLiteral("Color de la línea 1"), this);
   shpLinea1_->setObjectName(QStringLiteral("shpLinea1"));
@@ -126,11 +129,12 @@ void ConditionsPage::ShowLook() {
   }
 }
 
-void ConditionsPage::Fill() {
+void ConditionsPage::Fill(const QString& timeCaption) {
   const LightCurve& curve = session_.curves.curve;
   const GraphSettings& g = session_.graph;
   const ConditionsSeries c = Conditions(curve, g, FieldPosition(session_.run.results));
   if (c.x.empty()) return;
+  lbEscala_->setText(timeCaption);
   const auto [xLow, xHigh] = std::minmax_element(c.x.begin(), c.x.end());
   const double pad = std::max(1e-6, (*xHigh - *xLow) * 0.02);
   const std::string format = DateTimeAxisFormat(g.scale, *xHigh - *xLow);

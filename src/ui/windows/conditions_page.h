@@ -2,6 +2,7 @@
 // window: the observing conditions of every image against time.
 #pragma once
 
+#include <QLabel>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QWidget>
@@ -20,8 +21,9 @@ class ConditionsPage : public QWidget {
   ConditionsPage(Session& session, QWidget* parent = nullptr);
 
   // Draws the charts from the source rows (one point per image), on the time
-  // axis of the "Magnitudes" chart (its day base must be set).
-  void Fill();
+  // axis of the "Magnitudes" chart (its day base must be set), whose caption
+  // is `timeCaption`.
+  void Fill(const QString& timeCaption);
   ChartPanel* Chart(int i) const { return charts_.at(static_cast<size_t>(i)); }
 
  private:
@@ -29,6 +31,7 @@ class ConditionsPage : public QWidget {
 
   Session& session_;
   QWidget* picture_;                     // what "Guardar como..." saves
+  QLabel* lbEscala_;                     // the time scale and its day base
   std::array<ChartPanel*, 5> charts_{};  // air mass, transparency, FWHM, background, drift
   ColourShape *shpLinea1_, *shpLinea2_, *shpFondo_;
   QSpinBox* upGrosor_;

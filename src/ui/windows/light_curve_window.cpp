@@ -1,6 +1,5 @@
 #include "windows/light_curve_window.h"
 
-#include <QCloseEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QVBoxLayout>
@@ -196,20 +195,26 @@ QWidget* LightCurveWindow::BuildMagnitudesPage() {
   button18_ = NamedButton(page, "Button18", QStringLiteral("Guarda datos "));
   button4_ = NamedButton(page, "Button4", QStringLiteral("Guardar como..."));
   lbFecha_ = NamedLabel(page, "lbFecha");
-  lbFecha_->setMinimumWidth(230);
   lbAuto_ = NamedLabel(page, "lbAuto");
+  // The read-outs above the picture, so that long star names keep the
+  // buttons whole at the smallest size.
+  auto* readouts = new QHBoxLayout();
+  readouts->setContentsMargins(6, 0, 6, 0);
+  readouts->addWidget(lbFecha_);
+  readouts->addStretch(1);
+  readouts->addWidget(lbAuto_);
   auto* buttons = new QHBoxLayout();
-  for (QWidget* w : std::initializer_list<QWidget*>{bConfiguracion_, bInclinacion_, bDeshacerZoom_,
-                                                    bAuto_, lbAuto_})
+  for (QWidget* w :
+       std::initializer_list<QWidget*>{bConfiguracion_, bInclinacion_, bDeshacerZoom_, bAuto_})
     buttons->addWidget(w);
   buttons->addStretch(1);
-  buttons->addWidget(lbFecha_);
   buttons->addWidget(button18_);
   buttons->addWidget(button4_);
 
   auto* layout = new QVBoxLayout(page);
   layout->setContentsMargins(2, 2, 2, 2);
   layout->addWidget(panelIn_);
+  layout->addLayout(readouts);
   layout->addWidget(pnGrafico_, 1);
   layout->addLayout(buttons);
 
@@ -338,8 +343,9 @@ void LightCurveWindow::FillPage() {
   QWidget* shown = pages_->currentWidget();
   if (shown == conditions_) {
     // The conditions share the time base of the light curve.
-    SetChartDayBase(session_.curves.curve, session_.graph, FieldPosition(session_.run.results));
-    conditions_->Fill();
+    const ChartBase base =
+        SetChartDayBase(session_.curves.curve, session_.graph, FieldPosition(session_.run.results));
+    conditions_->Fill(Q(base.caption));
   } else if (shown == variables_) {
     variables_->Fill();
   } else if (shown == info_) {
@@ -653,7 +659,8 @@ void LightCurveWindow::SetBusy(bool busy) {
 
 // ---- Closing -----------------------------------------------------------------
 
-void LightCurveWindow::closeEvent(QCloseEvent* event) {
+void LightCurveWindow::done(int result) {
+  // Every way out (the close box, Escape) ends here.
   StopAuto(false);
   session_.curves.curve.TrendSlope = 0;
   session_.curves.curve.TrendIntercept = 0;
@@ -668,7 +675,7 @@ void LightCurveWindow::closeEvent(QCloseEvent* event) {
   g.windowTop = s.fGraT;
   g.windowWidth = s.fGraW;
   g.windowHeight = s.fGraH;
-  QDialog::closeEvent(event);
+  QDialog::done(result);
 }
 
 void LightCurveWindow::wheelEvent(QWheelEvent* event) {

@@ -55,6 +55,10 @@ class LightCurveWindow : public QDialog {
   // Work of AUTO still running (the folder scan or a run).
   bool AutoBusy() const { return autoJob_.Running() || autoRunning_; }
 
+  // Closing, whichever way: AUTO off, trend and marks cleared, the place and
+  // size kept.
+  void done(int result) override;
+
   // Everything recomputed from the results and the page shown drawn again,
   // as when the window becomes active.
   void Activate();
@@ -67,7 +71,6 @@ class LightCurveWindow : public QDialog {
 
  protected:
   void showEvent(QShowEvent* event) override;
-  void closeEvent(QCloseEvent* event) override;
   void wheelEvent(QWheelEvent* event) override;
 
  private:

@@ -7,6 +7,7 @@
 
 #include "curves/aavso_report.h"
 #include "curves/general_report.h"
+#include "curves/minor_reports.h"
 #include "platform/dialogs.h"
 #include "platform/text.h"
 #include "text/text_file.h"
@@ -15,6 +16,11 @@
 #include "windows/cdr_dialog.h"
 
 namespace lumenda::ui {
+namespace {
+
+constexpr char kUnreadable[] = "No se puede leer el fichero ";
+
+}  // namespace
 
 ReportPage::ReportPage(Session& session, QWidget* parent) : QWidget(parent), session_(session) {
   setObjectName(QStringLiteral("TabSheet3"));
@@ -47,8 +53,8 @@ ReportPage::ReportPage(Session& session, QWidget* parent) : QWidget(parent), ses
   mInforme2_->setFont(QFont(QStringLiteral("DejaVu Sans Mono"), 9));
   auto* settings = new QPushButton(QStringLiteral("Configuración"), this);
   settings->setObjectName(QStringLiteral("bConfiguracion2"));
-  auto* save = new QPushButton(QStringLiteral("Guardar como..."), this);
-  save->setObjectName(QStringLiteral("Button8"));
+  button8_ = new QPushButton(QStringLiteral("Guardar como..."), this);
+  button8_->setObjectName(QStringLiteral("Button8"));
 
   auto* columns = new QGroupBox(QStringLiteral("Columnas"), this);
   columns->setObjectName(QStringLiteral("gbColumnas"));
@@ -68,7 +74,7 @@ ReportPage::ReportPage(Session& session, QWidget* parent) : QWidget(parent), ses
   side->addWidget(formats);
   side->addStretch(1);
   side->addWidget(settings);
-  side->addWidget(save);
+  side->addWidget(button8_);
   auto* layout = new QHBoxLayout(this);
   layout->addLayout(side);
   layout->addWidget(mInforme2_, 1);
@@ -88,7 +94,7 @@ ReportPage::ReportPage(Session& session, QWidget* parent) : QWidget(parent), ses
   connect(cbALCDEF_, &QCheckBox::clicked, this, [this](bool on) { AlcdefClicked(on); });
   connect(cbCdR_, &QCheckBox::clicked, this, [this](bool on) { CdrClicked(on); });
   connect(settings, &QPushButton::clicked, this, &ReportPage::settingsRequested);
-  connect(save, &QPushButton::clicked, this, [this] { SaveAs(); });
+  connect(button8_, &QPushButton::clicked, this, [this] { SaveAs(); });
 }
 
 void ReportPage::SetDialogs(AavsoDialog* aavso, AlcdefDialog* alcdef, CdrDialog* cdr) {
@@ -127,10 +133,7 @@ void ReportPage::EnableOptions(QCheckBox* shown) {
 void ReportPage::GeneralReport() {
   for (QCheckBox* b : {cbAAVSO_, cbALCDEF_, cbCdR_}) b->setChecked(false);
   EnableOptions(nullptr);
-  // The worker gets its own copies of what the report reads (the grouped
-  // rows, the star names and positions), and reads the comparison stars of
-  // the results file itself: the session may change meanwhile, and a long
-  // file is read off the interface thread.
+  // The worker reads the comparison stars of the results file itself.
   struct Input {
     LightCurve curve;
     GraphSettings graph;
@@ -157,29 +160,29 @@ void ReportPage::GeneralReport() {
   input->resultsPath = ResultsFilePath(session_);
   input->observer = session_.settings.obs;
   input->versionText = session_.versionText;
-  const int generation = ++generation_;
+  Build([input]() -> Result<Report> {
+    const auto lines = ReadTextLines(input->resultsPath);
+    if (!lines) return Result<Report>::Fail(kUnreadable + input->resultsPath, FailureKind::kIo);
+    const ReportSource source{&input->tables, ComparisonLines(*lines), input->observer,
+                              input->versionText};
+    return Result<Report>::Ok(
+        lumenda::GeneralReport(input->curve, input->graph, input->options, source));
+  });
+}
+
+void ReportPage::Build(std::function<Result<Report>()> work) {
+  button8_->setEnabled(false);
   mInforme2_->setPlainText(QStringLiteral("Calculando informe..."));
-  jobs_.remove_if([](const std::unique_ptr<BackgroundJob>& job) { return !job->Running(); });
-  jobs_.push_back(std::make_unique<BackgroundJob>());
-  jobs_.back()->Start(
-      this,
-      [input](std::stop_token) {
-        const auto lines = ReadTextLines(input->resultsPath);
-        if (!lines) return std::vector<std::string>{};
-        const ReportSource source{&input->tables, ComparisonLines(*lines), input->observer,
-                                  input->versionText};
-        return lumenda::GeneralReport(input->curve, input->graph, input->options, source);
-      },
-      [this, generation](std::vector<std::string> lines) {
-        // An older report finishing late is not shown.
-        if (generation == generation_) {
-          shown_ = generation;
-          ShowReport(std::move(lines));
-        }
+  work_.Start(
+      this, [work = std::move(work)](std::stop_token) { return work(); },
+      [this](Result<Report> report) {
+        button8_->setEnabled(true);
+        if (!report.ok()) Dialogs().Error(Q(report.message));
+        ShowReport(std::move(report.value));
       });
 }
 
-void ReportPage::ShowReport(std::vector<std::string> lines) {
+void ReportPage::ShowReport(Report lines) {
   lines_ = std::move(lines);
   mInforme2_->setPlainText(Q(JoinLines(lines_, "\n")));
   emit reportShown();
@@ -203,11 +206,16 @@ void ReportPage::AavsoClicked(bool checked) {
     cbAAVSO_->setChecked(false);
     return;
   }
-  shown_ = ++generation_;
-  const int decimals = upDec2_->value();
   EnableOptions(cbAAVSO_);
-  ShowReport(WriteAavsoReport(session_.reports.aavso, curve, FieldPosition(session_.run.results),
-                              decimals, session_.versionText));
+  LightCurve rows;
+  rows.AavsoRows = curve.AavsoRows;
+  rows.RelativeMode = curve.RelativeMode;
+  rows.EnsembleFlag = curve.EnsembleFlag;
+  Build([fields = session_.reports.aavso, rows = std::move(rows),
+         field = FieldPosition(session_.run.results), decimals = upDec2_->value(),
+         version = session_.versionText] {
+    return Result<Report>::Ok(WriteAavsoReport(fields, rows, field, decimals, version));
+  });
 }
 
 void ReportPage::AlcdefClicked(bool checked) {
@@ -215,14 +223,16 @@ void ReportPage::AlcdefClicked(bool checked) {
     GeneralReport();
     return;
   }
-  std::vector<std::string> report;
-  if (!alcdef_ || !alcdef_->Ask(report)) {
+  if (!alcdef_ || !alcdef_->Ask()) {
     cbALCDEF_->setChecked(false);
     return;
   }
-  shown_ = ++generation_;
   EnableOptions(cbALCDEF_);
-  ShowReport(std::move(report));
+  LightCurve rows;
+  rows.GroupedRows = session_.curves.curve.GroupedRows;
+  Build([fields = session_.reports.alcdef, rows = std::move(rows)] {
+    return Result<Report>::Ok(WriteAlcdefReport(fields, rows));
+  });
 }
 
 void ReportPage::CdrClicked(bool checked) {
@@ -235,18 +245,22 @@ void ReportPage::CdrClicked(bool checked) {
     cbCdR_->setChecked(false);
     return;
   }
-  std::vector<std::string> report;
-  if (!cdr_ || !cdr_->Ask(report)) {
+  if (!cdr_ || !cdr_->Ask()) {
     cbCdR_->setChecked(false);
     return;
   }
-  shown_ = ++generation_;
   EnableOptions(cbCdR_);
-  ShowReport(std::move(report));
+  LightCurve rows;
+  rows.GroupedRows = session_.curves.curve.GroupedRows;
+  Build([fields = session_.reports.cdr, rows = std::move(rows), path = ResultsFilePath(session_),
+         version = session_.versionText]() -> Result<Report> {
+    const auto lines = ReadTextLines(path);
+    if (!lines) return Result<Report>::Fail(kUnreadable + path, FailureKind::kIo);
+    return Result<Report>::Ok(WriteCdrReport(fields, rows, ComparisonLines(*lines), version));
+  });
 }
 
 void ReportPage::SaveAs() {
-  if (Building()) return;
   const QString path = Dialogs().SaveFile(
       FileChoice{QStringLiteral("Guardar como"), Q(session_.settings.dirDato), QString(),
                  QStringLiteral("Archivos de Texto (*.txt)"), QStringLiteral("txt")});

@@ -9,12 +9,11 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QWidget>
-#include <list>
-#include <memory>
+#include <functional>
 #include <string>
 #include <vector>
 
-#include "platform/background_job.h"
+#include "platform/latest_work.h"
 #include "session/session.h"
 
 namespace lumenda::ui {
@@ -30,21 +29,25 @@ class ReportPage : public QWidget {
   ReportPage(Session& session, QWidget* parent = nullptr);
   void SetDialogs(AavsoDialog* aavso, AlcdefDialog* alcdef, CdrDialog* cdr);
 
-  // The general report from the grouped rows (built on a worker: a long
-  // light curve in HJD or BJD takes a while); the format boxes are unticked
+  // The general report from the grouped rows; the format boxes are unticked
   // and the options enabled as the mode allows.
   void GeneralReport();
   // The report shown, line by line.
   std::vector<std::string> Lines() const { return lines_; }
-  // A general report asked for is not shown yet.
-  bool Building() const { return shown_ != generation_; }
+  // A report asked for is not shown yet.
+  bool Building() const { return work_.Pending(); }
 
  signals:
   void settingsRequested();  // "Configuración"
   void reportShown();        // a report replaced the memo
 
  private:
-  void ShowReport(std::vector<std::string> lines);
+  using Report = std::vector<std::string>;
+  // Builds a report on a worker (a long light curve in HJD takes a while):
+  // the work gets its own copies of what it reads, and only the latest
+  // report asked for is shown.
+  void Build(std::function<Result<Report>()> work);
+  void ShowReport(Report lines);
   // The options of the general report, or (`shown`) those left while the
   // report of that box is shown.
   void EnableOptions(QCheckBox* shown);
@@ -63,12 +66,9 @@ class ReportPage : public QWidget {
   QLabel* lbDecimales_;
   QCheckBox *cbAAVSO_, *cbALCDEF_, *cbCdR_;
   QPlainTextEdit* mInforme2_;
+  QPushButton* button8_;
   std::vector<std::string> lines_;
-  // One worker per general report asked for: a new report never waits for
-  // an older one, whose result is dropped.
-  std::list<std::unique_ptr<BackgroundJob>> jobs_;
-  int generation_ = 0;  // the latest report asked for
-  int shown_ = 0;       // the report on show
+  LatestWork work_;
 };
 
 }  // namespace lumenda::ui

@@ -9,6 +9,7 @@
 #include "curves/variable_display.h"
 #include "period/phase_diagram.h"
 #include "platform/text.h"
+#include "run/variable_search.h"
 #include "widgets/gif_picture.h"
 
 namespace lumenda::ui {
@@ -162,8 +163,31 @@ VariablesPage::VariablesPage(Session& session, QWidget* parent)
 
 void VariablesPage::RebuildTable() {
   groupStart_ = 0;
-  RebuildGraphInstrumental(session_.run.results, session_.curves.graphInstrumental,
-                           cbVariables_->isChecked(), cbFiltroVari_->currentIndex() + 1);
+  ResultsTables& tables = session_.run.results;
+  if (!cbVariables_->isChecked()) {
+    search_.Drop();
+    RebuildGraphInstrumental(tables, session_.curves.graphInstrumental, false, 0);
+    return;
+  }
+  using Searched = std::pair<std::vector<std::string>, std::vector<std::string>>;
+  search_.Start(
+      this,
+      [table = tables.tInstrumental,
+       sensitivity = cbFiltroVari_->currentIndex() + 1](std::stop_token) mutable {
+        std::vector<std::string> possible = SearchVariables(table, sensitivity);
+        return Searched(std::move(table), std::move(possible));
+      },
+      [this](Searched searched) {
+        ResultsTables& now = session_.run.results;
+        // The results changed meanwhile (a deletion, a rename, AUTO): once more.
+        if (searched.first != now.tInstrumental) {
+          RebuildTable();
+          return;
+        }
+        now.tPosiblesVariables = std::move(searched.second);
+        session_.curves.graphInstrumental = now.tPosiblesVariables;
+        if (isVisible()) Fill();
+      });
 }
 
 void VariablesPage::ClearStatistics() {
@@ -177,6 +201,10 @@ void VariablesPage::Fill() {
   chart6_->RemoveAllSeries();
   names_.clear();
   values_.clear();
+  if (Searching()) {
+    label26_->setText(QStringLiteral("Buscando variables..."));
+    return;
+  }
   const auto& table = session_.curves.graphInstrumental;
   const bool groups = cbGrupos_->isChecked();
   StarGroup shown;

@@ -10,6 +10,7 @@
 #include <QRadioButton>
 #include <QWidget>
 
+#include "platform/latest_work.h"
 #include "session/session.h"
 #include "widgets/chart_panel.h"
 
@@ -21,9 +22,12 @@ class VariablesPage : public QWidget {
  public:
   VariablesPage(Session& session, QWidget* parent = nullptr);
 
-  // GraphInstrumental anew from the results (the variable search first when
-  // "Sólo posibles variables" is ticked), back to the first group.
+  // GraphInstrumental anew from the results, back to the first group. With
+  // "Sólo posibles variables" ticked the variable search runs first, on a
+  // worker; the page is drawn again when it ends.
   void RebuildTable();
+  // A variable search is under way.
+  bool Searching() const { return search_.Pending(); }
   // Draws the curves of the current group.
   void Fill();
   // Scrolls the horizontal axis by a thirtieth of its range (wheel).
@@ -52,6 +56,7 @@ class VariablesPage : public QWidget {
   int clicked_ = -1;                // series of the emphasised curve
   std::vector<std::string> names_;  // name of each drawn curve, by series
   std::vector<std::vector<double>> values_;
+  LatestWork search_;
 };
 
 }  // namespace lumenda::ui
