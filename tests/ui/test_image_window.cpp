@@ -146,20 +146,29 @@ class ImageWindowTest : public QObject {
       QVERIFY(Find<QRadioButton>(d, "rbTodas")->isEnabled());
       ChooseRole(d, "rbTodas");
     });
+    // Posted as the work starts, so it runs before the work's end is handed
+    // back: it sees the window still locating only if the interface thread
+    // was free meanwhile.
+    bool freeWhileLocating = false;
+    QString statusMeanwhile;
+    auto* status = Find<QLabel>(f.window.get(), "lEstado");
+    QObject::connect(f.window.get(), &ImageWindow::locatingChanged, [&](bool locating) {
+      if (!locating) return;
+      QTimer::singleShot(0, [&] {
+        freeWhileLocating = f.window->Locating();
+        statusMeanwhile = status->text();
+      });
+    });
     f.Click(kPulsante);
-    QVERIFY(f.window->Locating());
-    QVERIFY(Find<QLabel>(f.window.get(), "lEstado")
-                ->text()
-                .startsWith(QStringLiteral("Localizando estrellas")));
-    // The end of the work is handed to the interface thread after the worker
-    // stops running: wait for the hand-over, not for the worker.
     QTRY_VERIFY_WITH_TIMEOUT(
         !f.window->Locating() && f.window->Marking().Stars().variables.size() > 1, 30000);
+    QVERIFY(freeWhileLocating);
+    QVERIFY(statusMeanwhile.startsWith(QStringLiteral("Localizando estrellas")));
     const auto& variables = f.window->Marking().Stars().variables;
     QVERIFY(variables.size() > 10);
     QCOMPARE(Q(variables[1].name).left(3), QStringLiteral("VS_"));
     QVERIFY(!f.window->Marking().TodasOffered());
-    QCOMPARE(Find<QLabel>(f.window.get(), "lEstado")->text(), QString());
+    QCOMPARE(status->text(), QString());
   }
 
   void FollowingSeriesRelocatesTheStarFile() {

@@ -8,6 +8,8 @@
 #include "app/single_instance.h"
 #include "platform/dialogs.h"
 #include "platform/text.h"
+#include "settings/user_folder.h"
+#include "text/text_file.h"
 #include "windows/aavso_dialog.h"
 #include "windows/alcdef_dialog.h"
 #include "windows/cdr_dialog.h"
@@ -85,6 +87,8 @@ int RunDesktop(int argc, char** argv) {
   if (SingleInstance::SignalRunningCopy()) return 0;
   SingleInstance instance;
   instance.Listen();
+  // What a killed earlier copy left half-written in the user folder goes now.
+  RemoveStaleTemporaryFiles(AppDir());
 
   // The user folder seeded, the version, the developer flag, the settings.
   AppContext context;

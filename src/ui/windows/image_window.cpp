@@ -399,6 +399,7 @@ void ImageWindow::LocateAllStars() {
   const StarSearch search = StarSearchFrom(context_.session.settings);
   const TPlaca* image = &image_;
   Progress progress = locateProgress_.Callback();
+  emit locatingChanged(true);
   job_.Start(
       this,
       [image, search, progress](std::stop_token stop) {
@@ -408,6 +409,7 @@ void ImageWindow::LocateAllStars() {
         locating_ = false;
         locateTimer_.stop();
         Busy(false, QString());
+        emit locatingChanged(false);
         if (!found.ok()) {
           if (!found.Interrupted()) Dialogs().Error(Q(found.message));
           return;

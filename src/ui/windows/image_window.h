@@ -58,6 +58,10 @@ class ImageWindow : public QDialog {
 
   void done(int result) override;
 
+ signals:
+  // "Todas" starts (before its work is handed to the worker) or ends.
+  void locatingChanged(bool locating);
+
  protected:
   void showEvent(QShowEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
