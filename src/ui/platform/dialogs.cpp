@@ -3,11 +3,13 @@
 #include <QApplication>
 #include <QColorDialog>
 #include <QFileDialog>
+#include <QHeaderView>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTranslator>
+#include <QTreeView>
 
 namespace lumenda::ui {
 namespace {
@@ -89,7 +91,14 @@ std::unique_ptr<QFileDialog> MakeFileChooser(const FileChoice& choice, int mode)
   // The filter's name only: the patterns are spelled for every case.
   dialog->setOption(QFileDialog::HideNameFilterDetails);
   if (!choice.fileName.isEmpty()) dialog->selectFile(choice.fileName);
-  dialog->resize(820, 520);  // room for the size and date columns
+  dialog->resize(820, 520);
+  // The name column would take nearly all of it and clip size, type and date.
+  if (auto* details = dialog->findChild<QTreeView*>(QStringLiteral("treeView"))) {
+    const int widths[] = {240, 90, 110, 220};
+    for (int column = 0; column < 4; ++column) {
+      details->header()->resizeSection(column, widths[column]);
+    }
+  }
   return dialog;
 }
 
