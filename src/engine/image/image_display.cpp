@@ -27,22 +27,26 @@ inline uint32_t ShiftRound(uint32_t sum, int shift) {
   return q + ((r > half || (r == half && (q & 1u))) ? 1u : 0u);
 }
 
-// The grey of every possible value for this Fondo and Rango.
-std::vector<uint32_t> GreyTable(int fondo, int rango) {
-  std::vector<uint32_t> table(65536);
+// The grey level of every possible value for this Fondo and Rango; bytes, so
+// the table stays in the cache while a large image streams past it.
+std::vector<uint8_t> GreyTable(int fondo, int rango) {
+  std::vector<uint8_t> table(65536);
   const double r = rango < 1 ? 1.0 : static_cast<double>(rango);
   for (int v = 0; v < 65536; ++v) {
     const double g = std::nearbyint(static_cast<double>(v - fondo) / r * 255.0);
-    const uint32_t grey = static_cast<uint32_t>(std::clamp(g, 0.0, 255.0));
-    table[static_cast<size_t>(v)] = 0xFF000000u | (grey << 16) | (grey << 8) | grey;
+    table[static_cast<size_t>(v)] = static_cast<uint8_t>(std::clamp(g, 0.0, 255.0));
   }
   return table;
+}
+
+inline uint32_t Pixel(uint8_t grey) {
+  return 0xFF000000u | (static_cast<uint32_t>(grey) * 0x010101u);
 }
 
 // Renders at 1 / `step` (step 1, 2 or 4): picture pixel (bx, by) is the
 // mean of the block at image column bx * step, row by * step.
 void RenderBlocks(const TPlaca& image, const DisplayView& view, int step, int pw, int ph,
-                  const std::vector<uint32_t>& grey, uint32_t* out, int stride) {
+                  const std::vector<uint8_t>& grey, uint32_t* out, int stride) {
   const int w = image.Width();
   const int h = image.Height();
   const uint16_t* px = image.Data();
@@ -60,9 +64,9 @@ void RenderBlocks(const TPlaca& image, const DisplayView& view, int step, int pw
     if (step == 1) {
       const uint16_t* src = px + static_cast<size_t>(y0) * static_cast<size_t>(w);
       if (view.flipX) {
-        for (int x = 0; x < w; ++x) row[pw - 1 - x] = grey[src[x]];
+        for (int x = 0; x < w; ++x) row[pw - 1 - x] = Pixel(grey[src[x]]);
       } else {
-        for (int x = 0; x < w; ++x) row[x] = grey[src[x]];
+        for (int x = 0; x < w; ++x) row[x] = Pixel(grey[src[x]]);
       }
       for (int x = w; x < pw; ++x) row[view.flipX ? pw - 1 - x : x] = kEmptyGrey;
       continue;
@@ -93,7 +97,7 @@ void RenderBlocks(const TPlaca& image, const DisplayView& view, int step, int pw
         value = static_cast<uint32_t>(
             Rnd(static_cast<double>(sums[static_cast<size_t>(bx)]) / (cols * rows)));
       }
-      row[view.flipX ? pw - 1 - bx : bx] = grey[std::min<uint32_t>(value, 65535u)];
+      row[view.flipX ? pw - 1 - bx : bx] = Pixel(grey[std::min<uint32_t>(value, 65535u)]);
     }
   }
 }

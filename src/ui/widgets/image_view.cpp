@@ -2,6 +2,7 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <algorithm>
 
 #include "platform/text.h"
 
@@ -27,11 +28,19 @@ ImageView::ImageView(QWidget* parent) : QWidget(parent) {
   setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-void ImageView::SetPicture(QImage picture, double zoom) {
-  picture_ = std::move(picture);
+QImage& ImageView::PictureToRender(QSize size, double zoom) {
+  if (picture_.size() != size) {
+    const auto kept = std::find_if(spare_.begin(), spare_.end(),
+                                   [size](const QImage& p) { return p.size() == size; });
+    QImage next = kept != spare_.end() ? std::move(*kept) : QImage(size, QImage::Format_RGB32);
+    if (kept != spare_.end()) spare_.erase(kept);
+    if (!picture_.isNull()) spare_.push_back(std::move(picture_));
+    if (spare_.size() > 2) spare_.erase(spare_.begin());
+    picture_ = std::move(next);
+    setFixedSize(size);
+  }
   zoom_ = zoom;
-  setFixedSize(picture_.size());
-  update();
+  return picture_;
 }
 
 void ImageView::SetMarkers(const std::vector<Marker>& markers, double radio) {

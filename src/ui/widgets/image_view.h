@@ -18,8 +18,11 @@ class ImageView : public QWidget {
  public:
   explicit ImageView(QWidget* parent = nullptr);
 
-  // The rendered picture (picture pixels) and its zoom factor.
-  void SetPicture(QImage picture, double zoom);
+  // The picture (picture pixels) to render into at this size. Pictures are
+  // reused, one per zoom: a new 4096 x 4096 picture on every change of levels
+  // or zoom costs more than its rendering. PictureRendered() shows it.
+  QImage& PictureToRender(QSize size, double zoom);
+  void PictureRendered() { update(); }
   const QImage& Picture() const { return picture_; }
   double Zoom() const { return zoom_; }
   // Markers in display coordinates at zoom 1, with the aperture radius.
@@ -49,6 +52,7 @@ class ImageView : public QWidget {
   bool OnPicture(QPoint p) const;
 
   QImage picture_;
+  std::vector<QImage> spare_;  // the pictures of the other zooms
   double zoom_ = 1;
   std::vector<Marker> markers_;
   double radio_ = 10;

@@ -300,11 +300,12 @@ void ImageWindow::SetZoom(int zoomCode) {
 
 void ImageWindow::Render() {
   if (!image_.HasPixels()) return;
-  QImage picture(PictureExtent(image_.Width(), display_.zoomCode),
-                 PictureExtent(image_.Height(), display_.zoomCode), QImage::Format_RGB32);
+  QImage& picture = view_->PictureToRender(QSize(PictureExtent(image_.Width(), display_.zoomCode),
+                                                 PictureExtent(image_.Height(), display_.zoomCode)),
+                                           ZoomFactor(display_.zoomCode));
   RenderPicture(image_, display_, reinterpret_cast<uint32_t*>(picture.bits()),
                 static_cast<int>(picture.bytesPerLine() / 4));
-  view_->SetPicture(std::move(picture), ZoomFactor(display_.zoomCode));
+  view_->PictureRendered();
   ShowMarkers();
 }
 
