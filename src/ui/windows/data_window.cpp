@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QGridLayout>
+#include <QHBoxLayout>
 
 #include "curves/data_editing.h"
 #include "platform/dialogs.h"
@@ -48,8 +49,10 @@ DataWindow::DataWindow(Session& session, QWidget* parent) : QDialog(parent), ses
   grid->addWidget(lbValor_, r++, 0, 1, 2);
   grid->addItem(new QSpacerItem(1, 8), r++, 0);
   grid->addWidget(lbCarpeta_, r++, 0, 1, 2);
-  grid->addWidget(archivo, r, 0);
-  grid->addWidget(lbArchivo_, r++, 1);
+  auto* file = new QHBoxLayout();
+  file->addWidget(archivo);
+  file->addWidget(lbArchivo_, 1);
+  grid->addLayout(file, r++, 0, 1, 2);
   grid->addItem(new QSpacerItem(1, 8), r++, 0);
   grid->addWidget(bBorrar_, r, 0);
   grid->addWidget(lbMomento_, r++, 1);

@@ -110,6 +110,7 @@ const bool kInformeAavso = RegisterShot(
         QTest::mouseClick(test::Find<QPushButton>(dialog, "Button1"), Qt::LeftButton);
       });
       QTest::mouseClick(test::Find<QCheckBox>(&window, "cbAAVSO"), Qt::LeftButton);
+      WaitForReport(window.Report());
     });
 
 const bool kEnCasa = RegisterShot(
