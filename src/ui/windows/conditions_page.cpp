@@ -3,6 +3,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "curves/chart_axes.h"
 #include "curves/chart_series.h"
@@ -64,6 +65,9 @@ ConditionsPage::ConditionsPage(Session& session, QWidget* parent)
   defaults->setObjectName(QStringLiteral("bPorDefecto"));
   auto* save = new QPushButton(QStringLiteral("Guardar como..."), this);
   save->setObjectName(QStringLiteral("Button9"));
+  auto* undoZoom = new QPushButton(QStringLiteral("Deshacer zoom"), this);
+  undoZoom->setObjectName(QStringLiteral("bDeshacerZoom2"));
+  undoZoom->hide();
 
   auto* controls = new QHBoxLayout();
   auto label = [this](const QString& text, QWidget* buddy) {
@@ -82,6 +86,7 @@ ConditionsPage::ConditionsPage(Session& session, QWidget* parent)
   controls->addWidget(upGrosor_);
   controls->addWidget(defaults);
   controls->addStretch(1);
+  controls->addWidget(undoZoom);
   controls->addWidget(save);
 
   auto* layout = new QVBoxLayout(this);
@@ -106,6 +111,15 @@ ConditionsPage::ConditionsPage(Session& session, QWidget* parent)
     ShowLook();
   });
   connect(save, &QPushButton::clicked, this, [this] { SavePictureAs(*picture_); });
+  // "Deshacer zoom" shows while any chart is zoomed and undoes them all.
+  for (ChartPanel* chart : charts_)
+    connect(chart, &ChartPanel::zoomChanged, undoZoom, [this, undoZoom] {
+      undoZoom->setVisible(
+          std::any_of(charts_.begin(), charts_.end(), [](ChartPanel* c) { return c->Zoomed(); }));
+    });
+  connect(undoZoom, &QPushButton::clicked, this, [this] {
+    for (ChartPanel* chart : charts_) chart->UndoZoom();
+  });
   ShowLook();
 }
 
