@@ -42,9 +42,8 @@ Desktop::Desktop(AppContext& context) : context_(context) {
   curves.confG = new GraphSettingsWindow(session, parent);
   curves.cambiaVar = new RenameWindow(session, parent);
   windows_.control = new ControlWindow(parent);
-  curves.aavso = new AavsoDialog(session, parent);
   // The period window takes its three dialogs when it is made: they come
-  // first, then sit on it.
+  // first, then sit on it. The magnifier is made with each image window.
   windows_.periodRange = new PeriodRangeDialog(parent);
   windows_.ephemeris = new EphemerisWindow(parent);
   windows_.periodReport = new PeriodReportWindow(parent);
@@ -54,6 +53,7 @@ Desktop::Desktop(AppContext& context) : context_(context) {
                                                          windows_.periodReport}) {
     dialog->setParent(windows_.period, dialog->windowFlags());
   }
+  curves.aavso = new AavsoDialog(session, parent);
   windows_.settings = new SettingsDialog(context_, parent);
   curves.ast = new AlcdefDialog(session, parent);
   curves.cdr = new CdrDialog(session, parent);
@@ -66,7 +66,7 @@ Desktop::~Desktop() = default;
 int RunDesktop(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Lumenda"));
-  QApplication::setApplicationDisplayName(QStringLiteral("Lumenda"));
+  // No display name: the window system would add " — Lumenda" to every caption.
   InstallNumberConventions();
 
   InstallQtTranslation();
