@@ -49,6 +49,13 @@ struct Windows {
     QVERIFY2(b && b->isEnabled(), button);
     QTest::mouseClick(b, Qt::LeftButton);
   }
+  // A button whose work goes to the worker: the window is busy when the click
+  // returns, and the test waits for the end.
+  void Work(const char* button) {
+    Click(button);
+    QVERIFY2(window.Searching(), button);
+    QTRY_VERIFY_WITH_TIMEOUT(!window.Searching(), 60000);
+  }
   PeriodChart* Chart() { return Find<PeriodChart>(&window, "Chart1"); }
   // "Cálculo de periodo..." with the dialog's texts and increment.
   void Search(const QString& minimum, const QString& maximum, int increment) {
@@ -177,14 +184,14 @@ class PeriodWindowTest : public QObject {
     QVERIFY(Find<QCheckBox>(&w.window, "cbFases")->isEnabled());
     PickPeriod(engine, ParseDouble(S(picked.left(7))).value());
     QCOMPARE(w.Text("Label2"), Q(engine.dispersionText));
-    w.Click("btAutoPeriodo");
+    w.Work("btAutoPeriodo");
     RefineCurrentPeriod(engine);
     QCOMPARE(w.Text("Label1"), Q(engine.periodText));
     QCOMPARE(w.Text("Label2"), Q(engine.dispersionText));
     QVERIFY(std::abs(ParseDouble(engine.periodText).value() - plan.period) < 0.0003);
 
     // Offsets: automatic, then a series moved by hand and everything undone.
-    w.Click("btAutoAjuste");
+    w.Work("btAutoAjuste");
     AdjustOffsets(engine);
     QCOMPARE(w.session.period.data.SeriesOffsets, engine.data.SeriesOffsets);
     QCOMPARE(w.Text("Label2"), Q(engine.dispersionText));
@@ -448,7 +455,7 @@ class PeriodWindowTest : public QObject {
       w.Search(QStringLiteral("0.10"), QString(), kDialogIncrementIndex);
       QTRY_VERIFY_WITH_TIMEOUT(w.Chart()->PeriodogramShown(), 60000);
       w.PickListed(c.period);
-      w.Click("btAutoPeriodo");
+      w.Work("btAutoPeriodo");
       const double found = ParseDouble(S(w.Text("Label1"))).value();
       QVERIFY2(std::abs(found - c.period) < 0.0015, qPrintable(w.Text("Label1")));
       if (!c.refined) continue;

@@ -80,6 +80,7 @@ CoordinatesWindow::CoordinatesWindow(AppContext& context, QWidget* parent)
   auto* optics = new QGroupBox(QStringLiteral("Resolución del sistema óptico:"));
   auto* opticsForm = new QFormLayout(optics);
   AddRow(opticsForm, QStringLiteral("\"/pixel:"), meRes_);
+  meRes_->setAccessibleName(QStringLiteral("Resolución del sistema óptico, segundos por pixel"));
 
   auto* time = new QGroupBox(QStringLiteral("Corrección de tiempo:"));
   auto* timeForm = new QFormLayout(time);

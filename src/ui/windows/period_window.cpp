@@ -453,12 +453,8 @@ void PeriodWindow::Connect() {
     ClearSeriesOffsets(state_);
     Redraw();
   });
-  connect(offsetAuto_, &QPushButton::clicked, this, [this] {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    AdjustOffsets(state_);
-    QApplication::restoreOverrideCursor();
-    Redraw();
-  });
+  connect(offsetAuto_, &QPushButton::clicked, this,
+          [this] { WorkOnCopy([](PeriodState& state) { AdjustOffsets(state); }); });
   connect(autoDelete_, &QPushButton::clicked, this, [this] {
     AutoDelete(state_, MakePhasePicture(state_, 0).points);
     Redraw();
@@ -702,11 +698,30 @@ void PeriodWindow::EnablePeriodTools(bool on) {
 }
 
 void PeriodWindow::Refine() {
-  QApplication::setOverrideCursor(Qt::WaitCursor);
-  RefineCurrentPeriod(state_);
-  QApplication::restoreOverrideCursor();
-  Redraw();
-  FocusChart();
+  WorkOnCopy([](PeriodState& state) { RefineCurrentPeriod(state); });
+}
+
+void PeriodWindow::WorkOnCopy(std::function<void(PeriodState&)> work) {
+  if (Searching()) return;
+  // Some thousand folds of every point: seconds on a long series.
+  SetSearchRunning(true);
+  stop_->setEnabled(false);  // it runs to its end
+  searchPending_ = true;
+  QApplication::setOverrideCursor(Qt::BusyCursor);
+  job_.Start(
+      this,
+      [copy = state_, work = std::move(work)](std::stop_token) mutable {
+        work(copy);
+        return copy;
+      },
+      [this](PeriodState worked) {
+        searchPending_ = false;
+        QApplication::restoreOverrideCursor();
+        SetSearchRunning(false);
+        state_ = std::move(worked);
+        Redraw();
+        FocusChart();
+      });
 }
 
 void PeriodWindow::ManualPeriod() {

@@ -16,6 +16,7 @@
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTimer>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -76,6 +77,9 @@ class PeriodWindow : public QDialog {
 
   void PeriodPicked();  // after any pick: enables the tools, draws
   void Refine();
+  // Runs `work` on a copy of the state on the worker (the controls off
+  // meanwhile) and takes the copy back as the state when it ends.
+  void WorkOnCopy(std::function<void(PeriodState&)> work);
   void ManualPeriod();
   void ArrowKey(int key);
   void ChartClicked(QPoint pixel, double x);
