@@ -211,7 +211,7 @@ void RunInforme(const InformeOptions& o) {
 
   if (o.format == "texto") {
     ReportSource reportSource{&tables, ComparisonLines(*fileLines), user.obs, VersionText()};
-    PrintLines(GeneralReport(curve, settings, options, reportSource));
+    PrintLines(GeneralReport(curve, settings, options, reportSource).value);
   } else if (o.format == "aavso") {
     PrintLines(AavsoReport(o, user, tables, settings, curve, options.decimals));
   } else if (o.format == "cdr") {

@@ -47,6 +47,9 @@ std::string ModeTitle(PhotometryMode mode) {
   return "FLUJO RELATIVO";
 }
 
+// Rows between two looks at the stop token and two progress steps.
+constexpr size_t kRowsPerStep = 2048;
+
 }  // namespace
 
 ReportOptions ReportOptionsFromSettings(const Settings& settings) {
@@ -78,8 +81,12 @@ std::vector<std::string> ComparisonLines(const std::vector<std::string>& results
   return lines;
 }
 
-std::vector<std::string> GeneralReport(const LightCurve& curve, const GraphSettings& settings,
-                                       const ReportOptions& options, const ReportSource& source) {
+Result<std::vector<std::string>> GeneralReport(const LightCurve& curve,
+                                               const GraphSettings& settings,
+                                               const ReportOptions& options,
+                                               const ReportSource& source, std::stop_token stop,
+                                               const Progress& progress) {
+  using Out = Result<std::vector<std::string>>;
   const PhotometryMode mode = settings.mode;
   const std::string mask =
       mode == PhotometryMode::kCounts ? std::string("0") : DecimalsMask(options.decimals);
@@ -150,7 +157,12 @@ std::vector<std::string> GeneralReport(const LightCurve& curve, const GraphSetti
   report.push_back(underline);
 
   const SkyPosition position = StarPosition(*source.tables, settings.var1);
+  const auto total = static_cast<long long>(curve.GroupedRows.size());
   for (size_t i = curve::kHeaderLines; i < curve.GroupedRows.size(); ++i) {
+    if (i % kRowsPerStep == 0) {
+      if (stop.stop_requested()) return Out::Stopped();
+      Report(progress, {ProgressLine::kOverall, static_cast<long long>(i), total, 0, ""});
+    }
     const std::string& row = curve.GroupedRows[i];
     std::string line = ScaleDateText(settings.scale, Field(row, curve::kDate), position);
     line += "  " + PadNumber(Field(row, curve::kValue1), mask, 10) + "  " +
@@ -174,7 +186,7 @@ std::vector<std::string> GeneralReport(const LightCurve& curve, const GraphSetti
   report.push_back("");
   report.push_back("Observador: " + source.observer);
   report.push_back(source.versionText);
-  return report;
+  return Out::Ok(std::move(report));
 }
 
 }  // namespace lumenda

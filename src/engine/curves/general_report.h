@@ -2,6 +2,7 @@
 // grouped light curve.
 #pragma once
 
+#include <stop_token>
 #include <string>
 #include <vector>
 
@@ -9,6 +10,8 @@
 #include "curves/light_curve.h"
 #include "run/results_tables.h"
 #include "settings/settings.h"
+#include "text/progress.h"
+#include "text/result.h"
 
 namespace lumenda {
 
@@ -44,8 +47,10 @@ struct ReportSource {
 
 std::vector<std::string> ComparisonLines(const std::vector<std::string>& resultsFileLines);
 
-// Builds the general report, line by line.
-std::vector<std::string> GeneralReport(const LightCurve& curve, const GraphSettings& settings,
-                                       const ReportOptions& options, const ReportSource& source);
+// Builds the general report, line by line. Progress: kOverall, rows of the
+// curve done of total, every few thousand rows, where the stop is checked.
+Result<std::vector<std::string>> GeneralReport(
+    const LightCurve& curve, const GraphSettings& settings, const ReportOptions& options,
+    const ReportSource& source, std::stop_token stop = {}, const Progress& progress = {});
 
 }  // namespace lumenda

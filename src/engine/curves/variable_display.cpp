@@ -142,7 +142,8 @@ CurveStatistics CurveStats(const std::vector<double>& y, int sensitivity) {
 void RebuildGraphInstrumental(ResultsTables& tables, std::vector<std::string>& graphInstrumental,
                               bool onlyPossible, int sensitivity) {
   if (onlyPossible) {
-    tables.tPosiblesVariables = SearchVariables(tables.tInstrumental, sensitivity);
+    // Without a stop token the search always completes.
+    tables.tPosiblesVariables = SearchVariables(tables.tInstrumental, sensitivity).value;
     graphInstrumental = tables.tPosiblesVariables;
   } else {
     graphInstrumental = tables.tInstrumental;

@@ -54,8 +54,10 @@ std::string LinearityLine(const StarMeasurement& m, const std::string& name) {
          FormatFloat("0000.0", m.y) + "  " + name;
 }
 
-void Tell(const std::function<void(int, const std::string&)>& f, int i, const std::string& text) {
-  if (f) f(i, text);
+void Tell(const Progress& progress, ProgressLine line, size_t i, size_t total,
+          const std::string& name) {
+  const auto index = static_cast<long long>(i);
+  Report(progress, {line, index, static_cast<long long>(total), 0, IntToStr(index) + " - " + name});
 }
 
 }  // namespace
@@ -94,7 +96,7 @@ namespace {
 // used (its row is not added) or when the star file cannot be written.
 // Returns the number of rows added.
 int MeasureImages(RunJob& job, ImagePrefetcher& images, std::stop_token stop,
-                  const RunProgress& progress, std::vector<std::string>& lines, RunOutcome& out) {
+                  const Progress& progress, std::vector<std::string>& lines, RunOutcome& out) {
   const RunSettings& set = job.settings;
   const ApertureSettings& ap = set.aperture;
   const auto abort = [&out](const std::string& fileName, const std::string& message) {
@@ -110,7 +112,7 @@ int MeasureImages(RunJob& job, ImagePrefetcher& images, std::stop_token stop,
     const std::string& entry = job.ListaFotos[i];
     const std::string date = EntryDate(entry);
     const std::string fileName = EntryFileName(entry);
-    Tell(progress.image, static_cast<int>(i), fileName);
+    Tell(progress, ProgressLine::kOverall, i, job.ListaFotos.size(), fileName);
     std::string message;
     std::vector<std::string> linearity;
 
@@ -151,7 +153,7 @@ int MeasureImages(RunJob& job, ImagePrefetcher& images, std::stop_token stop,
     int count = 0;
     for (size_t j = 0; j < cali.size(); ++j) {
       const StarEntry& s = cali[j];
-      Tell(progress.star, static_cast<int>(j), s.name);
+      Tell(progress, ProgressLine::kItem, j, 0, s.name);
       const StarMeasurement& m = *measured[j];
       if (!Finite(m)) {
         message += "\n" + s.name + " Error en cálculo de centroide";
@@ -187,7 +189,7 @@ int MeasureImages(RunJob& job, ImagePrefetcher& images, std::stop_token stop,
     for (size_t j = 0; j < vars.size(); ++j) {
       const StarEntry& s = vars[j];
       const bool autoStar = IsAutoStar(s.name);
-      Tell(progress.star, static_cast<int>(j), s.name);
+      Tell(progress, ProgressLine::kItem, j, 0, s.name);
       message.clear();
       StarMeasurement m;
       m.flux = 0;
@@ -231,7 +233,7 @@ int MeasureImages(RunJob& job, ImagePrefetcher& images, std::stop_token stop,
       var2.push_back(FormatTrackedEntry(nx, ny, s.name));
       row.stars.push_back(RowStar{m.flux, mag});
     }
-    Tell(progress.star, -1, "");
+    Report(progress, {ProgressLine::kItem, -1, 0, 0, ""});
     if (!linearity.empty()) {
       out.linearity.push_back(fileName);
       out.linearity.insert(out.linearity.end(), linearity.begin(), linearity.end());
@@ -266,7 +268,7 @@ int MeasureImages(RunJob& job, ImagePrefetcher& images, std::stop_token stop,
 
 }  // namespace
 
-RunOutcome RunPhotometry(RunJob& job, std::stop_token stop, const RunProgress& progress) {
+RunOutcome RunPhotometry(RunJob& job, std::stop_token stop, const Progress& progress) {
   RunOutcome out;
   if (job.lbVar.empty() || job.lbCali.empty()) {
     out.status = Status::Fail(kSelectStars);
@@ -363,8 +365,8 @@ RunOutcome RunPhotometry(RunJob& job, std::stop_token stop, const RunProgress& p
   return out;
 }
 
-ProcesoOutcome Proceso(RunJob& job, std::stop_token stop, const RunProgress& progress,
-                       int sensitivity, const ProgressText& tablesProgress) {
+ProcesoOutcome Proceso(RunJob& job, std::stop_token stop, const Progress& progress,
+                       int sensitivity) {
   ProcesoOutcome out;
   if (job.lbVar.empty() || job.lbCali.empty()) {
     out.status = Status::Fail(kSelectStars, FailureKind::kRefusal);
@@ -379,7 +381,7 @@ ProcesoOutcome Proceso(RunJob& job, std::stop_token stop, const RunProgress& pro
   // file is written the tables are built whatever is asked: they are what
   // the file now holds.
   const std::vector<std::string>& lines = out.run.resultsLines;
-  if (Status s = BuildResults(lines, out.tables, sensitivity, tablesProgress); !s.ok()) {
+  if (Status s = BuildResults(lines, out.tables, sensitivity, {}, progress); !s.ok()) {
     out.status = s;
     return out;
   }

@@ -3,7 +3,6 @@
 // image is appended to the results file.
 #pragma once
 
-#include <functional>
 #include <stop_token>
 #include <string>
 #include <vector>
@@ -12,6 +11,7 @@
 #include "run/image_list.h"
 #include "run/results_tables.h"
 #include "settings/settings.h"
+#include "text/progress.h"
 #include "text/result.h"
 
 namespace lumenda {
@@ -36,13 +36,6 @@ struct RunJob {
   RunSettings settings;
   std::string instrumentalPath;  // the results file
   std::string starsPath;         // "estrellas.txt", rewritten after each image
-};
-
-// Progress: image index (0-based) and file name; star index and name (the
-// star progress is cleared with index -1 and an empty name after each image).
-struct RunProgress {
-  std::function<void(int, const std::string&)> image;
-  std::function<void(int, const std::string&)> star;
 };
 
 struct RunOutcome {
@@ -84,7 +77,9 @@ double RowAirMass(const std::string& date, const FieldCoordinates& field);
 // so a run that is killed, stopped through `stop` (checked before and after
 // reading each image; status "Proceso interrumpido.") or cannot write leaves
 // it as it was. A run stopped on an image keeps the rows measured before it.
-RunOutcome RunPhotometry(RunJob& job, std::stop_token stop = {}, const RunProgress& progress = {});
+// Progress: kOverall "i - file" per image (i from 0, done i of the images),
+// kItem "j - star" per star and "" after each image.
+RunOutcome RunPhotometry(RunJob& job, std::stop_token stop = {}, const Progress& progress = {});
 
 // The whole "Proceso": checks, run, reordering, results tables, the image
 // list rebuilt from the file.
@@ -98,7 +93,8 @@ struct ProcesoOutcome {
   std::vector<std::string> ListaFotos;
   std::string eFoto1;  // the last entry: the newest image processed
 };
-ProcesoOutcome Proceso(RunJob& job, std::stop_token stop = {}, const RunProgress& progress = {},
-                       int sensitivity = 1, const ProgressText& tablesProgress = {});
+// Progress: the run's, then kStage the stages of the tables.
+ProcesoOutcome Proceso(RunJob& job, std::stop_token stop = {}, const Progress& progress = {},
+                       int sensitivity = 1);
 
 }  // namespace lumenda

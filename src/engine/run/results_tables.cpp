@@ -15,10 +15,6 @@ namespace rf = results;
 
 namespace {
 
-void Report(const ProgressText& progress, const std::string& text) {
-  if (progress) progress(text);
-}
-
 double Number(std::string_view text) {
   return ParseDouble(text).value_or(0.0);
 }
@@ -69,10 +65,112 @@ double EnsembleMagnitude(const std::vector<double>& m) {
   return m[0] + 2.5 * std::log10(10000 / (s / static_cast<double>(m.size())));
 }
 
+// The comparison lines (from line 3 to the first empty one, before the
+// header): their catalogue magnitudes, and whether all are numbers.
+void ReadComparisons(const std::vector<std::string>& lines, size_t header, ResultsTables& t) {
+  std::vector<double> catalogue;
+  t.absolutePhotometry = true;
+  for (size_t i = 2; i < header && !lines[i].empty(); ++i) {
+    const std::string& line = lines[i];
+    const std::string magText = line.substr(0, line.find(' '));
+    t.lbMag.push_back(magText);
+    const auto m = ParseDouble(magText);
+    if (m)
+      catalogue.push_back(*m);
+    else
+      t.absolutePhotometry = false;
+    ++t.comparisonCount;
+  }
+  if (t.comparisonCount == 0) t.absolutePhotometry = false;
+  t.EnsembleFlag = t.comparisonCount > 1;
+  t.meanCatalogueMagnitude = t.absolutePhotometry ? EnsembleMagnitude(catalogue) : 10.0;
+}
+
+// Mean instrumental magnitude of each star column over the rows that have
+// one, appended to lbMag as "0.0000" and returned as the text reads.
+std::vector<double> MeanMagnitudes(const std::vector<std::string>& rows, int stars,
+                                   ResultsTables& t) {
+  std::vector<double> meanMag(static_cast<size_t>(stars), 0.0);
+  for (int k = 0; k < stars; ++k) {
+    double sum = 0;
+    int n = 0;
+    for (const std::string& row : rows) {
+      if (!HasMagnitude(row, k)) continue;
+      sum += Number(Field(row, rf::RowStarMag(k)));
+      ++n;
+    }
+    const std::string text = FormatFloat("0.0000", n > 0 ? sum / n : 0.0);
+    t.lbMag.push_back(text);
+    meanMag[static_cast<size_t>(k)] = Number(text);
+  }
+  return meanMag;
+}
+
+// Header and separator of the differential, absolute and flux tables.
+void StartMagnitudeTables(ResultsTables& t, size_t rows) {
+  std::string head = rf::kTableHeaderStart;
+  std::string sep = rf::kTableSeparatorStart;
+  for (const std::string& name : t.lbNomVar) {
+    head += PadLeft(name, rf::kStarWidth);
+    sep += rf::kTableSeparatorStar;
+  }
+  head += rf::kTableHeaderEnd;
+  sep += rf::kTableSeparatorEnd;
+  for (auto* table : {&t.tDiferencia, &t.tAbsoluta, &t.tFlujos}) {
+    table->reserve(rows + 2);
+    table->push_back(head);
+    table->push_back(sep);
+  }
+}
+
+// Means over the night that the rows of the magnitude tables are relative to.
+struct NightMeans {
+  std::vector<double> magnitude;  // per star column
+  double compara = 0;             // comparison counts
+  double skyMag = 0;
+};
+
+// One row of each magnitude table from a data row of the file.
+void AddMagnitudeRows(const std::string& row, const RowValues& v, const NightMeans& means,
+                      ResultsTables& t) {
+  const double bigM = t.meanCatalogueMagnitude;
+  const int stars = static_cast<int>(means.magnitude.size());
+  std::string dif = v.numDate, abs = v.numDate, flu = v.numDate;
+  for (int k = 0; k < stars; ++k) {
+    if (!HasMagnitude(row, k)) {
+      dif += rf::kTableMissingStar;
+      abs += rf::kTableMissingStar;
+      flu += rf::kTableMissingStar;
+      continue;
+    }
+    const double f = Number(Field(row, rf::RowStarCounts(k)));
+    const double m = Number(Field(row, rf::RowStarMag(k)));
+    const std::string e = "  " + FormatFloat(rf::kMaskRsr, 0.5 * std::sqrt(f / 3)) + " ";
+    dif += e + FormatFloat(rf::kMaskDifference, m - means.magnitude[static_cast<size_t>(k)]);
+    abs += e + FormatFloat(rf::kMaskAbsolute, bigM + 2.5 * std::log10(v.compara / f));
+    flu += e + FormatFloat(rf::kMaskFlux, f);
+  }
+  const std::string conditions = "  " + FormatFloat(rf::kMaskCondition, v.airMass) + "  " +
+                                 FormatFloat(rf::kMaskCondition, v.compara / means.compara) + "  " +
+                                 FormatFloat(rf::kMaskCondition, v.fwhm) + "  ";
+  const std::string tail =
+      "  " + v.position + "  C" + FormatFloat(rf::kMaskCompCounts, v.compara) + "  *" + v.path;
+  const std::string relSky = FormatFloat(rf::kMaskDifference, v.skyMag - means.skyMag);
+  t.tDiferencia.push_back(dif + conditions + relSky + tail);
+  t.tFlujos.push_back(flu + conditions + relSky + tail);
+  t.tAbsoluta.push_back(
+      abs + conditions +
+      FormatFloat(rf::kMaskAbsolute, bigM + 2.5 * std::log10(v.compara / v.fondo)) + tail);
+}
+
+void Stage(const Progress& progress, std::string text, long long done = 0, long long total = 0) {
+  Report(progress, {ProgressLine::kStage, done, total, 0, std::move(text)});
+}
+
 }  // namespace
 
 Status BuildResults(const std::vector<std::string>& lines, ResultsTables& t, int sensitivity,
-                    const ProgressText& progress) {
+                    std::stop_token stop, const Progress& progress) {
   t = ResultsTables{};
   // Sky positions of the stars, before the separator.
   size_t header = lines.size();
@@ -89,26 +187,10 @@ Status BuildResults(const std::vector<std::string>& lines, ResultsTables& t, int
   if (lines[0].size() > 9) t.ResultRAText = std::string(Field(lines[0], rf::kResultRA));
   if (lines[1].size() > 8) t.ResultDecText = std::string(Field(lines[1], rf::kResultDec));
 
-  Report(progress, "Calculando magnitud absoluta media...");
-  std::vector<double> catalogue;
-  t.absolutePhotometry = true;
-  for (size_t i = 2; i < header && !lines[i].empty(); ++i) {
-    const std::string& line = lines[i];
-    const std::string magText = line.substr(0, line.find(' '));
-    t.lbMag.push_back(magText);
-    const auto m = ParseDouble(magText);
-    if (m)
-      catalogue.push_back(*m);
-    else
-      t.absolutePhotometry = false;
-    ++t.comparisonCount;
-  }
-  if (t.comparisonCount == 0) t.absolutePhotometry = false;
-  t.EnsembleFlag = t.comparisonCount > 1;
-  const double bigM = t.absolutePhotometry ? EnsembleMagnitude(catalogue) : 10.0;
-  t.meanCatalogueMagnitude = bigM;
+  Stage(progress, "Calculando magnitud absoluta media...");
+  ReadComparisons(lines, header, t);
 
-  Report(progress, "Preparando lista de estrellas...");
+  Stage(progress, "Preparando lista de estrellas...");
   const std::string& headerLine = lines[header];
   std::vector<std::string> rows;
   for (size_t i = header + 2; i < lines.size(); ++i)
@@ -118,7 +200,12 @@ Status BuildResults(const std::vector<std::string>& lines, ResultsTables& t, int
   t.tInstrumental.insert(t.tInstrumental.end(), rows.begin(), rows.end());
 
   DropEmptyColumns(t.tInstrumental, progress);
-  t.tPosiblesVariables = SearchVariables(t.tInstrumental, sensitivity, progress);
+  auto possible = SearchVariables(t.tInstrumental, sensitivity, stop, progress);
+  if (!possible.ok()) {
+    t = ResultsTables{};
+    return Status::FailWith(possible);
+  }
+  t.tPosiblesVariables = std::move(possible.value);
 
   // Names come from the file's own header: the magnitude tables below keep
   // every star column of the file, so their names must too.
@@ -126,90 +213,44 @@ Status BuildResults(const std::vector<std::string>& lines, ResultsTables& t, int
   for (int k = 0; k < stars; ++k)
     t.lbNomVar.push_back(Trim(Field(headerLine, rf::HeaderStarName(k))));
 
-  Report(progress, "Calculando magnitud instrumental media...");
-  std::vector<double> meanMag(static_cast<size_t>(stars), 0.0);
-  for (int k = 0; k < stars; ++k) {
-    double sum = 0;
-    int n = 0;
-    for (const std::string& row : rows) {
-      if (!HasMagnitude(row, k)) continue;
-      sum += Number(Field(row, rf::RowStarMag(k)));
-      ++n;
-    }
-    const std::string text = FormatFloat("0.0000", n > 0 ? sum / n : 0.0);
-    t.lbMag.push_back(text);
-    meanMag[static_cast<size_t>(k)] = Number(text);
-  }
+  Stage(progress, "Calculando magnitud instrumental media...");
+  NightMeans means;
+  means.magnitude = MeanMagnitudes(rows, stars, t);
 
-  Report(progress, "Calculando fondo y transparencia medios...");
+  Stage(progress, "Calculando fondo y transparencia medios...");
   std::vector<RowValues> values;
   values.reserve(rows.size());
-  double meanC = 0, meanSky = 0;
   for (const std::string& row : rows) {
     values.push_back(ReadRow(row));
-    meanC += values.back().compara;
-    meanSky += values.back().skyMag;
+    means.compara += values.back().compara;
+    means.skyMag += values.back().skyMag;
   }
   if (!rows.empty()) {
-    meanC /= static_cast<double>(rows.size());
-    meanSky /= static_cast<double>(rows.size());
+    means.compara /= static_cast<double>(rows.size());
+    means.skyMag /= static_cast<double>(rows.size());
   }
 
-  std::string head = rf::kTableHeaderStart;
-  std::string sep = rf::kTableSeparatorStart;
-  for (const std::string& name : t.lbNomVar) {
-    head += PadLeft(name, rf::kStarWidth);
-    sep += rf::kTableSeparatorStar;
-  }
-  head += rf::kTableHeaderEnd;
-  sep += rf::kTableSeparatorEnd;
-  for (auto* table : {&t.tDiferencia, &t.tAbsoluta, &t.tFlujos}) {
-    table->reserve(rows.size() + 2);
-    table->push_back(head);
-    table->push_back(sep);
-  }
-
+  StartMagnitudeTables(t, rows.size());
+  const auto total = static_cast<long long>(rows.size());
   for (size_t i = 0; i < rows.size(); ++i) {
-    Report(progress, "Calculando fotometría, imagen " + IntToStr(static_cast<long long>(i)));
-    const std::string& row = rows[i];
-    const RowValues& v = values[i];
-    std::string dif = v.numDate, abs = v.numDate, flu = v.numDate;
-    for (int k = 0; k < stars; ++k) {
-      if (!HasMagnitude(row, k)) {
-        dif += rf::kTableMissingStar;
-        abs += rf::kTableMissingStar;
-        flu += rf::kTableMissingStar;
-        continue;
-      }
-      const double f = Number(Field(row, rf::RowStarCounts(k)));
-      const double m = Number(Field(row, rf::RowStarMag(k)));
-      const std::string e = "  " + FormatFloat(rf::kMaskRsr, 0.5 * std::sqrt(f / 3)) + " ";
-      dif += e + FormatFloat(rf::kMaskDifference, m - meanMag[static_cast<size_t>(k)]);
-      abs += e + FormatFloat(rf::kMaskAbsolute, bigM + 2.5 * std::log10(v.compara / f));
-      flu += e + FormatFloat(rf::kMaskFlux, f);
+    if (stop.stop_requested()) {
+      t = ResultsTables{};
+      return Status::Stopped();
     }
-    const std::string conditions = "  " + FormatFloat(rf::kMaskCondition, v.airMass) + "  " +
-                                   FormatFloat(rf::kMaskCondition, v.compara / meanC) + "  " +
-                                   FormatFloat(rf::kMaskCondition, v.fwhm) + "  ";
-    const std::string tail =
-        "  " + v.position + "  C" + FormatFloat(rf::kMaskCompCounts, v.compara) + "  *" + v.path;
-    const std::string relSky = FormatFloat(rf::kMaskDifference, v.skyMag - meanSky);
-    t.tDiferencia.push_back(dif + conditions + relSky + tail);
-    t.tFlujos.push_back(flu + conditions + relSky + tail);
-    t.tAbsoluta.push_back(
-        abs + conditions +
-        FormatFloat(rf::kMaskAbsolute, bigM + 2.5 * std::log10(v.compara / v.fondo)) + tail);
+    Stage(progress, "Calculando fotometría, imagen " + IntToStr(static_cast<long long>(i)),
+          static_cast<long long>(i), total);
+    AddMagnitudeRows(rows[i], values[i], means, t);
   }
   if (!t.absolutePhotometry) t.tAbsoluta.clear();
-  Report(progress, "000");
+  Stage(progress, "000");
   return Status::Ok();
 }
 
 Status BuildResultsFromFile(const std::string& path, ResultsTables& tables, int sensitivity,
-                            const ProgressText& progress) {
+                            std::stop_token stop, const Progress& progress) {
   const auto lines = ReadResultsFile(path);
-  if (!lines) return Status::Fail("No se puede leer el fichero " + path);
-  return BuildResults(*lines, tables, sensitivity, progress);
+  if (!lines) return Status::Fail("No se puede leer el fichero " + path, FailureKind::kIo);
+  return BuildResults(*lines, tables, sensitivity, stop, progress);
 }
 
 }  // namespace lumenda

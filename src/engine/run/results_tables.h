@@ -1,11 +1,12 @@
 // The in-memory results tables, derived from the lines of the results file.
 #pragma once
 
-#include <functional>
+#include <stop_token>
 #include <string>
 #include <vector>
 
-#include "text/messages.h"
+#include "text/progress.h"
+#include "text/result.h"
 
 namespace lumenda {
 
@@ -41,17 +42,17 @@ struct ResultsTables {
   std::vector<std::string> tPosiblesVariables;
 };
 
-// Progress texts of long steps ("Calculando fotometría, imagen 12", ...).
-using ProgressText = std::function<void(const std::string&)>;
-
 // Fills `tables` from the lines of a results file and runs the variable
 // search with `sensitivity` ("1", "2" or "3" as 1..3). Fails with a message
-// when the lines lack the header block.
+// when the lines lack the header block. Progress: kStage, the texts of the
+// stages ("Calculando fotometría, imagen 12", ...) and "000" at the end. A
+// stop (checked per star column of the search and per row) leaves the
+// tables empty.
 Status BuildResults(const std::vector<std::string>& fileLines, ResultsTables& tables,
-                    int sensitivity = 1, const ProgressText& progress = {});
+                    int sensitivity = 1, std::stop_token stop = {}, const Progress& progress = {});
 
 // Reads the file and calls BuildResults.
 Status BuildResultsFromFile(const std::string& path, ResultsTables& tables, int sensitivity = 1,
-                            const ProgressText& progress = {});
+                            std::stop_token stop = {}, const Progress& progress = {});
 
 }  // namespace lumenda

@@ -178,18 +178,7 @@ Result<RunResult> ProcessImages(RunJob job, int sensitivity, std::stop_token sto
                                 const Progress& progress) {
   using Out = Result<RunResult>;
   const auto total = static_cast<long long>(job.ListaFotos.size());
-  RunProgress steps;
-  steps.image = [&](int i, const std::string& name) {
-    Report(progress, {ProgressLine::kOverall, i, total, 0, IntToStr(i) + " - " + name});
-  };
-  steps.star = [&](int j, const std::string& name) {
-    Report(progress,
-           {ProgressLine::kItem, j, 0, 0, j < 0 ? std::string() : IntToStr(j) + " - " + name});
-  };
-  const ProgressText stages = [&](const std::string& text) {
-    Report(progress, {ProgressLine::kStage, 0, 0, 0, text});
-  };
-  ProcesoOutcome out = Proceso(job, stop, steps, sensitivity, stages);
+  ProcesoOutcome out = Proceso(job, stop, progress, sensitivity);
   if (!out.status.ok()) return Out::FailWith(out.status);
   RunResult result;
   result.stars.variables = ParseEntries(job.lbVar);

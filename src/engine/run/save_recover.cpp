@@ -38,8 +38,8 @@ std::string FileName(const std::string& path) {
   return std::filesystem::path(path).filename().string();
 }
 
-void Report(const ProgressText& progress, const std::string& text) {
-  if (progress) progress(text);
+void Stage(const Progress& progress, std::string text) {
+  Report(progress, {ProgressLine::kStage, 0, 0, 0, std::move(text)});
 }
 
 // Lines up to and including the first line beginning "----", without the
@@ -144,22 +144,24 @@ bool SameHeaders(const std::vector<std::string>& paths) {
 
 Result<RecoverOutcome> RecoverResults(const std::vector<std::string>& paths,
                                       const std::string& instrumentalPath, int sensitivity,
-                                      const ProgressText& progress) {
+                                      std::stop_token stop, const Progress& progress) {
   using R = Result<RecoverOutcome>;
   if (paths.empty()) return R::Fail("No hay ficheros seleccionados.");
-  Report(progress, "Verificando formato...");
+  Stage(progress, "Verificando formato...");
   if (!CheckResultsFormat(paths[0])) {
-    Report(progress, "000");
+    Stage(progress, "000");
     return R::Fail(FileName(paths[0]) + ": Error en formato de datos.");
   }
   if (paths.size() > 1 && !SameHeaders(paths)) {
-    Report(progress, "000");
+    Stage(progress, "000");
     return R::Fail("Error: cabeceras no idénticas.");
   }
-  Report(progress, "Leyendo datos...");
+  Stage(progress, "Leyendo datos...");
   std::vector<std::string> out;
   std::vector<std::string> rows;
   for (size_t f = 0; f < paths.size(); ++f) {
+    if (stop.stop_requested()) return R::Stopped();
+    if (stop.stop_requested()) return R::Stopped();
     const auto lines = ReadResultsFile(paths[f]);
     if (!lines) return R::Fail("No se puede leer el fichero " + paths[f]);
     bool inHeader = f == 0;
@@ -173,7 +175,7 @@ Result<RecoverOutcome> RecoverResults(const std::vector<std::string>& paths,
     }
   }
   if (Status s = CheckRowCount(static_cast<long long>(rows.size())); !s.ok()) {
-    Report(progress, "000");
+    Stage(progress, "000");
     return R::Fail(s.message);
   }
   std::stable_sort(rows.begin(), rows.end(), LessNoCase);
@@ -183,10 +185,10 @@ Result<RecoverOutcome> RecoverResults(const std::vector<std::string>& paths,
     outcome.ListaFotos.push_back(std::string(Copy(row, 7, 15)) + std::string(rf::RowPath(row)));
     out.push_back(row);
   }
+  if (Status s = BuildResults(out, outcome.tables, sensitivity, stop, progress); !s.ok())
+    return R::FailWith(s);
   if (std::string err = WriteFileAtomic(instrumentalPath, JoinLines(out)); !err.empty())
-    return R::Fail(err);
-  if (Status s = BuildResults(out, outcome.tables, sensitivity, progress); !s.ok())
-    return R::Fail(s.message);
+    return R::Fail(err, FailureKind::kIo);
   return R::Ok(std::move(outcome));
 }
 

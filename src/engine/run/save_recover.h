@@ -1,11 +1,13 @@
 // "Guardar datos..." and "Recuperar datos...": saved copies of the results.
 #pragma once
 
+#include <stop_token>
 #include <string>
 #include <vector>
 
 #include "run/results_tables.h"
-#include "text/messages.h"
+#include "text/progress.h"
+#include "text/result.h"
 
 namespace lumenda {
 
@@ -31,13 +33,15 @@ struct RecoverOutcome {
   ResultsTables tables;
 };
 
-// Checks the files, merges their rows into `instrumentalPath` (sorted and
-// renumbered, written through a temporary file) and rebuilds the tables.
-// Failure messages: file name + ": Error en formato de datos.",
-// "Error: cabeceras no idénticas.", or the refusal of more than 10000 rows;
-// nothing is written then.
+// Checks the files, merges their rows (sorted and renumbered), builds the
+// tables from them and only then writes them into `instrumentalPath`
+// (through a temporary file). Failure messages: file name + ": Error en
+// formato de datos.", "Error: cabeceras no idénticas.", or the refusal of
+// more than 10000 rows; nothing is written then, nor when stopped.
+// Progress: kStage, the stage texts ("Verificando formato...", "Leyendo
+// datos...", then those of BuildResults).
 Result<RecoverOutcome> RecoverResults(const std::vector<std::string>& paths,
                                       const std::string& instrumentalPath, int sensitivity = 1,
-                                      const ProgressText& progress = {});
+                                      std::stop_token stop = {}, const Progress& progress = {});
 
 }  // namespace lumenda

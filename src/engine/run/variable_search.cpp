@@ -11,8 +11,21 @@ namespace rf = results;
 
 namespace {
 
-void Report(const ProgressText& progress, const std::string& text) {
-  if (progress) progress(text);
+void Stage(const Progress& progress, long long done, long long total, std::string text) {
+  Report(progress, {ProgressLine::kStage, done, total, 0, std::move(text)});
+}
+
+// Removes the listed star columns (start positions, 1-based, each 20
+// characters) from every line of `table`; `removal` is sorted ascending, and
+// removal goes from the highest down. Every tenth entry is reported.
+void RemoveColumns(std::vector<std::string>& table, const std::vector<int>& removal,
+                   const std::string& progressText, const Progress& progress) {
+  const auto total = static_cast<long long>(removal.size());
+  for (int e = static_cast<int>(removal.size()) - 1; e >= 0; --e) {
+    if (e % 10 == 0) Stage(progress, total - e, total, progressText + IntToStr(e));
+    const int start = removal[static_cast<size_t>(e)];
+    for (std::string& line : table) EraseColumns(line, {start, start + rf::kStarWidth - 1});
+  }
 }
 
 }  // namespace
@@ -28,21 +41,12 @@ double SensitivityThreshold(int sensitivity) {
   }
 }
 
-void RemoveColumns(std::vector<std::string>& table, const std::vector<int>& removal,
-                   const std::string& progressText, const ProgressText& progress) {
-  for (int e = static_cast<int>(removal.size()) - 1; e >= 0; --e) {
-    if (e % 10 == 0) Report(progress, progressText + IntToStr(e));
-    const int start = removal[static_cast<size_t>(e)];
-    for (std::string& line : table) EraseColumns(line, {start, start + rf::kStarWidth - 1});
-  }
-}
-
-void DropEmptyColumns(std::vector<std::string>& tInstrumental, const ProgressText& progress) {
+void DropEmptyColumns(std::vector<std::string>& tInstrumental, const Progress& progress) {
   if (tInstrumental.size() < 2) return;
-  const int p = rf::PlusAnchor(tInstrumental[1]);
+  const int columns = rf::StarCountBeforeAnchor(rf::PlusAnchor(tInstrumental[1]));
   std::vector<int> removal;
-  for (int k = 0; 51 + rf::kStarWidth * k <= p; ++k) {
-    Report(progress, "Revisando errores(1)... " + IntToStr(k));
+  for (int k = 0; k < columns; ++k) {
+    Stage(progress, k, columns, "Revisando errores(1)... " + IntToStr(k));
     const int mark = rf::RowStarMagLast(k);
     bool any = false;
     for (size_t i = 1; i < tInstrumental.size() && !any; ++i) {
@@ -54,18 +58,21 @@ void DropEmptyColumns(std::vector<std::string>& tInstrumental, const ProgressTex
   RemoveColumns(tInstrumental, removal, "Borrando estrellas con error(1)... ", progress);
 }
 
-std::vector<std::string> SearchVariables(const std::vector<std::string>& tInstrumental,
-                                         int sensitivity, const ProgressText& progress) {
+Result<std::vector<std::string>> SearchVariables(const std::vector<std::string>& tInstrumental,
+                                                 int sensitivity, std::stop_token stop,
+                                                 const Progress& progress) {
+  using Out = Result<std::vector<std::string>>;
   std::vector<std::string> out = tInstrumental;
-  if (out.size() < 2) return out;
+  if (out.size() < 2) return Out::Ok(std::move(out));
   const double threshold = SensitivityThreshold(sensitivity);
-  const int p = rf::PlusAnchor(out[1]);
+  const int columns = rf::StarCountBeforeAnchor(rf::PlusAnchor(out[1]));
   const size_t rows = out.size();
   std::vector<int> removal;
   std::vector<double> mags(rows);
   std::vector<bool> has(rows);
-  for (int k = 0; 51 + rf::kStarWidth * k <= p; ++k) {
-    Report(progress, "Buscando posibles variables... " + IntToStr(k));
+  for (int k = 0; k < columns; ++k) {
+    if (stop.stop_requested()) return Out::Stopped();
+    Stage(progress, k, columns, "Buscando posibles variables... " + IntToStr(k));
     const Column magColumn = rf::RowStarMag(k);
     int n = 0;
     double sum = 0;
@@ -93,7 +100,7 @@ std::vector<std::string> SearchVariables(const std::vector<std::string>& tInstru
     if (sigma / delta < threshold) removal.push_back(rf::RowStar(k).first);
   }
   RemoveColumns(out, removal, "Separando no variables... ", progress);
-  return out;
+  return Out::Ok(std::move(out));
 }
 
 }  // namespace lumenda

@@ -426,16 +426,14 @@ void MainWindow::RecoverData() {
   Progress progress = progress_.Callback();
   job_.Start(
       this,
-      [paths = S(files), target = ResultsFilePath(session), progress](std::stop_token) {
-        return RecoverResults(paths, target, 1, [&progress](const std::string& text) {
-          Report(progress, {ProgressLine::kStage, 0, 0, 0, text});
-        });
+      [paths = S(files), target = ResultsFilePath(session), progress](std::stop_token stop) {
+        return RecoverResults(paths, target, 1, stop, progress);
       },
       [this](Result<RecoverOutcome> recovered) {
         SetWorking(false);
         SetLabel3(QStringLiteral("000"));
         if (!recovered.ok()) {
-          Dialogs().Error(Q(recovered.message));
+          if (!recovered.Interrupted()) Dialogs().Error(Q(recovered.message));
           return;
         }
         ApplyRecovery(context_.session.run, std::move(recovered.value));

@@ -165,8 +165,7 @@ void ReportPage::GeneralReport() {
     if (!lines) return Result<Report>::Fail(kUnreadable + input->resultsPath, FailureKind::kIo);
     const ReportSource source{&input->tables, ComparisonLines(*lines), input->observer,
                               input->versionText};
-    return Result<Report>::Ok(
-        lumenda::GeneralReport(input->curve, input->graph, input->options, source));
+    return lumenda::GeneralReport(input->curve, input->graph, input->options, source);
   });
 }
 

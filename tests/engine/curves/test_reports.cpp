@@ -37,7 +37,7 @@ struct Night {
     source.versionText = "Lumenda 2.07";
   }
   std::vector<std::string> Report(const ReportOptions& options = {}) {
-    return GeneralReport(curve, settings, options, source);
+    return GeneralReport(curve, settings, options, source).value;
   }
 };
 

@@ -8,12 +8,12 @@
 #include "curves/general_report.h"
 #include "curves/light_curve.h"
 #include "image/fits_image.h"
-#include "sample/sample_night.h"
 #include "run/image_list.h"
 #include "run/photometry_run.h"
 #include "run/results_format.h"
 #include "run/save_recover.h"
 #include "run/star_list.h"
+#include "sample/sample_night.h"
 #include "sample_night_run.h"
 #include "test_support.h"
 #include "text/fixed_columns.h"
@@ -57,7 +57,7 @@ TEST_F(SampleNightReports, TextReportDatesAndMagnitudesFollowTheTables) {
   LightCurve curve;
   ASSERT_TRUE(BuildSourceRows(tables, settings, curve).ok());
   ReportSource source{&tables, {}, "OBS", "Lumenda"};
-  const auto report = GeneralReport(curve, settings, ReportOptions{}, source);
+  const auto report = GeneralReport(curve, settings, ReportOptions{}, source).value;
   ASSERT_EQ(report.size(), 2u + 3u + kImages + 3u);
   const SkyPosition position = StarPosition(tables, settings.var1);
   ASSERT_EQ(tables.lVarRADec.size(), tables.lbNomVar.size());
@@ -72,7 +72,8 @@ TEST_F(SampleNightReports, TextReportDatesAndMagnitudesFollowTheTables) {
   }
   settings.groupImages = 3;
   GroupMeasurements(settings, curve);
-  EXPECT_EQ(GeneralReport(curve, settings, ReportOptions{}, source).size(), 2u + 3u + 4u + 3u);
+  EXPECT_EQ(GeneralReport(curve, settings, ReportOptions{}, source).value.size(),
+            2u + 3u + 4u + 3u);
 }
 
 TEST_F(SampleNightReports, AavsoReportOfAnAbsoluteEnsembleWithCheckStar) {

@@ -162,9 +162,8 @@ TEST_F(RunTest, FirstSeriesTracksStarsAndWritesOneRowPerImage) {
       Frames({{kC1, kC2, kV}, {kC1, kC2, {51, 50.5, 10000}}, {kC1, kC2, {52, 51, 10000}}});
   RunJob job = Job(lista);
   std::vector<std::string> seen;
-  RunProgress progress;
-  progress.image = [&](int i, const std::string& name) {
-    seen.push_back(std::to_string(i) + " - " + name);
+  const Progress progress = [&](const ProgressStep& step) {
+    if (step.line == ProgressLine::kOverall) seen.push_back(step.text);
   };
   const ProcesoOutcome out = Proceso(job, {}, progress);
   ASSERT_TRUE(out.status.ok()) << out.status.message;
@@ -252,9 +251,8 @@ TEST_F(RunTest, StopBetweenImagesLeavesTheResultsFileAsItWas) {
   test::WriteBytes(dir.File("instrumental.txt"), "anterior\n");
   RunJob job = Job(lista);
   std::stop_source source;
-  RunProgress progress;
-  progress.image = [&](int i, const std::string&) {
-    if (i == 1) source.request_stop();
+  const Progress progress = [&](const ProgressStep& step) {
+    if (step.line == ProgressLine::kOverall && step.done == 1) source.request_stop();
   };
   const ProcesoOutcome out = Proceso(job, source.get_token(), progress);
   EXPECT_TRUE(out.status.Interrupted()) << out.status.message;

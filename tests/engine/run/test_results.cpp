@@ -251,7 +251,7 @@ TEST(VariableSearch, KeepsColumnsByScatterOverMeanJump) {
       {12.0, N, N, N, N, N, N, 12.5},
       {13.0, N, 13.5, N, 13.1, N, 13.7, N},
   });
-  const auto out = SearchVariables(table, 1);
+  const auto out = SearchVariables(table, 1).value;
   EXPECT_EQ(Names(out), (std::vector<std::string>{"S0", "S2", "S3", "S4"}));
   // Everything after the star columns stays, rows keep their fields.
   EXPECT_EQ(rf::RowPath(out[3]), "p2");
@@ -268,9 +268,9 @@ TEST(VariableSearch, LowerSensitivityThresholdOnlyAddsColumns) {
     columns.push_back(v);
   }
   const auto table = Table(columns);
-  const auto s1 = Names(SearchVariables(table, 1));
-  const auto s2 = Names(SearchVariables(table, 2));
-  const auto s3 = Names(SearchVariables(table, 3));
+  const auto s1 = Names(SearchVariables(table, 1).value);
+  const auto s2 = Names(SearchVariables(table, 2).value);
+  const auto s3 = Names(SearchVariables(table, 3).value);
   for (const auto& [fewer, more] : {std::pair{&s1, &s2}, std::pair{&s2, &s3}})
     for (const auto& n : *fewer) EXPECT_NE(std::find(more->begin(), more->end(), n), more->end());
   EXPECT_LT(s1.size(), s3.size());  // the thresholds matter on this table
@@ -282,7 +282,7 @@ TEST(VariableSearch, OneOrTwoRowsLeaveTheTableAsItIs) {
     a.resize(rows);
     b.resize(rows);
     const auto table = Table({a, b});
-    EXPECT_EQ(SearchVariables(table, 3), table) << rows;
+    EXPECT_EQ(SearchVariables(table, 3).value, table) << rows;
   }
 }
 
@@ -292,17 +292,6 @@ TEST(VariableSearch, DropEmptyColumnsRemovesNeverMeasuredStars) {
   EXPECT_EQ(Names(table), (std::vector<std::string>{"S0", "S2"}));
   EXPECT_EQ(Field(table[2], rf::RowStarMag(1)), "12.00000");
   EXPECT_EQ(rf::StarCountBeforeAnchor(rf::PlusAnchor(table[1])), 2);
-}
-
-TEST(VariableSearch, RemoveColumnsReportsEveryTenthEntry) {
-  std::vector<std::vector<double>> columns(25, std::vector<double>{10, 11, 12});
-  auto table = Table(columns);
-  std::vector<int> removal;
-  for (int k = 0; k < 25; ++k) removal.push_back(rf::RowStar(k).first);
-  std::vector<std::string> seen;
-  RemoveColumns(table, removal, "Borrando ", [&](const std::string& t) { seen.push_back(t); });
-  EXPECT_EQ(seen, (std::vector<std::string>{"Borrando 20", "Borrando 10", "Borrando 0"}));
-  EXPECT_EQ(table[0], rf::kFileHeaderStart);
 }
 
 std::vector<std::string> Night(const std::vector<std::string>& dates,
@@ -389,7 +378,7 @@ TEST(RecoverResults, MergesSortsRenumbersAndRebuilds) {
   EXPECT_EQ(r.value.tables.tDiferencia.size(), 5u);
 }
 
-TEST(RecoverResults, RefusalsLeaveTheResultsFileUntouched) {
+TEST(RecoverResults, RefusalsAndStopsLeaveTheResultsFileUntouched) {
   test::TempDir dir;
   const std::string out = Save(dir, "instrumental.txt", {"previous"});
   const auto good = Save(dir, "good.txt", Night({"20150612.10000"}));
@@ -415,6 +404,15 @@ TEST(RecoverResults, RefusalsLeaveTheResultsFileUntouched) {
     EXPECT_EQ(test::ReadBytes(out), "previous\r\n");
   }
   EXPECT_FALSE(SameHeaders({good, otherStars}));
+
+  // A stop in the middle of the variable search: no tables, nothing written.
+  std::stop_source source;
+  const Progress stopAtSecondColumn = [&](const ProgressStep& step) {
+    if (step.text == "Buscando posibles variables... 0") source.request_stop();
+  };
+  const auto r = RecoverResults({good}, out, 1, source.get_token(), stopAtSecondColumn);
+  EXPECT_TRUE(r.Interrupted()) << r.message;
+  EXPECT_EQ(test::ReadBytes(out), "previous\r\n");
 }
 
 }  // namespace
