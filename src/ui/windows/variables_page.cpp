@@ -173,8 +173,9 @@ void VariablesPage::RebuildTable() {
   search_.Start(
       this,
       [table = tables.tInstrumental,
-       sensitivity = cbFiltroVari_->currentIndex() + 1](std::stop_token) mutable {
-        std::vector<std::string> possible = SearchVariables(table, sensitivity);
+       sensitivity = cbFiltroVari_->currentIndex() + 1](std::stop_token stop) mutable {
+        // Stopped only when the page goes away, and then nothing is handed back.
+        std::vector<std::string> possible = SearchVariables(table, sensitivity, stop).value;
         return Searched(std::move(table), std::move(possible));
       },
       [this](Searched searched) {
