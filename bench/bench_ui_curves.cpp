@@ -17,6 +17,7 @@
 #include "session/session.h"
 #include "text/dates.h"
 #include "text/text_file.h"
+#include "ui_bench_main.h"
 #include "windows/curve_windows.h"
 #include "windows/graph_settings_window.h"
 #include "windows/light_curve_window.h"
@@ -183,9 +184,5 @@ BENCHMARK(BM_LongestStallWhileVariablesAreSearched)->Unit(benchmark::kMillisecon
 }  // namespace lumenda::ui
 
 int main(int argc, char** argv) {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  return 0;
+  return RunDesktopBenchmarks(argc, argv);
 }

@@ -10,10 +10,12 @@
 #include <QTemporaryDir>
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "app/app_context.h"
+#include "image/fits_writer.h"
+#include "ui_bench_main.h"
 #include "windows/image_window.h"
 #include "windows/star_selection_dialog.h"
 
@@ -22,25 +24,13 @@ namespace {
 
 constexpr int kSide = 4096;
 
-std::string Card(const std::string& key, const std::string& value) {
-  std::string card = key;
-  card.resize(8, ' ');
-  card += "= ";
-  card += std::string(value.size() < 20 ? 20 - value.size() : 0, ' ') + value;
-  card.resize(80, ' ');
-  return card;
-}
-
 // A sky of about 1000 ADU with noise and a star every 128 pixels.
 std::string WriteFrame(const QString& folder) {
   const std::string path = (folder + QStringLiteral("/campo.fit")).toStdString();
-  std::string header = Card("SIMPLE", "T") + Card("BITPIX", "16") + Card("NAXIS", "2") +
-                       Card("NAXIS1", std::to_string(kSide)) +
-                       Card("NAXIS2", std::to_string(kSide)) + Card("BZERO", "32768") +
-                       Card("BSCALE", "1");
-  header += std::string("END").append(77, ' ');
-  header.resize(2880, ' ');
-  std::string data(static_cast<size_t>(kSide) * kSide * 2, '\0');
+  FitsImage16 frame;
+  frame.width = kSide;
+  frame.height = kSide;
+  frame.pixels.resize(static_cast<size_t>(kSide) * kSide);
   uint32_t state = 12345;
   for (int y = 0; y < kSide; ++y) {
     for (int x = 0; x < kSide; ++x) {
@@ -48,18 +38,11 @@ std::string WriteFrame(const QString& folder) {
       const double dx = x % 128 - 64;
       const double dy = y % 128 - 64;
       const double star = 20000 * std::exp(-(dx * dx + dy * dy) / 8);
-      const auto counts = static_cast<uint32_t>(950 + (state >> 26) + star);
-      const size_t i = static_cast<size_t>(y) * kSide + x;
-      const auto raw = static_cast<uint16_t>(counts ^ 0x8000);
-      data[2 * i] = static_cast<char>(raw >> 8);
-      data[2 * i + 1] = static_cast<char>(raw & 0xFF);
+      frame.pixels[static_cast<size_t>(y) * kSide + x] =
+          static_cast<uint16_t>(950 + (state >> 26) + star);
     }
   }
-  data.resize((data.size() + 2879) / 2880 * 2880, '\0');
-  std::FILE* f = std::fopen(path.c_str(), "wb");
-  std::fwrite(header.data(), 1, header.size(), f);
-  std::fwrite(data.data(), 1, data.size(), f);
-  std::fclose(f);
+  if (!WriteFits16(path, frame).ok()) std::abort();
   return path;
 }
 
@@ -133,10 +116,5 @@ BENCHMARK(BM_ZoomChangeRenders)->Unit(benchmark::kMillisecond);
 }  // namespace lumenda::ui
 
 int main(int argc, char** argv) {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
+  return RunDesktopBenchmarks(argc, argv);
 }

@@ -14,6 +14,7 @@
 
 #include "period/period_session.h"
 #include "synthetic.h"
+#include "ui_bench_main.h"
 #include "windows/ephemeris_window.h"
 #include "windows/period_chart.h"
 #include "windows/period_range_dialog.h"
@@ -134,10 +135,5 @@ BENCHMARK(BM_PhasePictureDrawn)->Unit(benchmark::kMillisecond);
 }  // namespace lumenda::ui
 
 int main(int argc, char** argv) {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
+  return RunDesktopBenchmarks(argc, argv);
 }
