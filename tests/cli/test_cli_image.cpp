@@ -8,8 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "../engine/image/fits_bytes.h"
+#include "fits_bytes.h"
 #include "cli_runner.h"
+#include "synthetic_sky.h"
 
 namespace {
 
@@ -35,39 +36,25 @@ std::map<std::string, std::string> Fields(const std::string& line) {
   return fields;
 }
 
-struct Star {
-  double x, y, flux, sigma;
-};
+using Star = lumenda::test::PlantedStar;
 
-// A 16-bit frame (BZERO 32768) with a flat sky and Gaussian stars.
+// A 16-bit frame (BZERO 32768) of Gaussian stars on a slightly noisy sky.
 struct Frame {
   int width = 200, height = 150;
   std::vector<uint16_t> counts;
   std::string bytes;
 };
 
-Frame MakeFrame(const std::vector<Star>& stars, const std::vector<std::string>& extraCards = {}) {
+Frame MakeFrame(const std::vector<Star>& stars) {
   Frame f;
-  f.counts.resize(static_cast<size_t>(f.width) * f.height);
+  f.counts = lumenda::test::RenderField(f.width, f.height, 802, 2, stars);
   std::vector<uint16_t> raw(f.counts.size());
-  for (int y = 0; y < f.height; ++y) {
-    for (int x = 0; x < f.width; ++x) {
-      double v = 800 + ((x * 7 + y * 13) % 5);  // a little texture
-      for (const Star& s : stars) {
-        const double d2 = (x - s.x) * (x - s.x) + (y - s.y) * (y - s.y);
-        v += s.flux / (2 * M_PI * s.sigma * s.sigma) * std::exp(-d2 / (2 * s.sigma * s.sigma));
-      }
-      const auto c = static_cast<uint16_t>(std::min(std::nearbyint(v), 65535.0));
-      f.counts[static_cast<size_t>(y) * f.width + x] = c;
-      raw[static_cast<size_t>(y) * f.width + x] = static_cast<uint16_t>(c ^ 0x8000);
-    }
-  }
+  for (size_t i = 0; i < raw.size(); ++i) raw[i] = static_cast<uint16_t>(f.counts[i] ^ 0x8000);
   auto cards = lumenda::test::ImageCards(16, f.width, f.height);
   cards.push_back(FitsCard("BZERO", "32768"));
   cards.push_back(FitsCard("DATE-OBS", "'2015-08-02T03:54:30'"));
   cards.push_back(FitsCard("EXPTIME", "30.0"));
   cards.push_back(FitsCard("OBJECT", "'M 57    '"));
-  for (const auto& c : extraCards) cards.push_back(c);
   f.bytes = lumenda::test::FitsFile(cards, lumenda::test::Big16(raw));
   return f;
 }

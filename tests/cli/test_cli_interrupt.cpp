@@ -19,6 +19,7 @@
 
 #include "cli_runner.h"
 #include "image/fits_writer.h"
+#include "synthetic_sky.h"
 #include "sample/sample_night.h"
 
 extern char** environ;
@@ -126,17 +127,12 @@ TEST(CliInterrupt, StarSearchStopsWithoutAList) {
   test::TempDir dir;
   // A large field of a few thousand stars: the search takes far longer than
   // the stop needs to arrive.
+  std::vector<test::PlantedStar> stars;
+  for (int cy = 20; cy < 2048 - 20; cy += 37)
+    for (int cx = 20; cx < 2048 - 20; cx += 41) stars.push_back({cx + 0.3, cy - 0.2, 282743});
   FitsImage16 image;
   image.width = image.height = 2048;
-  image.pixels.assign(static_cast<size_t>(image.width) * image.height, 1000);
-  for (int cy = 20; cy < image.height - 20; cy += 37)
-    for (int cx = 20; cx < image.width - 20; cx += 41)
-      for (int y = cy - 6; y <= cy + 6; ++y)
-        for (int x = cx - 6; x <= cx + 6; ++x) {
-          const double r2 = (x - cx - 0.3) * (x - cx - 0.3) + (y - cy + 0.2) * (y - cy + 0.2);
-          image.pixels[static_cast<size_t>(y) * image.width + x] +=
-              static_cast<uint16_t>(20000 * std::exp(-r2 / 4.5));
-        }
+  image.pixels = test::RenderField(2048, 2048, 1000, 0, stars);
   ASSERT_TRUE(WriteFits16(dir.File("campo.fit"), image).ok());
 
   Child child(dir, {"estrellas", dir.File("campo.fit")});

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "../engine/run/synthetic_images.h"
+#include "synthetic_sky.h"
 #include "cli_runner.h"
 #include "sample/sample_night.h"
 

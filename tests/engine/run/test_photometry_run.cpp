@@ -10,7 +10,7 @@
 #include "run/photometry_run.h"
 #include "run/results_format.h"
 #include "run/star_list.h"
-#include "synthetic_images.h"
+#include "synthetic_sky.h"
 #include "test_support.h"
 #include "text/fixed_columns.h"
 #include "text/number_format.h"
@@ -20,7 +20,7 @@ namespace lumenda {
 namespace {
 
 namespace rf = results;
-using test::SynthStar;
+using test::PlantedStar;
 constexpr double kDeg = std::numbers::pi / 180;
 
 void WriteFrame(const std::string& path, const std::string& dateObs) {
@@ -104,14 +104,14 @@ TEST(FieldCoordinates, PrefilledFromTheHeaderAndSettings) {
   EXPECT_EQ(std::string({t.decSign, t.latSign, t.lonSide}), "NSE");
 }
 
-const SynthStar kC1{30, 30, 20000}, kC2{70, 70, 20000}, kV{50, 50, 10000};
+const PlantedStar kC1{30, 30, 20000}, kC2{70, 70, 20000}, kV{50, 50, 10000};
 const std::vector<std::string> kVar = {"0050.00  0050.00  VAR-1"};
 const std::vector<std::string> kCal = {"0030.00  0030.00  11.0", "0070.00  0070.00  11.0"};
 
 class RunTest : public ::testing::Test {
  protected:
   // One frame per star layout, five minutes apart; returns the image list.
-  std::vector<std::string> Frames(const std::vector<std::vector<SynthStar>>& frames,
+  std::vector<std::string> Frames(const std::vector<std::vector<PlantedStar>>& frames,
                                   int firstMinute = 0, const std::string& prefix = "img") {
     std::vector<std::string> paths;
     for (size_t i = 0; i < frames.size(); ++i) {
@@ -232,7 +232,7 @@ TEST_F(RunTest, FollowingSeriesAppendsAndReorderingRenumbersByDate) {
 TEST_F(RunTest, UserStarLeavingStopsTheRunKeepingEarlierRows) {
   // The variable walks three pixels per image towards the right edge: the
   // usable area ends at 99 - 5 - 2 = 92.
-  std::vector<std::vector<SynthStar>> frames;
+  std::vector<std::vector<PlantedStar>> frames;
   for (double x : {86, 89, 92, 95}) frames.push_back({kC1, kC2, {x, 50, 10000}});
   RunJob job = Job(Frames(frames), {"0086.00  0050.00  VAR-1"});
   const ProcesoOutcome out = Proceso(job);
@@ -265,7 +265,7 @@ TEST_F(RunTest, StopBetweenImagesLeavesTheResultsFileAsItWas) {
 }
 
 TEST_F(RunTest, AutoStarLeavingIsToleratedAndStaysLost) {
-  std::vector<std::vector<SynthStar>> frames;
+  std::vector<std::vector<PlantedStar>> frames;
   for (double x : {86, 89, 95, 89}) frames.push_back({kC1, kC2, kV, {x, 50, 10000}});
   RunJob job = Job(Frames(frames), {kVar[0], "0086.00  0050.00  VS_0086_0050"});
   const ProcesoOutcome out = Proceso(job);

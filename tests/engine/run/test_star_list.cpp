@@ -9,7 +9,7 @@
 #include "run/run_state.h"
 #include "run/star_list.h"
 #include "run/star_marking.h"
-#include "synthetic_images.h"
+#include "synthetic_sky.h"
 #include "test_support.h"
 #include "text/text_file.h"
 

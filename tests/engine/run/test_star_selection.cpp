@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "../image/synthetic_sky.h"
+#include "synthetic_sky.h"
 #include "run/series_checks.h"
 #include "run/star_selection.h"
 #include "test_support.h"
