@@ -364,20 +364,5 @@ TEST(FitsImage, HeaderKeepsBlankCardsAndDropsEnd) {
   for (const auto& line : header) EXPECT_NE(line, "END");
 }
 
-TEST(FitsImage, CopiesAndResizesInMemory) {
-  TPlaca image;
-  EXPECT_FALSE(image.Resize(0, 5));
-  EXPECT_FALSE(image.Resize(65536, 1));
-  ASSERT_TRUE(image.Resize(4, 3));
-  image.SetPixel(3, 2, 77);
-  image.SetPixel(4, 2, 99);  // outside: ignored
-  image.SetKeyword("OBJECT", "copia");
-  TPlaca copy(image);
-  EXPECT_EQ(copy.Pixel(3, 2), 77);
-  EXPECT_EQ(copy.GetKeyword("OBJECT"), "copia");
-  image.SetPixel(3, 2, 1);
-  EXPECT_EQ(copy.Pixel(3, 2), 77);
-}
-
 }  // namespace
 }  // namespace lumenda
