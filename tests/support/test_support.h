@@ -29,6 +29,13 @@ std::string RealDataDir();
 void WriteBytes(const std::string& path, const std::string& bytes);
 std::string ReadBytes(const std::string& path);
 
+// Compares `actual` with the reviewed reference file at `path`, naming the
+// first line that differs; with LUMENDA_UPDATE_REFERENCE set, rewrites it.
+void ExpectSameAsReference(const std::string& path, const std::string& actual);
+
+// 64-bit FNV-1a of the bytes, in hexadecimal: a short pin for long listings.
+std::string Digest(const std::string& bytes);
+
 }  // namespace lumenda::test
 
 // Skips the current test when the shared real-data folder is absent.

@@ -1,12 +1,12 @@
 // Small results files and their tables for the light-curve tests, written
-// through the run tests' fixture from counts and per-image air masses.
+// through the shared fixture from counts and per-image air masses.
 #pragma once
 
 #include <cmath>
 #include <string>
 #include <vector>
 
-#include "../run/results_fixture.h"
+#include "results_fixture.h"
 #include "curves/light_curve.h"
 #include "curves/time_scales.h"
 #include "run/results_format.h"
@@ -36,6 +36,7 @@ inline std::vector<std::string> NightLines(const std::vector<std::string>& comps
     f.date = n.date;
     f.compara = n.compara;
     f.path = n.path;
+    f.airMass = n.airMass;
     for (long long c : n.counts) {
       RowStar s;
       s.flux = c > 0 ? c : 1;
@@ -44,16 +45,7 @@ inline std::vector<std::string> NightLines(const std::vector<std::string>& comps
     }
     fixture.push_back(f);
   }
-  auto lines = ResultsLines(comps, names, fixture, sky);
-  // The shared fixture writes one air mass for every image: put in each image's own.
-  for (size_t i = 0; i < rows.size(); ++i) {
-    std::string& line = lines[lines.size() - rows.size() + i];
-    const Column c = results::RowAirMass(static_cast<int>(line.find('+')) + 1);
-    const std::string field(Field(line, c));
-    const std::string value = FormatFloat(results::kMaskRowAirMass, rows[i].airMass);
-    line.replace(c.first - 1 + field.find_first_not_of(' '), value.size(), value);
-  }
-  return lines;
+  return ResultsLines(comps, names, fixture, sky);
 }
 
 // MPC date of 2008-08-12 plus `minutes`.

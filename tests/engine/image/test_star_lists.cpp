@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -24,10 +23,6 @@ namespace {
 
 const std::string kReferenceDir = std::string(LUMENDA_STAR_LISTS_DIR);
 
-bool Updating() {
-  return std::getenv("LUMENDA_UPDATE_REFERENCE") != nullptr;
-}
-
 std::string Listing(const TPlaca& image, int halfSize, int minCounts, int saturation, double minSnr,
                     int* radius = nullptr) {
   const auto found = FindStars(image, StarSearch{minCounts, saturation, minSnr, halfSize});
@@ -38,30 +33,8 @@ std::string Listing(const TPlaca& image, int halfSize, int minCounts, int satura
   return text;
 }
 
-// 64-bit FNV-1a, written in hexadecimal.
-std::string Digest(const std::string& bytes) {
-  uint64_t h = 14695981039346656037ULL;
-  for (unsigned char c : bytes) {
-    h ^= c;
-    h *= 1099511628211ULL;
-  }
-  static const char kHex[] = "0123456789abcdef";
-  std::string text(16, '0');
-  for (int i = 15; i >= 0; --i, h >>= 4) text[static_cast<size_t>(i)] = kHex[h & 15];
-  return text;
-}
-
 void ExpectSameAsReference(const std::string& name, const std::string& actual) {
-  const std::string path = kReferenceDir + name;
-  if (Updating()) test::WriteBytes(path, actual);
-  const std::string expected = test::ReadBytes(path);
-  if (expected == actual) return;
-  const auto want = SplitLines(expected), got = SplitLines(actual);
-  size_t i = 0;
-  while (i < want.size() && i < got.size() && want[i] == got[i]) ++i;
-  ADD_FAILURE() << name << " differs from line " << i + 1
-                << ":\n  reference: " << (i < want.size() ? want[i] : "(end)")
-                << "\n  now:       " << (i < got.size() ? got[i] : "(end)");
+  test::ExpectSameAsReference(kReferenceDir + name, actual);
 }
 
 TEST(StarLists, SampleNightAndSyntheticFieldMatchTheirListings) {
@@ -121,7 +94,7 @@ TEST(StarLists, RealFramesMatchTheirDigests) {
     ASSERT_EQ(image.LoadFile(test::RealDataDir() + file).message, "");
     const std::string listing = Listing(image, 0, 5000, 50000, 30);
     digests += file + " " + IntToStr(static_cast<long long>(SplitLines(listing).size())) + " " +
-               Digest(listing) + "\n";
+               test::Digest(listing) + "\n";
     if (file == "wwcra-road-2015/frames/WWCrA#30V_000184527_FLAT.fit")
       ExpectSameAsReference("wwcra_184527.txt", listing);
   }

@@ -1,4 +1,5 @@
-// Small results files built from row values, shared by the table tests.
+// Small results files built from row values, for the table, curve and
+// command-line tests.
 #pragma once
 
 #include <string>
@@ -15,6 +16,7 @@ struct FixtureRow {
   double skyMag = 12.0;
   double fondo = 1000;
   std::string path;
+  double airMass = 1.5;
 };
 
 inline std::vector<std::string> ResultsLines(const std::vector<std::string>& comps,
@@ -31,7 +33,7 @@ inline std::vector<std::string> ResultsLines(const std::vector<std::string>& com
     r.date = f.date;
     r.compara = f.compara;
     r.stars = f.stars;
-    r.airMass = 1.5;
+    r.airMass = f.airMass;
     r.fwhm = 3.0;
     r.fondo = f.fondo;
     r.skyMag = f.skyMag;
