@@ -93,13 +93,11 @@ TEST(FindStars, AcceptanceNeedsAllThresholds) {
   for (const auto& c : cases) EXPECT_EQ(AcceptStar(c.fit, 5000, 30), c.accepted) << c.name;
 }
 
-TEST(FindStars, FormatsLinesInTheirFixedColumns) {
+TEST(FindStars, WideValuesShiftTheirLine) {
   // x, y, background, flux, fwhm, snr, peakSnr
-  StarFit fit{123.456f, 7.004f, 1234, 98765, 3.04f, 301.25f, 45.66f};
-  EXPECT_EQ(FormatStarLine(fit), " 123.46     7.00    98765   1234    45.7   301.2   3.0   ");
-  EXPECT_EQ(FormatStarLine(fit).size(), 57u);
-  // A value wider than its field is written whole and shifts the rest.
-  fit.flux = 123456789;
+  // The usual line is pinned by the star-list reference files; a value wider
+  // than its field is written whole and shifts the rest.
+  StarFit fit{123.456f, 7.004f, 1234, 123456789, 3.04f, 301.25f, 45.66f};
   const std::string wide = FormatStarLine(fit);
   EXPECT_EQ(wide.substr(18, 9), "123456789");
   EXPECT_EQ(wide.size(), 59u);
