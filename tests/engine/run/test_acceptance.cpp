@@ -33,7 +33,6 @@ struct Night {
   // From verdad.txt: "ESTRELLA" lines name the stars in order; each "IMAGEN"
   // row gives file, date, JD, air mass, clouds, FWHM, sky, then per star
   // MAG X Y CUENTAS.
-  std::vector<std::string> files;
   std::map<std::string, std::vector<double>> truth;  // per star, per image
 
   Night() {
@@ -46,7 +45,6 @@ struct Night {
       for (std::string w; in >> w;) f.push_back(w);
       if (f.size() > 1 && f[0] == "ESTRELLA") stars.push_back(f[1]);
       if (f.empty() || f[0] != "IMAGEN") continue;
-      files.push_back(f[1]);
       for (size_t s = 0; s < stars.size(); ++s)
         truth[stars[s]].push_back(*ParseDouble(f[8 + 4 * s]));
     }
@@ -81,39 +79,11 @@ double Scatter(const std::vector<double>& v) {
   return std::sqrt(Mean(d2));
 }
 
-TEST(SampleNight, EveryImageIsProcessedAndBothVariablesFound) {
-  const Night& n = TheNight();
-  ASSERT_TRUE(n.out.status.ok()) << n.out.status.message;
-  EXPECT_FALSE(n.out.run.aborted) << n.out.run.abortText;
-  EXPECT_EQ(n.out.run.rowsWritten, kImages);
-  EXPECT_EQ(n.out.tables.tDiferencia.size(), static_cast<size_t>(kImages + 2));
-  EXPECT_EQ(n.out.tables.lbNomVar,
-            (std::vector<std::string>{"ECLIPSANTE", "PULSANTE", "CHK_11.20"}));
-  EXPECT_TRUE(n.out.tables.EnsembleFlag);
-  EXPECT_TRUE(n.out.run.linearity.empty());
-  // The frames carry a plate solution: one sky position per measured star,
-  // within a few arc minutes of the field centre 20 15 30.0 +38 20 00.
-  ASSERT_EQ(n.out.tables.lVarRADec.size(), 3u);
-  for (const std::string& sky : n.out.tables.lVarRADec) {
-    EXPECT_EQ(sky.substr(0, 4), "20 1") << sky;
-    EXPECT_EQ(sky.substr(10, 6), "  +38 ") << sky;
-  }
-  EXPECT_EQ(n.out.tables.ResultRAText, "20 15 30.0");
-  EXPECT_EQ(n.out.tables.ResultDecText, "+38 20 00");
-  // Rows follow the truth's images in order.
-  ASSERT_EQ(n.files.size(), static_cast<size_t>(kImages));
-  for (size_t i = 0; i < n.files.size(); ++i)
-    EXPECT_NE(n.out.ListaFotos[i].find(n.files[i]), std::string::npos);
-  // The variable search keeps the two variables, not the check star.
-  const auto& t = n.out.tables.tPosiblesVariables;
-  std::vector<std::string> names;
-  for (int k = 0; k < rf::HeaderStarCount(static_cast<int>(t[0].size())); ++k)
-    names.push_back(Trim(Field(t[0], rf::HeaderStarName(k))));
-  EXPECT_EQ(names, (std::vector<std::string>{"ECLIPSANTE", "PULSANTE"}));
-}
-
+// The files and tables of this run are pinned by the reference files; here
+// the numbers are held against the night's truth.
 TEST(SampleNight, MagnitudesFollowTheTruth) {
   Night& n = TheNight();
+  ASSERT_TRUE(n.out.status.ok()) << n.out.status.message;
   const std::pair<const char*, double> cases[] = {{"ECLIPSANTE", 0.02}, {"PULSANTE", 0.04}};
   for (const auto& [star, maxScatter] : cases) {
     const auto measured = n.Column(n.out.tables.tDiferencia, star);

@@ -147,26 +147,13 @@ TEST(BuildResults, DifferentialAbsoluteAndFluxRows) {
   EXPECT_FALSE(t.EnsembleFlag);
   EXPECT_TRUE(t.absolutePhotometry);
 
+  // The layout of the tables is pinned by the reference files; here values
+  // worked out by hand: magnitudes against the comparison, its catalogue
+  // value, counts, the missing column and the transparency.
   ASSERT_EQ(t.tDiferencia.size(), 4u);
-  EXPECT_EQ(t.tDiferencia[0],
-            " NUM       FECHA MPC               VAR-1        VS_0010_0020   AIRMASS    TRANSP  "
-            "FWHM PIX  FONDO\"^2   POSICION XY");
-  EXPECT_EQ(t.tDiferencia[1],
-            "----  --------------  ------------------  ------------------  --------  --------  "
-            "--------  ---------  ----------------");
-  const std::string tail = "  0100.00  0200.00  C000001200  *img0.fit";
-  EXPECT_EQ(t.tDiferencia[2],
-            "0000  20150612.10000  00010.00 -00.50000  -------- ---------"
-            "  01.50000  00.80000  03.00000  -00.20000" +
-                tail);
-  EXPECT_EQ(t.tAbsoluta[2],
-            "0000  20150612.10000  00010.00 +11.00000  -------- ---------"
-            "  01.50000  00.80000  03.00000  +11.00000" +
-                tail);
-  EXPECT_EQ(t.tFlujos[2],
-            "0000  20150612.10000  00010.00 000001200  -------- ---------"
-            "  01.50000  00.80000  03.00000  -00.20000" +
-                tail);
+  EXPECT_EQ(Field(t.tDiferencia[2], rf::TableStarValue(0)), "-00.50000");
+  EXPECT_EQ(Field(t.tAbsoluta[2], rf::TableStarValue(0)), "+11.00000");
+  EXPECT_EQ(Field(t.tFlujos[2], rf::TableStarValue(0)), "000001200");
   EXPECT_EQ(Field(t.tDiferencia[3], rf::TableStarRsr(0)), "00015.81");
   EXPECT_EQ(Field(t.tDiferencia[3], rf::TableStarValue(0)), "+00.50000");
   EXPECT_EQ(Field(t.tDiferencia[3], rf::TableTransp(2)), "01.20000");
