@@ -20,28 +20,6 @@ double Num(std::string_view row, Column c) {
   return ParseDouble(Field(row, c)).value();
 }
 
-TEST(LightCurve, GroupingByOneImageKeepsEveryRowWithItsRsrErrorAndPath) {
-  const auto tables = TablesOf(NightLines({"11.0", "12.0"}, {"V1", "CHK"}, EvenNight(5)));
-  GraphSettings settings;
-  const LightCurve curve = Build(tables, settings);
-  ASSERT_EQ(curve.GroupedRows.size(), 2u + 5u);
-  EXPECT_EQ(curve.GroupedRows[0],
-            std::string(curve::kHeaderStart) + std::string(28, ' ') + curve::kHeaderEnd);
-  for (int i = 0; i < 5; ++i) {
-    const std::string& row = curve.GroupedRows[2 + i];
-    const std::string& source = tables.tDiferencia[2 + i];
-    EXPECT_EQ(Field(row, curve::kNum), FormatFloat("0000", i + 1));
-    EXPECT_EQ(Field(row, curve::kDate), Field(source, results::kTableDate));
-    EXPECT_EQ(Field(row, curve::kCount), "01");
-    EXPECT_NEAR(Num(row, curve::kValue1), Num(source, results::TableStarValue(0)), 1e-9);
-    const double rsr = Num(source, results::TableStarRsr(0));
-    EXPECT_NEAR(Num(row, curve::kError1), 2.5 * std::log10(1 + 1 / rsr), 6e-6);
-    EXPECT_EQ(Field(row, curve::kValue2), std::string(10, ' '));
-    EXPECT_EQ(row.substr(row.find('*')), "*/noche/img" + std::to_string(i) + ".fit");
-    EXPECT_EQ(row.substr(row.find('*') - 2, 2), "  ");
-  }
-}
-
 TEST(LightCurve, GroupSizesFollowImagesAndMinutes) {
   struct Case {
     const char* name;
@@ -78,34 +56,6 @@ TEST(LightCurve, GroupSizesFollowImagesAndMinutes) {
   }
 }
 
-TEST(LightCurve, GroupMeansAndPopulationErrors) {
-  const auto tables = TablesOf(NightLines({"11.0"}, {"V1", "CHK"}, EvenNight(3)));
-  GraphSettings settings;
-  settings.groupImages = 3;
-  settings.var2 = 2;  // CHK
-  const LightCurve curve = Build(tables, settings);
-  ASSERT_EQ(curve.GroupedRows.size(), 3u);
-  const std::string& row = curve.GroupedRows[2];
-  for (int k = 0; k < 2; ++k) {
-    double s = 0, q = 0, rsr = 0, air = 0;
-    for (int i = 2; i < 5; ++i) {
-      const double v = Num(tables.tDiferencia[i], results::TableStarValue(k));
-      s += v;
-      q += v * v;
-      rsr += Num(tables.tDiferencia[i], results::TableStarRsr(k));
-      air += Num(tables.tDiferencia[i], results::TableAirMass(2));
-    }
-    const double mean = s / 3;
-    const double floor = k == 0 ? 0.000001 : 0.00001;
-    EXPECT_NEAR(Num(row, k == 0 ? curve::kValue1 : curve::kValue2), mean, 6e-6);
-    EXPECT_NEAR(Num(row, k == 0 ? curve::kError1 : curve::kError2),
-                std::sqrt(q / 3 - mean * mean + floor), 6e-6);
-    EXPECT_NEAR(Num(row, k == 0 ? curve::kRsr1 : curve::kRsr2), std::round(rsr / 3), 0.5);
-    EXPECT_NEAR(Num(row, curve::kAirMass), air / 3, 6e-6);
-  }
-  EXPECT_EQ(Field(row, curve::kCount), "03");
-}
-
 TEST(LightCurve, FluxModesUseTheirOwnValuesAndErrorsAndGiveNoAavsoRows) {
   const auto tables = TablesOf(NightLines({"11.0"}, {"V1"}, EvenNight(2)));
   struct Case {
@@ -124,10 +74,6 @@ TEST(LightCurve, FluxModesUseTheirOwnValuesAndErrorsAndGiveNoAavsoRows) {
       EXPECT_EQ(Field(row, curve::kValue1), " 000050000");
       const double rsr = Num(tables.tFlujos[2], results::TableStarRsr(0));
       EXPECT_EQ(Field(row, curve::kError1), FormatFloat("0000000", 50000 / rsr));
-    }
-    if (c.mode == PhotometryMode::kRelativeFlux) {
-      const double v = Num(tables.tDiferencia[2], results::TableStarValue(0));
-      EXPECT_NEAR(Num(row, curve::kValue1), std::pow(10.0, -v / 2.512), 6e-6);
     }
   }
 }
