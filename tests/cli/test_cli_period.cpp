@@ -87,8 +87,6 @@ TEST(CliPeriodo, RefusalsEndWithStatusOne) {
       {"--max 1e300 " + file, "El periodo máximo no puede ser mayor que 99.99.\n"},
       {"--max 100 --incremento 0.00001 " + file,
        "El periodo máximo no puede ser mayor que 99.99.\n"},
-      {"--min 0 " + file, "El periodo mínimo debe ser mayor que 0.\n"},
-      {"--max 0.005 " + file, "El periodo máximo debe ser mayor que 0.\n"},
       {"--min 2 --max 1 " + file, "El periodo máximo debe ser mayor que el mínimo.\n"},
       {"--incremento 0.5 " + file,
        "Incremento no válido: 0.5 (valores: 1, 0.1, 0.01, 0.001, 0.0001, 0.00001).\n"},
@@ -126,21 +124,8 @@ TEST(CliPeriodo, FindsTheRrLyraeOfM3) {
   EXPECT_NEAR(ParseDouble(out[5].substr(6, 7)).value_or(0), 0.514333, 0.0002);
 }
 
-TEST(CliEfemerides, ListsAsTheWindowShows) {
-  const CliRun run = RunCli(
-      "efemerides --epoca 2460000.5 --periodo 0.25 --fase 0.5 --desde 25/02/2023 --hasta "
-      "25/02/2023 --nombre \"RR Lyr\"");
-  ASSERT_EQ(run.status, 0) << run.err;
-  EXPECT_EQ(run.out,
-            "RR Lyr\n\nÉpoca: 2460000.50000\nPeriodo: 0.25\nFase: 0.500\n\nHoras en TU\n"
-            "25/02/2023  03:00\n25/02/2023  09:00\n25/02/2023  15:00\n25/02/2023  21:00\n");
-  // No name, no event in the interval: the header lines are still written.
-  const CliRun none =
-      RunCli("efemerides --epoca 2460000.5 --periodo 10 --desde 27/02/2023 --hasta 27/02/2023");
-  ASSERT_EQ(none.status, 0) << none.err;
-  EXPECT_EQ(none.out, "\n\nÉpoca: 2460000.50000\nPeriodo: 10\nFase: 0.000\n\nHoras en TU\n");
-}
-
+// The listing is pinned by the reference files and the date and period rules
+// are the engine's; here its messages reach the user, and runaway lists stop.
 TEST(CliEfemerides, RefusalsEndWithStatusOne) {
   struct Case {
     const char* arguments;
@@ -149,12 +134,6 @@ TEST(CliEfemerides, RefusalsEndWithStatusOne) {
   const Case cases[] = {
       {"--epoca 2460000.5 --periodo 0.5 --desde 32/01/2023 --hasta 01/02/2023",
        "Fecha inicial incorrecta.\n"},
-      {"--epoca 2460000.5 --periodo 0.5 --desde 01/02/2023 --hasta 1-2-2023",
-       "Fecha final incorrecta.\n"},
-      {"--epoca 2460000.5 --periodo 0.5 --desde 02/02/2023 --hasta 01/02/2023",
-       "La fecha inicial no puede ser mayor que la final.\n"},
-      {"--epoca 2460000.5 --periodo -1 --desde 01/02/2023 --hasta 01/02/2023",
-       "El periodo debe ser mayor que 0.\n"},
       {"--epoca abc --periodo 1 --desde 01/02/2023 --hasta 01/02/2023",
        "\"abc\" no es un valor numérico válido.\n"},
       // Lists that would never end, or fill the memory, are refused at once.

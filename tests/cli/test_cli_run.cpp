@@ -121,31 +121,13 @@ TEST_F(CliRun, ProcesoFailuresAndStoppedRun) {
 
 TEST_F(CliRun, TablaGuardarRecuperar) {
   ASSERT_EQ(Cli(dir, Proceso(dir.File("noche"))).status, 0);
-  struct Case {
-    std::string kind;
-    size_t lines;
-    std::string first;
-  };
-  const Case cases[] = {
-      {"instrumental", 7, " NUM       FECHA MPC    COMPARA          ECLIPSANTE"},
-      {"diferencia", 8, " NUM       FECHA MPC          ECLIPSANTE"},
-      {"absoluta", 8, " NUM       FECHA MPC          ECLIPSANTE"},
-      {"flujos", 8, " NUM       FECHA MPC          ECLIPSANTE"},
-      {"posibles", 7, " NUM       FECHA MPC    COMPARA"},
-  };
-  for (const Case& c : cases) {
-    const CliResult r = Cli(dir, "tabla " + results + " --tipo " + c.kind + " --sensibilidad 3");
-    ASSERT_EQ(r.status, 0) << c.kind << r.err;
-    EXPECT_EQ(static_cast<size_t>(std::count(r.out.begin(), r.out.end(), '\n')), c.lines) << c.kind;
-    EXPECT_EQ(r.out.rfind(c.first, 0), 0u) << c.kind << "\n" << r.out;
-  }
+  // What the tables and the .csv copy hold is pinned by the reference files.
   EXPECT_EQ(Cli(dir, "tabla " + results + " --tipo otra").status, 1);
   EXPECT_EQ(Cli(dir, "tabla " + results + " --tipo diferencia --sensibilidad 4").status, 1);
 
   ASSERT_EQ(Cli(dir, "guardar " + results + " " + dir.File("copia.txt")).status, 0);
   EXPECT_EQ(ReadBytes(dir.File("copia.txt")), ReadBytes(results));
   ASSERT_EQ(Cli(dir, "guardar " + results + " " + dir.File("tabla.csv")).status, 0);
-  EXPECT_EQ(ReadBytes(dir.File("tabla.csv")).rfind("ECLIPSANTE;PULSANTE;CHK_11.20\r\n", 0), 0u);
   const CliResult bad = Cli(dir, "guardar " + results + " " + dir.File("tabla.xls"));
   EXPECT_EQ(bad.status, 1);
   EXPECT_NE(bad.err.find("Extensión no admitida"), std::string::npos);

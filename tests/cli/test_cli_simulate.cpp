@@ -19,23 +19,16 @@ CliRun Cli(const std::string& args) {
   return run;
 }
 
-TEST(CliSimulate, SameSeedSameBytesOtherSeedOtherBytes) {
+// The night itself (same seed, same bytes) is the engine's; here the options reach it.
+TEST(CliSimulate, ImagesAndSeedReachTheNight) {
   TempDir dir;
   const CliRun a = Cli("simular " + dir.File("a") + " --imagenes 2 --semilla 5");
   ASSERT_EQ(a.status, 0) << a.out;
   EXPECT_NE(a.out.find("IMAGENES 2\n"), std::string::npos) << a.out;
   EXPECT_NE(a.out.find("VERDAD " + dir.File("a/verdad.txt")), std::string::npos) << a.out;
-  ASSERT_EQ(Cli("simular " + dir.File("b") + " --imagenes 2 --semilla 5").status, 0);
-  ASSERT_EQ(Cli("simular " + dir.File("c") + " --imagenes 2 --semilla 6").status, 0);
-
-  for (const char* name : {"muestra_001.fit", "muestra_002.fit", "estrellas.txt", "verdad.txt"}) {
-    const std::string bytes = ReadBytes(dir.File("a/") + name);
-    EXPECT_FALSE(bytes.empty()) << name;
-    EXPECT_EQ(bytes, ReadBytes(dir.File("b/") + name)) << name;
-  }
   EXPECT_FALSE(std::filesystem::exists(dir.File("a/muestra_003.fit")));
+  ASSERT_EQ(Cli("simular " + dir.File("c") + " --imagenes 2 --semilla 6").status, 0);
   EXPECT_NE(ReadBytes(dir.File("a/muestra_001.fit")), ReadBytes(dir.File("c/muestra_001.fit")));
-  EXPECT_NE(ReadBytes(dir.File("a/verdad.txt")), ReadBytes(dir.File("c/verdad.txt")));
 }
 
 TEST(CliSimulate, BadArgumentsGiveSpanishMessagesAndStatus1) {

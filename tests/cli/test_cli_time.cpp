@@ -57,13 +57,6 @@ TEST(CliTiempo, FieldAndSiteGiveCorrectionsAltitudeAndAirMass) {
   EXPECT_EQ(Value(run.out, "MASA_AIRE").size(), 7u);
 }
 
-TEST(CliTiempo, CoordinateFormsGiveTheSameCorrections) {
-  const std::string blanks = RunTiempo("20080812.89618 --ar '18 14 13.5' --dec '-37 39 00'").out;
-  EXPECT_NE(Value(blanks, "HJD"), "");
-  EXPECT_EQ(RunTiempo("20080812.89618 --ar 18h14m13.5s --dec -37d39m00s").out, blanks);
-  EXPECT_EQ(RunTiempo("20080812.89618 --ar 18:14:13.5 --dec -37:39:00").out, blanks);
-}
-
 TEST(CliTiempo, EastLongitudeAndSouthLatitudeAreNegated) {
   // A field whose RA is the local sidereal time of 60 E and whose declination
   // is the site's 30 S stands at the zenith; a wrong sign on either is far off.
