@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "fits_bytes.h"
 #include "cli_runner.h"
+#include "fits_bytes.h"
 #include "synthetic_sky.h"
 
 namespace {

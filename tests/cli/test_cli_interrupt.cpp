@@ -19,8 +19,8 @@
 
 #include "cli_runner.h"
 #include "image/fits_writer.h"
-#include "synthetic_sky.h"
 #include "sample/sample_night.h"
+#include "synthetic_sky.h"
 
 extern char** environ;
 

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "synthetic_sky.h"
 #include "cli_runner.h"
 #include "sample/sample_night.h"
+#include "synthetic_sky.h"
 
 namespace {
 

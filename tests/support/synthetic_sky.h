@@ -26,8 +26,7 @@ struct PlantedStar {
 // Counts row by row: a flat sky with optional deterministic noise (uniform,
 // +-noise) and the stars sampled at pixel centres, clipped to 0..65535.
 inline std::vector<uint16_t> RenderField(int width, int height, double sky, int noise,
-                                         const std::vector<PlantedStar>& stars,
-                                         uint32_t seed = 1) {
+                                         const std::vector<PlantedStar>& stars, uint32_t seed = 1) {
   std::vector<double> v(static_cast<size_t>(width) * static_cast<size_t>(height), sky);
   uint32_t state = seed;
   for (double& value : v) {
@@ -64,8 +63,9 @@ inline TPlaca MakeField(int width, int height, double sky, int noise,
   image.Resize(width, height);
   for (int y = 0; y < height; ++y)
     for (int x = 0; x < width; ++x)
-      image.SetPixel(x, y, counts[static_cast<size_t>(y) * static_cast<size_t>(width) +
-                                  static_cast<size_t>(x)]);
+      image.SetPixel(
+          x, y,
+          counts[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)]);
   return image;
 }
 

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "results_fixture.h"
 #include "curves/light_curve.h"
 #include "curves/time_scales.h"
+#include "results_fixture.h"
 #include "run/results_format.h"
 #include "run/results_tables.h"
 #include "text/dates.h"

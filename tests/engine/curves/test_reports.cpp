@@ -50,7 +50,6 @@ std::vector<std::string> Split(const std::string& line, char separator = ',') {
   return fields;
 }
 
-
 // What follows `prefix` in the first line that starts with it.
 std::string ValueOf(const std::vector<std::string>& lines, const std::string& prefix) {
   for (const std::string& l : lines)

@@ -4,9 +4,9 @@
 
 #include <cmath>
 
-#include "synthetic_sky.h"
 #include "run/series_checks.h"
 #include "run/star_selection.h"
+#include "synthetic_sky.h"
 #include "test_support.h"
 #include "text/number_format.h"
 
