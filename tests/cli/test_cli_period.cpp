@@ -102,28 +102,6 @@ TEST(CliPeriodo, RefusalsEndWithStatusOne) {
   }
 }
 
-TEST(CliPeriodo, FindsTheRrLyraeOfM3) {
-  LUMENDA_REQUIRE_REAL_DATA();
-  lumenda::test::TempDir dir;
-  const auto source = lumenda::ReadTextLines(lumenda::test::RealDataDir() +
-                                             "period-search-lightcurves/vartools_M3.V006.lc");
-  ASSERT_TRUE(source.has_value());
-  std::vector<std::string> lines{"M3_V6 HJD"};
-  for (const std::string& line : *source) {
-    const auto time = ParseDouble(line.substr(0, line.find(' ')));
-    if (!time) continue;
-    // Times count days from JD 2450000.
-    lines.push_back(FormatFloat("0.000000", *time + 2450000) + line.substr(line.find(' ')));
-  }
-  lumenda::WriteFileAtomic(dir.File("m3.txt"), lumenda::JoinLines(lines));
-  const CliRun run = RunCli("periodo " + dir.File("m3.txt"));
-  ASSERT_EQ(run.status, 0) << run.err;
-  const std::vector<std::string> out = Lines(run.out);
-  ASSERT_EQ(out.size(), 6u) << run.out;
-  EXPECT_NEAR(ParseDouble(out[0].substr(0, 7)).value_or(0), 0.514333, 0.001);
-  EXPECT_NEAR(ParseDouble(out[5].substr(6, 7)).value_or(0), 0.514333, 0.0002);
-}
-
 // The listing is pinned by the reference files and the date and period rules
 // are the engine's; here its messages reach the user, and runaway lists stop.
 TEST(CliEfemerides, RefusalsEndWithStatusOne) {
