@@ -1,7 +1,7 @@
 // The period-analysis window, its range dialog, the ephemeris and report
-// windows: the whole workflow on nightly files and on published light
-// curves gives the engine's numbers; a stopped search leaves the window as
-// it was; every refusal is shown once.
+// windows: the whole workflow on nightly files gives the engine's numbers (the
+// engine's tests hold the periods of published light curves); a stopped
+// search leaves the window as it was; every refusal is shown once.
 #include <QApplication>
 #include <QClipboard>
 #include <QElapsedTimer>
@@ -86,21 +86,6 @@ struct Windows {
   // The viewport pixel of a chart value.
   QPoint Pixel(double x, double y) { return Chart()->PixelOf(QPointF(x, y)); }
 };
-
-// Published light curves count days from an offset: written back as
-// Julian dates, one file per curve.
-QString WriteRealCurve(const QString& source, double offset, const QString& target) {
-  std::vector<std::string> out{"M3_V6 HJD MAG"};
-  for (const std::string& line : ReadTextLines(S(source)).value_or(std::vector<std::string>{})) {
-    const QStringList fields = Q(line).simplified().split(QLatin1Char(' '));
-    if (fields.size() < 2) continue;
-    const auto time = ParseDouble(S(fields[0]));
-    if (!time) continue;
-    out.push_back(FormatFloat("0.000000", *time + offset) + " " + S(fields[1]));
-  }
-  WriteFileAtomic(S(target), JoinLines(out));
-  return target;
-}
 
 }  // namespace
 
@@ -429,61 +414,6 @@ class PeriodWindowTest : public QObject {
                                            "E:Fecha final incorrecta.\n"
                                            "E:La fecha inicial no puede ser mayor que la final."));
     w.ephemeris.close();
-  }
-
-  // Published light curves with known periods, as a user would work them.
-  void RealLightCurvesGiveTheirKnownPeriods() {
-    const std::string real = engine_test::RealDataDir();
-    if (real.empty()) QSKIP("../shared/data/real is absent");
-    ui::test::TestHome home;
-    ui::test::ScriptedDialogs dialogs;
-    engine_test::TempDir dir;
-    struct Case {
-      const char* file;
-      double offset;
-      double period;
-      const char* refined;  // what the engine's refinement shows
-    } cases[] = {{"vartools_M3.V006.lc", 2450000, 0.514333, "0.51435"},
-                 {"vartools_EXAMPLES_2.txt", 2400000, 1.2351, nullptr}};
-    for (const Case& c : cases) {
-      const QString file =
-          WriteRealCurve(QString::fromStdString(real + "period-search-lightcurves/" + c.file),
-                         c.offset, QString::fromStdString(dir.File(std::string(c.file) + ".txt")));
-      Windows w(home.AppDir());
-      dialogs.openAnswers.append(QStringList{file});
-      w.Click("btAbre");
-      w.Search(QStringLiteral("0.10"), QString(), kDialogIncrementIndex);
-      QTRY_VERIFY_WITH_TIMEOUT(w.Chart()->PeriodogramShown(), 60000);
-      w.PickListed(c.period);
-      w.Work("btAutoPeriodo");
-      const double found = ParseDouble(S(w.Text("Label1"))).value();
-      QVERIFY2(std::abs(found - c.period) < 0.0015, qPrintable(w.Text("Label1")));
-      if (!c.refined) continue;
-      QCOMPARE(w.Text("Label1"), QString::fromLatin1(c.refined));
-
-      // Saved, read back as a new user would, and tonight's ephemerides.
-      dialogs.saveAnswers.append(QString::fromStdString(dir.File("m3.per")));
-      w.Click("btGuarda");
-      Windows again(home.AppDir());
-      dialogs.openAnswers.append(QStringList{QString::fromStdString(dir.File("m3.per"))});
-      again.Click("btRecupera");
-      QCOMPARE(again.Text("Label1"), QString::fromLatin1(c.refined));
-      again.Click("cbFases");
-      again.Click("rbEfemerides");
-      QStringList listed;
-      ui::test::WhenModalShows(QStringLiteral("TFCalcEfe"), [&](QWidget* efe) {
-        QTest::mouseClick(Find<QPushButton>(efe, "btCalcular"), Qt::LeftButton);
-        listed = Find<QPlainTextEdit>(efe, "mmLista")->toPlainText().split(QLatin1Char('\n'));
-        efe->close();
-      });
-      QTest::mouseClick(again.Chart()->viewport(), Qt::LeftButton, {}, again.Pixel(0.5, 0));
-      // Eight days of a 0.514-day star from today.
-      QCOMPARE(listed.value(3), QStringLiteral("Periodo: 0.51435"));
-      QVERIFY2(listed.size() >= 7 + 15, qPrintable(listed.join(QLatin1Char('|'))));
-      QVERIFY(
-          listed.value(7).startsWith(QDate::currentDate().toString(QStringLiteral("dd/MM/yyyy"))));
-    }
-    QVERIFY(dialogs.Texts('E').isEmpty());
   }
 };
 
