@@ -33,6 +33,8 @@ class ImageView : public QWidget {
 
   // The picture with its markers, as "Guardar como..." writes it.
   QImage PictureWithMarkers() const;
+  // Draws the markers in picture pixels (the magnifier, scaled).
+  void DrawMarkers(QPainter& painter) const;
 
  signals:
   // Picture pixel under the pointer.
@@ -48,7 +50,6 @@ class ImageView : public QWidget {
   void leaveEvent(QEvent* event) override;
 
  private:
-  void DrawMarkers(QPainter& painter) const;
   bool OnPicture(QPoint p) const;
 
   QImage picture_;

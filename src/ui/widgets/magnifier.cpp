@@ -20,7 +20,8 @@ void Magnifier::SetMagnification(int magnification) {
   magnification_ = magnification == 5 ? 5 : 3;
 }
 
-void Magnifier::Show(const QImage& picture, QPoint at) {
+void Magnifier::Show(const QImage& picture, QPoint at,
+                     const std::function<void(QPainter&)>& overlay) {
   const MagnifierCrop crop = MagnifierSource(at.x(), at.y(), magnification_);
   view_.fill(QColor(128, 128, 128));
   QPainter painter(&view_);
@@ -34,6 +35,14 @@ void Magnifier::Show(const QImage& picture, QPoint at) {
     const QRect target((source.left() - square.left()) * m, (source.top() - square.top()) * m,
                        source.width() * m, source.height() * m);
     painter.drawImage(target, picture, source);
+    if (overlay) {
+      painter.save();
+      painter.setClipRect(target);
+      painter.scale(m, m);
+      painter.translate(-square.left(), -square.top());
+      overlay(painter);
+      painter.restore();
+    }
   }
   painter.setPen(QPen(QColor(0, 255, 255), 1));
   const int c = crop.centre;

@@ -6,6 +6,9 @@
 #include <QImage>
 #include <QPoint>
 #include <QWidget>
+#include <functional>
+
+class QPainter;
 
 namespace lumenda::ui {
 
@@ -18,8 +21,9 @@ class Magnifier : public QWidget {
   // 3 or 5.
   void SetMagnification(int magnification);
   int Magnification() const { return magnification_; }
-  // Shows the picture around picture pixel `at`.
-  void Show(const QImage& picture, QPoint at);
+  // Shows the picture around picture pixel `at`, with what `overlay` draws
+  // on it in picture pixels (the star markers) magnified alike.
+  void Show(const QImage& picture, QPoint at, const std::function<void(QPainter&)>& overlay = {});
   // What the magnifier shows (its client area).
   const QImage& View() const { return view_; }
 

@@ -342,7 +342,9 @@ void ImageWindow::PointerAt(QPoint p) {
   lI_->setText(Q(r.iText));
   lAR_->setText(Q(r.arText));
   lDEC_->setText(Q(r.decText));
-  if (lupa_->isVisible()) lupa_->Show(view_->Picture(), p);
+  if (lupa_->isVisible()) {
+    lupa_->Show(view_->Picture(), p, [this](QPainter& painter) { view_->DrawMarkers(painter); });
+  }
 }
 
 void ImageWindow::ClickAt(QPoint p) {
@@ -360,7 +362,7 @@ void ImageWindow::ClickAt(QPoint p) {
 void ImageWindow::MarkStar(double x, double y) {
   SelectionRequest request;
   request.readout = ReadSelection(image_, Aperture(), plate_, setup_.scale, x, y);
-  request.picture = view_->Picture();
+  request.picture = view_->PictureWithMarkers();
   request.zoom = ZoomFactor(display_.zoomCode);
   request.todasOffered = marking_.TodasOffered();
   request.defaultCalibrado = marking_.DefaultName(SelectionRole::kCalibrado);

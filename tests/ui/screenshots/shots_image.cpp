@@ -4,6 +4,7 @@
 #include <QAbstractButton>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPainter>
 
 #include "app/main_window.h"
 #include "image/plate_solution.h"
@@ -57,7 +58,8 @@ const bool kLupa = RegisterShot(QStringLiteral("TFLupa"), [](ShotEnv& env) -> QW
   w->show();
   MarkSampleStars(*w, env);
   w->Lupa().SetMagnification(3);
-  w->Lupa().Show(w->View().Picture(), QPoint(241, 263));
+  w->Lupa().Show(w->View().Picture(), QPoint(241, 263),
+                 [w](QPainter& painter) { w->View().DrawMarkers(painter); });
   return &w->Lupa();
 });
 
@@ -67,7 +69,7 @@ const bool kSel = RegisterShot(QStringLiteral("TFSel"), [](ShotEnv& env) -> QWid
   request.readout =
       ReadSelection(env.context.session.run.image, ApertureSettings{10, 10, 10, false, false},
                     ReadPlateSolution(env.context.session.run.image), 2, 241, 263);
-  request.picture = w->View().Picture();
+  request.picture = w->View().PictureWithMarkers();
   request.todasOffered = true;
   request.defaultCalibrado = "CAL-1";
   request.defaultVariable = "VAR-1";
