@@ -1,9 +1,8 @@
 // The light-curve window and its companions on the sample night: what the
 // charts hold in each mode, the trend correction by marks, the reports
-// against the command line, the data and rename windows, the graph settings
+// against the reference files, the data and rename windows, the graph settings
 // and the "Variables?" page, and every refusal of theirs.
 #include <QListWidget>
-#include <QProcess>
 #include <QtTest>
 
 #include "curves/chart_series.h"
@@ -36,7 +35,7 @@ struct Curves {
   bool Open(const std::string& results) {
     const Status s = test::RecoverSampleNight(session, home.AppDir(), results);
     if (!s.ok()) qWarning("%s", s.message.c_str());
-    session.settings.obs = "J. Pérez";
+    session.settings.obs = "Observador de prueba";
     w = CreateCurveWindows(session, &holder);
     return s.ok();
   }
@@ -57,18 +56,6 @@ struct Curves {
     return Find<QPlainTextEdit>(w.grafico, "mInforme2")->toPlainText();
   }
 };
-
-QByteArray CommandLineReport(const Curves& c, const QStringList& options) {
-  QProcess cli;
-  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  env.insert(QStringLiteral("LUMENDA_DIR"), c.home.Path());
-  cli.setProcessEnvironment(env);
-  cli.start(QStringLiteral(LUMENDA_CLI),
-            QStringList{QStringLiteral("informe"), Q(ResultsFilePath(c.session))} + options);
-  if (!cli.waitForFinished(60000) || cli.exitCode() != 0)
-    qWarning("%s", cli.readAllStandardError().constData());
-  return cli.readAllStandardOutput();
-}
 
 QByteArray FileBytes(const QString& path) {
   QFile file(path);
@@ -102,7 +89,8 @@ class LightCurveWindowTest : public QObject {
     ChartPanel* chart = c.w.grafico->Chart1();
     QCOMPARE(Find<QLabel>(c.w.grafico, "Label4")->text(), QStringLiteral("ECLIPSANTE"));
     QCOMPARE(Find<QLabel>(c.w.grafico, "Label2")->text(), QStringLiteral("GJD_UTC: 2460564 +"));
-    QCOMPARE(Find<QLabel>(c.w.grafico, "Label9")->text(), QStringLiteral("Observador: J. Pérez"));
+    QCOMPARE(Find<QLabel>(c.w.grafico, "Label9")->text(),
+             QStringLiteral("Observador: Observador de prueba"));
 
     struct Mode {
       const char* radio;
@@ -217,75 +205,76 @@ class LightCurveWindowTest : public QObject {
     c.w.grafico->close();
   }
 
-  void ReportsSavedFromThePageEqualTheCommandLine() {
+  // The choices of the command line's reference reports, made in the windows.
+  void ReportsSavedFromThePageEqualTheReferenceFiles() {
     Curves c;
     QVERIFY(c.Open(results_));
+    c.session.settings.aObscode = "XYZ";
+    c.session.settings.aChart = "X123";
     c.Show();
     test::ScriptedDialogs dialogs;
     c.w.grafico->Pages()->setCurrentWidget(c.w.grafico->Report());
-    Find<QSpinBox>(c.w.confG, "udImagenes")->setValue(3);
-    const QString folder = c.home.Path();
-    auto saveAs = [&](const QString& name) {
+    auto saveAs = [&](const char* name) {
       c.WaitForReport();
-      dialogs.saveAnswers.append(folder + name);
+      const QString path = c.home.Path() + QString::fromLatin1(name);
+      dialogs.saveAnswers.append(path);
       Click(c.w.grafico, "Button8");
-      return FileBytes(folder + name);
+      QCOMPARE(FileBytes(path),
+               FileBytes(QStringLiteral(LUMENDA_REFERENCE_DIR) + QString::fromLatin1(name)));
     };
-    const QStringList common = {QStringLiteral("--var2"), QStringLiteral("CHK_11.20"),
-                                QStringLiteral("--agrupar"), QStringLiteral("imagenes:3")};
+    auto* var1 = Find<QComboBox>(c.w.confG, "cbVar1");
+    auto* images = Find<QSpinBox>(c.w.confG, "udImagenes");
 
-    // The general report, with two columns left out and 4 decimals.
-    Find<QCheckBox>(c.w.grafico, "cbTrans")->click();
-    Find<QCheckBox>(c.w.grafico, "cbFWHM")->click();
-    Find<QSpinBox>(c.w.grafico, "upDec2")->setValue(4);
-    const QByteArray text = saveAs(QStringLiteral("texto.txt"));
-    QVERIFY(text.startsWith("FOTOMETRÍA RELATIVA\n"));
+    // The general report: PULSANTE and the check star, HJD, groups of 3.
+    var1->setCurrentIndex(c.Column("PULSANTE"));
+    Click(c.w.confG, "rbFJH");
+    images->setValue(3);
+    saveAs("informe_texto.txt");
 
-    // ALCDEF, relative photometry.
+    // ALCDEF: ECLIPSANTE in groups of 15 minutes, the contact typed.
+    var1->setCurrentIndex(c.Column("ECLIPSANTE"));
+    Find<QSpinBox>(c.w.confG, "udMinutos")->setValue(15);
     test::WhenModalShows(QStringLiteral("TFAst"), [](QWidget* dialog) {
-      Find<QLineEdit>(dialog, "Edit4")->setText(QStringLiteral("J. Pérez"));
+      for (const char* edit : {"Edit4", "Edit6"})
+        Find<QLineEdit>(dialog, edit)->setText(QStringLiteral("A. Observer"));
+      Find<QLineEdit>(dialog, "Edit5")->setText(QStringLiteral("a@b.es"));
+      Find<QPlainTextEdit>(dialog, "Memo1")->setPlainText(QStringLiteral("Prueba"));
       Click(dialog, "Button1");
     });
     Find<QCheckBox>(c.w.grafico, "cbALCDEF")->click();
     QVERIFY(!Find<QCheckBox>(c.w.grafico, "cbAAVSO")->isEnabled());
-    const QByteArray alcdef = saveAs(QStringLiteral("alcdef.txt"));
+    saveAs("informe_alcdef.txt");
     Find<QCheckBox>(c.w.grafico, "cbALCDEF")->click();  // back to the general report
 
-    // AAVSO and CdR, absolute photometry: ensemble with a check star.
+    // AAVSO: absolute photometry, ensemble with a check star, groups of 2, 4 decimals.
     Click(c.w.confG, "rbAbsoluta");
-    test::WhenModalShows(QStringLiteral("TFAavso"), [](QWidget* dialog) {
-      QTest::keyClicks(Find<QLineEdit>(dialog, "Edit1"), QStringLiteral("xyz"));
-      QTest::keyClicks(Find<QLineEdit>(dialog, "Edit5"), QStringLiteral("x12345"));
-      Find<QComboBox>(dialog, "ComboBox1")->setCurrentIndex(2);
-      Click(dialog, "Button1");
-    });
+    images->setValue(2);
+    Find<QSpinBox>(c.w.grafico, "upDec2")->setValue(4);
+    test::WhenModalShows(QStringLiteral("TFAavso"),
+                         [](QWidget* dialog) { Click(dialog, "Button1"); });
     Find<QCheckBox>(c.w.grafico, "cbAAVSO")->click();
     QVERIFY(Find<QCheckBox>(c.w.grafico, "cbAAVSO")->isChecked());
-    const QByteArray aavso = saveAs(QStringLiteral("aavso.txt"));
-    QVERIFY(aavso.contains("#OBSCODE=XYZ\n"));
+    saveAs("informe_aavso.txt");
     Find<QCheckBox>(c.w.grafico, "cbAAVSO")->click();
 
+    // CdR: PULSANTE, every image, filter V.
+    var1->setCurrentIndex(c.Column("PULSANTE"));
+    images->setValue(1);
     test::WhenModalShows(QStringLiteral("TFCdR"), [](QWidget* dialog) {
-      Find<QLineEdit>(dialog, "Edit3")->setText(QStringLiteral("2024-09"));
+      QTest::keyClicks(Find<QLineEdit>(dialog, "Edit3"), QStringLiteral("09/2024"));
+      QTest::keyClicks(Find<QLineEdit>(dialog, "Edit4"), QStringLiteral("SC 20cm"));
+      Find<QComboBox>(dialog, "cbFil")->setCurrentText(QStringLiteral("V: Johnson V"));
       Click(dialog, "Button1");
     });
     Find<QCheckBox>(c.w.grafico, "cbCdR")->click();
-    const QByteArray cdr = saveAs(QStringLiteral("cdr.txt"));
-    QVERIFY(dialogs.Texts('E').isEmpty());
-    c.w.grafico->close();
+    saveAs("informe_cdr.txt");
+    QVERIFY2(dialogs.Texts('E').isEmpty(), qPrintable(dialogs.Log()));
 
-    // The command line, with the settings the windows kept.
-    QVERIFY(SaveSettings(c.session.appDir, c.session.settings).ok());
-    const auto options = [&](const char* format, QStringList more) {
-      return common + QStringList{QStringLiteral("--formato"), QString::fromLatin1(format)} + more;
-    };
-    const QStringList absolute = {QStringLiteral("--modo"), QStringLiteral("absoluta")};
-    QCOMPARE(text, CommandLineReport(c, options("texto", {QStringLiteral("--sin"),
-                                                          QStringLiteral("transparencia"),
-                                                          QStringLiteral("fwhm")})));
-    QCOMPARE(alcdef, CommandLineReport(c, options("alcdef", {})));
-    QCOMPARE(aavso, CommandLineReport(c, options("aavso", absolute)));
-    QCOMPARE(cdr, CommandLineReport(c, options("cdr", absolute)));
+    // A column left out of the general report.
+    Find<QCheckBox>(c.w.grafico, "cbCdR")->click();
+    Find<QCheckBox>(c.w.grafico, "cbTrans")->click();
+    QVERIFY(!c.ReportText().contains(QStringLiteral("TRANS")));
+    c.w.grafico->close();
   }
 
   void RefusalsOfTheReportsAndTheGraphSettings() {
