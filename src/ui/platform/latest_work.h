@@ -17,10 +17,12 @@ class LatestWork {
  public:
   // `work(std::stop_token)` on a worker; `done(result)` on the thread of
   // `context` (which owns this object), unless a later request came since.
+  // The works still running are asked to stop: nobody waits for them.
   template <typename Work, typename Done>
   void Start(QObject* context, Work work, Done done) {
     const int request = ++latest_;
     jobs_.remove_if([](const std::unique_ptr<BackgroundJob>& job) { return !job->Running(); });
+    for (const auto& job : jobs_) job->RequestStop();
     jobs_.push_back(std::make_unique<BackgroundJob>());
     jobs_.back()->Start(context, std::move(work),
                         [this, request, done = std::move(done)](auto result) mutable {
@@ -30,7 +32,10 @@ class LatestWork {
                         });
   }
   // The work under way is forgotten: its result will not be handed back.
-  void Drop() { delivered_ = ++latest_; }
+  void Drop() {
+    delivered_ = ++latest_;
+    for (const auto& job : jobs_) job->RequestStop();
+  }
   // A result asked for is not handed back yet.
   bool Pending() const { return delivered_ != latest_; }
 

@@ -160,20 +160,20 @@ void ReportPage::GeneralReport() {
   input->resultsPath = ResultsFilePath(session_);
   input->observer = session_.settings.obs;
   input->versionText = session_.versionText;
-  Build([input]() -> Result<Report> {
+  Build([input](std::stop_token stop) -> Result<Report> {
     const auto lines = ReadTextLines(input->resultsPath);
     if (!lines) return Result<Report>::Fail(kUnreadable + input->resultsPath, FailureKind::kIo);
     const ReportSource source{&input->tables, ComparisonLines(*lines), input->observer,
                               input->versionText};
-    return lumenda::GeneralReport(input->curve, input->graph, input->options, source);
+    return lumenda::GeneralReport(input->curve, input->graph, input->options, source, stop);
   });
 }
 
-void ReportPage::Build(std::function<Result<Report>()> work) {
+void ReportPage::Build(std::function<Result<Report>(std::stop_token)> work) {
   button8_->setEnabled(false);
   mInforme2_->setPlainText(QStringLiteral("Calculando informe..."));
   work_.Start(
-      this, [work = std::move(work)](std::stop_token) { return work(); },
+      this, [work = std::move(work)](std::stop_token stop) { return work(stop); },
       [this](Result<Report> report) {
         button8_->setEnabled(true);
         if (!report.ok()) Dialogs().Error(Q(report.message));
@@ -212,7 +212,7 @@ void ReportPage::AavsoClicked(bool checked) {
   rows.EnsembleFlag = curve.EnsembleFlag;
   Build([fields = session_.reports.aavso, rows = std::move(rows),
          field = FieldPosition(session_.run.results), decimals = upDec2_->value(),
-         version = session_.versionText] {
+         version = session_.versionText](std::stop_token) {
     return Result<Report>::Ok(WriteAavsoReport(fields, rows, field, decimals, version));
   });
 }
@@ -229,7 +229,7 @@ void ReportPage::AlcdefClicked(bool checked) {
   EnableOptions(cbALCDEF_);
   LightCurve rows;
   rows.GroupedRows = session_.curves.curve.GroupedRows;
-  Build([fields = session_.reports.alcdef, rows = std::move(rows)] {
+  Build([fields = session_.reports.alcdef, rows = std::move(rows)](std::stop_token) {
     return Result<Report>::Ok(WriteAlcdefReport(fields, rows));
   });
 }
@@ -252,7 +252,7 @@ void ReportPage::CdrClicked(bool checked) {
   LightCurve rows;
   rows.GroupedRows = session_.curves.curve.GroupedRows;
   Build([fields = session_.reports.cdr, rows = std::move(rows), path = ResultsFilePath(session_),
-         version = session_.versionText]() -> Result<Report> {
+         version = session_.versionText](std::stop_token) -> Result<Report> {
     const auto lines = ReadTextLines(path);
     if (!lines) return Result<Report>::Fail(kUnreadable + path, FailureKind::kIo);
     return Result<Report>::Ok(WriteCdrReport(fields, rows, ComparisonLines(*lines), version));

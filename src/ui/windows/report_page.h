@@ -10,6 +10,7 @@
 #include <QSpinBox>
 #include <QWidget>
 #include <functional>
+#include <stop_token>
 #include <string>
 #include <vector>
 
@@ -46,7 +47,7 @@ class ReportPage : public QWidget {
   // Builds a report on a worker (a long light curve in HJD takes a while):
   // the work gets its own copies of what it reads, and only the latest
   // report asked for is shown.
-  void Build(std::function<Result<Report>()> work);
+  void Build(std::function<Result<Report>(std::stop_token)> work);
   void ShowReport(Report lines);
   // The options of the general report, or (`shown`) those left while the
   // report of that box is shown.

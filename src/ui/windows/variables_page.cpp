@@ -174,7 +174,8 @@ void VariablesPage::RebuildTable() {
       this,
       [table = tables.tInstrumental,
        sensitivity = cbFiltroVari_->currentIndex() + 1](std::stop_token stop) mutable {
-        // Stopped only when the page goes away, and then nothing is handed back.
+        // Stopped when a later search or the page going away supersedes it: then
+        // nothing is handed back.
         std::vector<std::string> possible = SearchVariables(table, sensitivity, stop).value;
         return Searched(std::move(table), std::move(possible));
       },
