@@ -46,11 +46,9 @@ TEST_F(CliRun, ProcesoRunsAFolderAndReportsProgress) {
   EXPECT_NE(r.err.find("Resultados: " + results), std::string::npos) << r.err;
   EXPECT_NE(r.err.find("Imágenes: 6 de 6\n"), std::string::npos) << r.err;
   EXPECT_EQ(DataRows(results), 6u);
-  const auto lines = *lumenda::ReadTextLines(results);
-  EXPECT_EQ(lines[0], "20 15 30.0");  // OBJCTRA of the first image
-  EXPECT_EQ(lines[1], "+38 20 00");
-  // Rows keep full paths.
-  EXPECT_NE(lines.back().find("*" + dir.File("noche/muestra_006.fit")), std::string::npos);
+  // Rows keep full paths (the reference files write the folder as "/ruta/").
+  EXPECT_NE(lumenda::ReadTextLines(results)->back().find("*" + dir.File("noche/muestra_006.fit")),
+            std::string::npos);
 
   // A following series appends and renumbers.
   const CliResult s = Cli(dir, Proceso("--siguiente " + dir.File("noche/muestra_001.fit")));

@@ -66,11 +66,6 @@ TEST(SettingsFile, RoundTripKeepsEveryValue) {
   ASSERT_TRUE(LoadSettings(dir.path(), back).ok());
   EXPECT_EQ(SettingsLines(back), lines);
   EXPECT_EQ(back.customColours, s.customColours);
-  EXPECT_TRUE(back.mFlipX);
-  EXPECT_TRUE(back.mFlipY);
-  EXPECT_DOUBLE_EQ(back.mRadio, 7.5);
-  EXPECT_EQ(back.mRadioI, 5);
-  EXPECT_EQ(back.mRadioE, 12);
 }
 
 TEST(SettingsFile, LinesApplyByTheirRules) {
