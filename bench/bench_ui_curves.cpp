@@ -57,7 +57,7 @@ std::string WriteResultsFile(const std::string& folder) {
     lines.push_back(FormatResultsRow(row));
   }
   const std::string path = folder + "grande.txt";
-  WriteFileAtomic(path, JoinLines(lines));
+  if (!WriteFileAtomic(path, JoinLines(lines)).ok()) return {};
   return path;
 }
 

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "cli_runner.h"
-#include "sample/sample_night.h"
 #include "run/results_file.h"
+#include "sample/sample_night.h"
 #include "text/fixed_columns.h"
 
 namespace lumenda::test {
@@ -126,7 +126,7 @@ TEST_F(CliNames, NamesThatWouldBreakTheResultsFileAreRefused) {
   row.stars = {{900, 10.1}, {800, 10.2}};
   row.path = "/n/a.fit";
   lines.push_back(FormatResultsRow(row));
-  ASSERT_EQ(WriteFileAtomic(results, JoinLines(lines)), "");
+  ASSERT_TRUE(WriteFileAtomic(results, JoinLines(lines)).ok());
   const CliRun twice = RunCliIn(dir, "renombrar " + results + " V1 ECL");
   EXPECT_EQ(twice.status, 1);
   EXPECT_EQ(twice.err, "Dos estrellas variables se llaman \"V1\".\n");

@@ -29,7 +29,7 @@ std::string WriteStar(const std::string& path, int points = 400) {
     const double m = 12 + 0.3 * (phase < 0.2 ? 1 - 10 * phase : -1 + 2.5 * (phase - 0.2));
     lines.push_back(FormatFloat("0.00000", t) + "  " + FormatFloat("0.000", m));
   }
-  lumenda::WriteFileAtomic(path, lumenda::JoinLines(lines));
+  lumenda::test::WriteBytes(path, lumenda::JoinLines(lines));
   return path;
 }
 
@@ -73,7 +73,7 @@ TEST(CliPeriodo, RefusalsEndWithStatusOne) {
   lumenda::test::TempDir dir;
   const std::string file = WriteStar(dir.File("v.txt"));
   const std::string few = dir.File("pocos.txt");
-  lumenda::WriteFileAtomic(few, "2459500.1 12\r\n2459500.2 12.1\r\n");
+  lumenda::test::WriteBytes(few, "2459500.1 12\r\n2459500.2 12.1\r\n");
   struct Case {
     std::string arguments;
     std::string message;

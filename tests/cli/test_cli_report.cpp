@@ -28,7 +28,7 @@ std::string WriteResults(const TempDir& dir, const std::vector<std::string>& com
   auto lines = lumenda::test::ResultsLines(comps, {"V1", "CHK"}, rows);
   lines[1] = "+05 06 07";
   const std::string path = dir.File("instrumental.txt");
-  EXPECT_TRUE(lumenda::WriteFileAtomic(path, lumenda::JoinLines(lines)).empty());
+  EXPECT_TRUE(lumenda::WriteFileAtomic(path, lumenda::JoinLines(lines)).ok());
   return path;
 }
 

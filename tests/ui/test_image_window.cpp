@@ -195,7 +195,7 @@ class ImageWindowTest : public QObject {
     Fixture other;
     QVERIFY(other.Open());
     const QString bad = other.home.Path() + QStringLiteral("malo.txt");
-    lumenda::WriteFileAtomic(S(bad), "X 0001.00  0002.00  A\r\n");
+    QVERIFY(lumenda::WriteFileAtomic(S(bad), "X 0001.00  0002.00  A\r\n").ok());
     other.dialogs.openAnswers.append({bad});
     QTest::mouseClick(Find<QPushButton>(other.window.get(), "Button6"), Qt::LeftButton);
     QCOMPARE(other.dialogs.Texts('E'), QStringList({QStringLiteral("Error en formato de datos.")}));

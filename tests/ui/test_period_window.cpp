@@ -308,7 +308,7 @@ class PeriodWindowTest : public QObject {
     QCOMPARE(dialogs.Log(), QStringLiteral("E:No hay observaciones."));
 
     dialogs.Clear();
-    WriteFileAtomic(dir.File("nada.txt"), "sin datos\r\n");
+    lumenda::test::WriteBytes(dir.File("nada.txt"), "sin datos\r\n");
     dialogs.openAnswers.append(QStringList{QString::fromStdString(dir.File("nada.txt"))});
     w.Click("btAbre");
     QCOMPARE(dialogs.Log(), QStringLiteral("E:No se encontraron datos válidos."));
@@ -321,7 +321,7 @@ class PeriodWindowTest : public QObject {
                         FormatFloat("0.000", 12 + 0.01 * i));
       }
       const std::string path = dir.File(std::string(name) + ".txt");
-      WriteFileAtomic(path, JoinLines(lines));
+      lumenda::test::WriteBytes(path, JoinLines(lines));
       dialogs.openAnswers.append(QStringList{QString::fromStdString(path)});
     };
     // Within a quarter of an hour: too short to search.
@@ -378,11 +378,11 @@ class PeriodWindowTest : public QObject {
 
     // Damaged period data files.
     dialogs.Clear();
-    WriteFileAtomic(dir.File("mal.per"), "123\r\nN_VAR\r\n");
+    lumenda::test::WriteBytes(dir.File("mal.per"), "123\r\nN_VAR\r\n");
     // A right checksum over a section that is not there.
     const std::vector<std::string> other{"", "N_VARS", "X"};
-    WriteFileAtomic(dir.File("otro.per"),
-                    std::to_string(PeriodFileChecksum(other, 1)) + "\r\nN_VARS\r\nX\r\n");
+    lumenda::test::WriteBytes(dir.File("otro.per"),
+                              std::to_string(PeriodFileChecksum(other, 1)) + "\r\nN_VARS\r\nX\r\n");
     dialogs.openAnswers.append(QStringList{QString::fromStdString(dir.File("mal.per"))});
     dialogs.openAnswers.append(QStringList{QString::fromStdString(dir.File("otro.per"))});
     const QString before = w.Text("Label1");

@@ -67,8 +67,8 @@ Status DeleteImageData(const EditTargets& targets, std::string_view imagePath, M
     const int count = DeleteImageRows(*lines, imagePath);
     if (removed) *removed = count;
     if (count > 0) {
-      const std::string error = WriteFileAtomic(targets.resultsPath, JoinLines(*lines));
-      if (!error.empty()) return Status::Fail(error);
+      if (Status written = WriteFileAtomic(targets.resultsPath, JoinLines(*lines)); !written.ok())
+        return written;
     }
   }
   if (ResultsTables* t = targets.tables) {
@@ -136,8 +136,8 @@ Status ApplyRenames(const EditTargets& targets, const std::vector<std::string>& 
     auto lines = ReadResultsFile(targets.resultsPath);
     if (!lines) return Status::Fail("No se puede leer el archivo " + targets.resultsPath);
     RenameInHeader(*lines, oldNames, newNames);
-    const std::string error = WriteFileAtomic(targets.resultsPath, JoinLines(*lines));
-    if (!error.empty()) return Status::Fail(error);
+    if (Status written = WriteFileAtomic(targets.resultsPath, JoinLines(*lines)); !written.ok())
+      return written;
   }
   if (ResultsTables* t = targets.tables) {
     for (auto* table :

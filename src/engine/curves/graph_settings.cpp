@@ -60,7 +60,7 @@ std::string GraphSettingsText(const GraphSettings& settings) {
 }
 
 Status SaveGraphSettings(const std::string& appDir, const GraphSettings& settings) {
-  return Status::Fail(WriteFileAtomic(appDir + kGraphSettingsFile, GraphSettingsText(settings)));
+  return WriteFileAtomic(appDir + kGraphSettingsFile, GraphSettingsText(settings));
 }
 
 Status ApplyGraphSettingsText(std::string_view text, GraphSettings& settings) {

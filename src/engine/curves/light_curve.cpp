@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "curves/curve_formats.h"
+#include "image/magnitude.h"
 #include "run/results_format.h"
 #include "text/fixed_columns.h"
 #include "text/number_format.h"
@@ -46,7 +47,7 @@ struct StarSums {
     // A field that does not read as a number counts as not measured.
     if (!v || !e) return;
     double value = *v;
-    if (mode == PhotometryMode::kRelativeFlux) value = std::pow(10.0, -value / 2.512);
+    if (mode == PhotometryMode::kRelativeFlux) value = std::pow(10.0, -value / kMagnitudeScale);
     sum += value;
     squares += value * value;
     rsr += *e;
@@ -240,9 +241,10 @@ void EmitGroup(std::vector<std::string>& group, const GraphSettings& settings, L
   }
 
   if (countsValid && counts > 0.0 && s1.count > 0) {
-    const double cmag = -2.512 * std::log10(counts);
+    const double cmag = -kMagnitudeScale * std::log10(counts);
     double mag = s1.mean;
-    if (curve.RelativeMode) mag = -2.512 * std::log10(3.0 * std::pow(2.0 * s1.meanRsr, 2)) - cmag;
+    if (curve.RelativeMode)
+      mag = -kMagnitudeScale * std::log10(3.0 * std::pow(2.0 * s1.meanRsr, 2)) - cmag;
     // A check star without value in this group is written as absent.
     const double kmag = s2.count > 0 ? s2.mean : curve::kNoCheckMagnitude;
     curve.AavsoRows.push_back(meanDate + "  " + FormatFloat(curve::kMaskAavso, mag) + "  " +

@@ -127,10 +127,9 @@ void LoadAstIni(const std::string& appDir, AlcdefFields& fields) {
 }
 
 Status SaveAstIni(const std::string& appDir, const AlcdefFields& fields) {
-  return Status::Fail(WriteFileAtomic(
-      appDir + kAstFile,
-      JoinLines({"CONTACTNAME=" + fields.contactName, "CONTACTINFO=" + fields.contactInfo,
-                 "OBSERVERS=" + fields.observers})));
+  return WriteFileAtomic(appDir + kAstFile, JoinLines({"CONTACTNAME=" + fields.contactName,
+                                                       "CONTACTINFO=" + fields.contactInfo,
+                                                       "OBSERVERS=" + fields.observers}));
 }
 
 void ObjectFromStarName(const std::string& name, std::string& number, std::string& objectName) {

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "image/magnitude.h"
 #include "run/results_format.h"
 #include "text/fixed_columns.h"
 #include "text/number_format.h"
@@ -19,15 +20,15 @@ std::string CorrectedStar(std::string_view star, double correction, double meanM
   auto counts = ParseDouble(Copy(star, 1, 9));
   auto magnitude = ParseDouble(Copy(star, 11, 8));
   if (!counts || !magnitude || Copy(star, 11, 1) == "-") return std::string(star);
-  double factor = std::pow(10.0, correction / 2.512);
+  double factor = std::pow(10.0, correction / kMagnitudeScale);
   if (mode == PhotometryMode::kRelativeFlux) {
     // The trend was fitted on the relative flux, 1 at the mean magnitude.
-    const double flux = std::pow(10.0, -(*magnitude - meanMagnitude) / 2.512);
+    const double flux = std::pow(10.0, -(*magnitude - meanMagnitude) / kMagnitudeScale);
     const double corrected = flux - correction + 1.0;
     if (!(corrected > 0.0)) return std::string(star);
     factor = corrected / flux;
   }
-  const double newMagnitude = *magnitude - 2.512 * std::log10(factor);
+  const double newMagnitude = *magnitude - kMagnitudeScale * std::log10(factor);
   const double newCounts = static_cast<double>(RoundHalfEven(*counts * factor));
   return PadLeft(FormatFloat("0", newCounts), 9) + " " +
          PadLeft(FormatFloat(r::kMaskRowMag, newMagnitude), 8);

@@ -85,9 +85,7 @@ std::string EncodeFits16(const FitsImage16& image) {
 }
 
 Status WriteFits16(const std::string& path, const FitsImage16& image) {
-  std::string message = WriteFileAtomic(path, EncodeFits16(image));
-  if (!message.empty()) return Status::Fail(message);
-  return Status::Ok();
+  return WriteFileAtomic(path, EncodeFits16(image));
 }
 
 }  // namespace lumenda

@@ -383,11 +383,8 @@ Result<std::vector<std::uint8_t>> EncodeGif(const RgbPicture& picture) {
 Status WriteGif(const std::string& path, const RgbPicture& picture) {
   auto bytes = EncodeGif(picture);
   if (!bytes.ok()) return Status::Fail(bytes.message);
-  const std::string error = WriteFileAtomic(
-      path,
-      std::string_view(reinterpret_cast<const char*>(bytes.value.data()), bytes.value.size()));
-  if (!error.empty()) return Status::Fail(error);
-  return Status::Ok();
+  return WriteFileAtomic(path, std::string_view(reinterpret_cast<const char*>(bytes.value.data()),
+                                                bytes.value.size()));
 }
 
 }  // namespace lumenda

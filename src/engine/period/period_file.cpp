@@ -101,8 +101,7 @@ std::vector<std::string> PeriodFileLines(const PeriodData& data, const std::stri
 
 Status WritePeriodFile(const std::string& path, const PeriodData& data,
                        const std::string& periodText) {
-  std::string error = WriteFileAtomic(path, JoinLines(PeriodFileLines(data, periodText)));
-  return error.empty() ? Status::Ok() : Status::Fail(error);
+  return WriteFileAtomic(path, JoinLines(PeriodFileLines(data, periodText)));
 }
 
 Result<PeriodFileContent> ParsePeriodFile(std::vector<std::string> lines) {

@@ -5,6 +5,7 @@
 
 #include "astro/coords.h"
 #include "astro/time.h"
+#include "image/magnitude.h"
 #include "run/results_file.h"
 #include "run/results_format.h"
 #include "run/run_pipeline.h"
@@ -218,7 +219,8 @@ int MeasureImages(RunJob& job, ImagePrefetcher& images, std::stop_token stop,
       }
       double mag = 10000;
       if (message.empty()) {
-        mag = 10 - 2.512 * std::log10(static_cast<double>(m.flux) / static_cast<double>(c));
+        mag =
+            10 - kMagnitudeScale * std::log10(static_cast<double>(m.flux) / static_cast<double>(c));
         if (!std::isfinite(mag))
           message = "\n" + s.name + " Error calculando magnitud instrumental";
       }
@@ -246,7 +248,7 @@ int MeasureImages(RunJob& job, ImagePrefetcher& images, std::stop_token stop,
     double b = s2 > 0 ? sumSky / count / s2 : 1.0;
     if (!(b >= 1.0)) b = 1.0;
     row.fondo = b;
-    row.skyMag = 10 - 2.512 * std::log10(b / static_cast<double>(c));
+    row.skyMag = 10 - kMagnitudeScale * std::log10(b / static_cast<double>(c));
     row.position = std::string(Field(cali2.front(), rf::kEntryXY));
     row.path = EntryPath(entry);
     job.lbCali.swap(cali2);
@@ -255,11 +257,11 @@ int MeasureImages(RunJob& job, ImagePrefetcher& images, std::stop_token stop,
     ++added;
     if (job.starsPath.empty()) continue;
     // Only made crash-safe here; the run flushes it to the disk once at its end.
-    const std::string error = WriteFileAtomic(
+    const Status written = WriteFileAtomic(
         job.starsPath, JoinLines(StarFileLines(job.lbVar, job.lbCali)), WriteSync::kCrashSafe);
-    if (!error.empty()) {
+    if (!written.ok()) {
       out.aborted = true;
-      out.abortText = StoppedRunText(error);
+      out.abortText = StoppedRunText(written.message);
       return added;
     }
   }
@@ -348,15 +350,15 @@ RunOutcome RunPhotometry(RunJob& job, std::stop_token stop, const Progress& prog
   }
   // A following series that measured nothing has nothing to add.
   if (job.PrimeraSerie || measured > 0) {
-    std::string error;
-    if (measured > 0 && !out.aborted && !job.starsPath.empty()) error = SyncFile(job.starsPath);
-    if (!error.empty()) {
-      out.aborted = true;
-      out.abortText = StoppedRunText(error);
+    if (measured > 0 && !out.aborted && !job.starsPath.empty()) {
+      if (Status synced = SyncFile(job.starsPath); !synced.ok()) {
+        out.aborted = true;
+        out.abortText = StoppedRunText(synced.message);
+      }
     }
     lines = ReorderResults(lines);
-    if (error = WriteFileAtomic(file, JoinLines(lines)); !error.empty()) {
-      out.status = Status::Fail(error);
+    if (Status written = WriteFileAtomic(file, JoinLines(lines)); !written.ok()) {
+      out.status = written;
       return out;
     }
   }

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "image/magnitude.h"
 #include "run/results_file.h"
 #include "run/results_format.h"
 #include "run/variable_search.h"
@@ -61,7 +62,8 @@ double EnsembleMagnitude(const std::vector<double>& m) {
   if (m.empty()) return 10.0;
   if (m.size() == 1) return m[0];
   double s = 10000;
-  for (size_t i = 1; i < m.size(); ++i) s += 10000 * std::pow(10.0, (m[0] - m[i]) / 2.512);
+  for (size_t i = 1; i < m.size(); ++i)
+    s += 10000 * std::pow(10.0, (m[0] - m[i]) / kMagnitudeScale);
   return m[0] + 2.5 * std::log10(10000 / (s / static_cast<double>(m.size())));
 }
 

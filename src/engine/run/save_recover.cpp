@@ -103,11 +103,11 @@ Status SaveResults(const std::string& instrumentalPath, const std::string& desti
   if (txt) {
     const auto bytes = ReadFileBytes(instrumentalPath);
     if (!bytes) return Status::Fail(unreadable);
-    return Status{WriteFileAtomic(destination, *bytes)};
+    return WriteFileAtomic(destination, *bytes);
   }
   const auto lines = ReadResultsFile(instrumentalPath);
   if (!lines) return Status::Fail(unreadable);
-  return Status{WriteFileAtomic(destination, JoinLines(ResultsCsv(*lines)))};
+  return WriteFileAtomic(destination, JoinLines(ResultsCsv(*lines)));
 }
 
 bool CheckResultsFormat(const std::vector<std::string>& lines) {
@@ -187,8 +187,8 @@ Result<RecoverOutcome> RecoverResults(const std::vector<std::string>& paths,
   }
   if (Status s = BuildResults(out, outcome.tables, sensitivity, stop, progress); !s.ok())
     return R::FailWith(s);
-  if (std::string err = WriteFileAtomic(instrumentalPath, JoinLines(out)); !err.empty())
-    return R::Fail(err, FailureKind::kIo);
+  if (Status written = WriteFileAtomic(instrumentalPath, JoinLines(out)); !written.ok())
+    return R::FailWith(written);
   return R::Ok(std::move(outcome));
 }
 

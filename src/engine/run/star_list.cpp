@@ -108,7 +108,7 @@ std::vector<std::string> StarFileLines(const std::vector<std::string>& lbVar,
 Status WriteStarFile(const std::string& path, const std::vector<std::string>& lbVar,
                      const std::vector<std::string>& lbCali) {
   if (lbVar.empty() || lbCali.empty()) return Status::Fail(kSelectStars);
-  return Status{WriteFileAtomic(path, JoinLines(StarFileLines(lbVar, lbCali)))};
+  return WriteFileAtomic(path, JoinLines(StarFileLines(lbVar, lbCali)));
 }
 
 bool CheckStarFileFormat(const std::vector<std::string>& lines) {

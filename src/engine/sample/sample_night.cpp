@@ -493,11 +493,9 @@ Status WriteSampleNight(const std::string& folder, int images, unsigned seed) {
     for (const Star& s : stars)
       if (!s.name.empty() && s.role == role) starFile.push_back(StarEntry(s));
 
-  std::string message = WriteFileAtomic(dir + "estrellas.txt", JoinLines(starFile));
-  if (message.empty())
-    message = WriteFileAtomic(dir + "verdad.txt", SampleNightTruth(images, seed));
-  if (!message.empty()) return Status::Fail(message);
-  return Status::Ok();
+  if (Status written = WriteFileAtomic(dir + "estrellas.txt", JoinLines(starFile)); !written.ok())
+    return written;
+  return WriteFileAtomic(dir + "verdad.txt", SampleNightTruth(images, seed));
 }
 
 }  // namespace lumenda

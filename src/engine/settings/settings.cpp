@@ -287,8 +287,9 @@ Status LoadSettings(const std::string& appDir, Settings& settings) {
 Status SaveSettings(const std::string& appDir, Settings& settings) {
   // The measurement must follow the fields even if the disk refuses the file.
   settings.RefreshMirrors();
-  std::string message = WriteFileAtomic(appDir + kSettingsFile, JoinLines(SettingsLines(settings)));
-  if (!message.empty()) return Status::Fail(message);
+  if (Status written = WriteFileAtomic(appDir + kSettingsFile, JoinLines(SettingsLines(settings)));
+      !written.ok())
+    return written;
 
   std::vector<std::string> colours;
   for (int i = 0; i < kCustomColourCount; ++i) {
@@ -297,9 +298,7 @@ Status SaveSettings(const std::string& appDir, Settings& settings) {
       rgb = ParseColourHex(settings.customColours[i]);
     colours.push_back(rgb ? FormatColourHex(*rgb) : std::string(kDefaultCustomColour));
   }
-  message = WriteFileAtomic(appDir + kColourFile, JoinLines(colours));
-  if (!message.empty()) return Status::Fail(message);
-  return Status::Ok();
+  return WriteFileAtomic(appDir + kColourFile, JoinLines(colours));
 }
 
 }  // namespace lumenda

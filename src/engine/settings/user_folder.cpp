@@ -85,7 +85,8 @@ void SeedUserFiles(const std::string& appDir, const std::string& dataDir) {
     if (fs::exists(target, ec) || ec) continue;  // never overwrite what the user has
     const std::string source = WithSlash(dataDir) + name;
     if (!FileExists(source)) continue;
-    if (auto bytes = ReadBytes(source)) WriteFileAtomic(target, *bytes);
+    // A seed that cannot be copied leaves the defaults, as a missing one does.
+    if (auto bytes = ReadBytes(source)) static_cast<void>(WriteFileAtomic(target, *bytes));
   }
 }
 

@@ -41,8 +41,8 @@ namespace fs = std::filesystem;
 // Temporary files are the target's name + kTempMark + process id + "_" + a counter.
 constexpr char kTempMark[] = ".tmp";
 
-std::string SystemError(const std::string& what, const std::string& path) {
-  return what + " " + path + ": " + std::strerror(errno);
+Status IoFailure(const std::string& what, const std::string& path) {
+  return Status::Fail(what + " " + path + ": " + std::strerror(errno), FailureKind::kIo);
 }
 
 // Writes everything, retrying short writes and interruptions.
@@ -182,30 +182,30 @@ std::string LinkTarget(const std::string& path) {
   return p.string();
 }
 
-std::string WriteFileAtomic(const std::string& path, std::string_view content, WriteSync sync) {
+Status WriteFileAtomic(const std::string& path, std::string_view content, WriteSync sync) {
   static std::atomic<unsigned> counter{0};
   const std::string target = LinkTarget(path);
   const std::string temp =
       target + kTempMark + std::to_string(getpid()) + "_" + std::to_string(counter++);
   int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd < 0) return SystemError("No se puede crear el fichero", path);
+  if (fd < 0) return IoFailure("No se puede crear el fichero", path);
   if (!WriteAll(fd, content)) {
-    std::string message = SystemError("Error de escritura en", path);
+    Status failed = IoFailure("Error de escritura en", path);
     ::close(fd);
     ::unlink(temp.c_str());
-    return message;
+    return failed;
   }
   if ((sync == WriteSync::kDurable && ::fsync(fd) != 0) || ::close(fd) != 0) {
-    std::string message = SystemError("Error de escritura en", path);
+    Status failed = IoFailure("Error de escritura en", path);
     ::unlink(temp.c_str());
-    return message;
+    return failed;
   }
   if (::rename(temp.c_str(), target.c_str()) != 0) {
-    std::string message = SystemError("No se puede escribir el fichero", path);
+    Status failed = IoFailure("No se puede escribir el fichero", path);
     ::unlink(temp.c_str());
-    return message;
+    return failed;
   }
-  return {};
+  return Status::Ok();
 }
 
 void RemoveStaleTemporaryFiles(const std::string& folder) {
@@ -226,16 +226,16 @@ void RemoveStaleTemporaryFiles(const std::string& folder) {
   }
 }
 
-std::string SyncFile(const std::string& path) {
+Status SyncFile(const std::string& path) {
   int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return SystemError("No se puede abrir el fichero", path);
+  if (fd < 0) return IoFailure("No se puede abrir el fichero", path);
   if (::fsync(fd) != 0) {
-    std::string message = SystemError("Error de escritura en", path);
+    Status failed = IoFailure("Error de escritura en", path);
     ::close(fd);
-    return message;
+    return failed;
   }
   ::close(fd);
-  return {};
+  return Status::Ok();
 }
 
 bool FileExists(const std::string& path) {

@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "text/result.h"
+
 namespace lumenda {
 
 // Reads a whole file as it is stored; nullopt when it cannot be read.
@@ -28,23 +30,23 @@ std::string JoinLines(const std::vector<std::string>& lines, std::string_view eo
 
 // Writes `content` to a temporary file beside `path`, flushes it and renames it
 // over `path`, so a crash never leaves half a file. A symbolic link is
-// followed: its target is replaced and the link stays. Returns an empty
-// string on success, else the Spanish message to show.
+// followed: its target is replaced and the link stays. A failure (kIo)
+// carries the system's message, naming the file.
 //
 // kDurable also flushes the data to the disk before the rename, so the file
 // survives a power cut. kCrashSafe skips that flush: a program that dies still
 // never leaves half a file. It is for working files rewritten on every image,
 // which get one SyncFile at the end of the run.
 enum class WriteSync { kDurable, kCrashSafe };
-std::string WriteFileAtomic(const std::string& path, std::string_view content,
-                            WriteSync sync = WriteSync::kDurable);
+Status WriteFileAtomic(const std::string& path, std::string_view content,
+                       WriteSync sync = WriteSync::kDurable);
 
 // Removes the temporary files that a killed program left in `folder` (those
 // of a process still running are kept).
 void RemoveStaleTemporaryFiles(const std::string& folder);
 
-// Flushes a file's data to the disk. Empty string on success, else the message.
-std::string SyncFile(const std::string& path);
+// Flushes a file's data to the disk.
+Status SyncFile(const std::string& path);
 
 bool FileExists(const std::string& path);
 bool DirectoryExists(const std::string& path);

@@ -161,9 +161,9 @@ void EphemerisWindow::SaveAs() {
                           QStringLiteral("Archivos de texto (*.txt)"), QStringLiteral("txt")});
   if (path.isEmpty()) return;
   const QString text = list_->toPlainText();
-  const std::string error = WriteFileAtomic(
+  const Status written = WriteFileAtomic(
       S(path), text.isEmpty() ? std::string() : JoinLines(S(text.split(QLatin1Char('\n')))));
-  if (!error.empty()) Dialogs().Error(Q(error));
+  if (!written.ok()) Dialogs().Error(Q(written.message));
 }
 
 }  // namespace lumenda::ui

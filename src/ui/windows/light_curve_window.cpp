@@ -484,8 +484,8 @@ void LightCurveWindow::SaveStarData(const QString& name) {
       FileChoice{QStringLiteral("Guarda datos"), Q(session_.settings.dirDato), name.trimmed(),
                  QStringLiteral("Archivos de Texto (*.txt)"), QStringLiteral("txt")});
   if (path.isEmpty()) return;
-  const std::string error = WriteFileAtomic(S(path), JoinLines(data.value));
-  if (!error.empty()) Dialogs().Error(Q(error));
+  const Status written = WriteFileAtomic(S(path), JoinLines(data.value));
+  if (!written.ok()) Dialogs().Error(Q(written.message));
 }
 
 // ---- Trend correction --------------------------------------------------------

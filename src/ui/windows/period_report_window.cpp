@@ -49,9 +49,9 @@ void PeriodReportWindow::SaveAs() {
       Dialogs().SaveFile({QStringLiteral("Guardar informe"), QString(), QString(),
                           QStringLiteral("Archivos de Texto (*.txt)"), QStringLiteral("txt")});
   if (path.isEmpty()) return;
-  const std::string error =
+  const Status written =
       WriteFileAtomic(S(path), JoinLines(S(text_->toPlainText().split(QLatin1Char('\n')))));
-  if (!error.empty()) Dialogs().Error(Q(error));
+  if (!written.ok()) Dialogs().Error(Q(written.message));
 }
 
 }  // namespace lumenda::ui

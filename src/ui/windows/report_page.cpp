@@ -265,8 +265,8 @@ void ReportPage::SaveAs() {
                  QStringLiteral("Archivos de Texto (*.txt)"), QStringLiteral("txt")});
   if (path.isEmpty()) return;
   std::string text = JoinLines(lines_, "\n");
-  const std::string error = WriteFileAtomic(S(path), text);
-  if (!error.empty()) Dialogs().Error(Q(error));
+  const Status written = WriteFileAtomic(S(path), text);
+  if (!written.ok()) Dialogs().Error(Q(written.message));
 }
 
 }  // namespace lumenda::ui

@@ -24,7 +24,7 @@ struct Workspace {
   explicit Workspace(const std::vector<std::string>& names, std::vector<test::NightRow> rows) {
     path = dir.File("instrumental.txt");
     const auto lines = test::NightLines({"11.0", "12.0"}, names, rows);
-    EXPECT_TRUE(WriteFileAtomic(path, JoinLines(lines)).empty());
+    EXPECT_TRUE(WriteFileAtomic(path, JoinLines(lines)).ok());
     tables = test::TablesOf(lines);
     graph = tables.tInstrumental;
     for (const auto& r : rows) images.push_back(r.date + " " + r.path);
@@ -176,7 +176,7 @@ TEST(CheckRenameAvailable, NeedsTheResultsFileAndStarNames) {
   test::TempDir dir;
   EXPECT_EQ(CheckRenameAvailable(dir.path(), {"V1"}).message,
             "Archivo \"instrumental.txt\" no localizado.");
-  ASSERT_TRUE(WriteFileAtomic(dir.File("instrumental.txt"), "x\r\n").empty());
+  ASSERT_TRUE(WriteFileAtomic(dir.File("instrumental.txt"), "x\r\n").ok());
   EXPECT_EQ(CheckRenameAvailable(dir.path(), {}).message, "Nombres de variables no localizazados.");
   EXPECT_TRUE(CheckRenameAvailable(dir.path(), {"V1"}).ok());
 }

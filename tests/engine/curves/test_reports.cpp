@@ -342,7 +342,7 @@ TEST(AlcdefReport, DialogValuesAndReport) {
   ASSERT_TRUE(WriteFileAtomic(
                   dir.File("ast.ini"),
                   "CONTACTNAME=Ana\r\nsin igual\r\nCONTACTINFO=ana@x.es\r\nOBSERVERS=Ana; Luis\r\n")
-                  .empty());
+                  .ok());
   OpenAlcdefDialog(fields, dir.path(), settings, "433 EROS", night.curve, night.lines,
                    PhotometryMode::kRelative);
   // The fields show in the report's metadata below; a stale name is cleared.

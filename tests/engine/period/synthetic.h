@@ -89,7 +89,7 @@ inline std::vector<std::string> WriteNights(const PeriodData& data, const std::s
       lines.push_back(FormatFloat("0.00000", p.Time) + "  " + FormatFloat("0.000", p.Magnitude));
     }
     paths.push_back(dir + (oneFile ? std::string("todo") : "noche" + std::to_string(j)) + ".txt");
-    WriteFileAtomic(paths.back(), JoinLines(lines));
+    if (!WriteFileAtomic(paths.back(), JoinLines(lines)).ok()) return {};
   }
   return paths;
 }

@@ -87,8 +87,8 @@ TEST(LoadObservationFiles, SeriesFollowFileOrderAndPointsAreSortedByTime) {
     b.push_back("24550" + std::to_string(11 + 2 * i) + ".25  10.0");
   }
   b.push_back("basura sin numeros");
-  WriteFileAtomic(dir.File("a.txt"), JoinLines(a));
-  WriteFileAtomic(dir.File("b.txt"), JoinLines(b, "\n"));
+  lumenda::test::WriteBytes(dir.File("a.txt"), JoinLines(a));
+  lumenda::test::WriteBytes(dir.File("b.txt"), JoinLines(b, "\n"));
   PeriodData data;
   data.SeriesOffsets = {5};  // leftovers of a previous analysis are cleared
   data.StarName = "Vieja";
@@ -121,9 +121,9 @@ TEST(LoadObservationFiles, RefusesFewerThanTenLinesAndEmptyFilesMakeNoSeries) {
   test::TempDir dir;
   std::vector<std::string> nine;
   for (int i = 0; i < 9; ++i) nine.push_back("245500" + std::to_string(i) + ".5 12");
-  WriteFileAtomic(dir.File("nueve.txt"), JoinLines(nine));
-  WriteFileAtomic(dir.File("vacio.txt"), "sin datos\r\n");
-  WriteFileAtomic(dir.File("uno.txt"), "2455100.123456  13.3456\r\n");
+  lumenda::test::WriteBytes(dir.File("nueve.txt"), JoinLines(nine));
+  lumenda::test::WriteBytes(dir.File("vacio.txt"), "sin datos\r\n");
+  lumenda::test::WriteBytes(dir.File("uno.txt"), "2455100.123456  13.3456\r\n");
 
   PeriodData data;
   Status status = LoadObservationFiles({dir.File("nueve.txt")}, data);

@@ -446,7 +446,7 @@ std::string WriteObservationFile(const std::string& source, double dayOffset,
     out.push_back(FormatFloat("0.000000", *time + dayOffset) + " " +
                   FormatFloat("0.0000", *magnitude));
   }
-  WriteFileAtomic(target, JoinLines(out));
+  lumenda::test::WriteBytes(target, JoinLines(out));
   return target;
 }
 

@@ -98,7 +98,7 @@ TEST(PeriodSession, RefusalsLeaveTheStateAsItWas) {
   EXPECT_EQ(SetManualPeriod(state, "0.0009").message,
             "El periodo manual no puede ser inferior a 0.001");
   EXPECT_EQ(state.periodText, period);
-  WriteFileAtomic(dir.File("bad.per"), "1\r\nN_VAR\r\n");
+  lumenda::test::WriteBytes(dir.File("bad.per"), "1\r\nN_VAR\r\n");
   EXPECT_EQ(RecoverPeriodData(state, dir.File("bad.per")).message, "Error en lectura de datos.");
   EXPECT_EQ(state.periodText, period);
   // Left by more than the period keeps it.
@@ -114,7 +114,7 @@ TEST(PeriodSession, RefusalsLeaveTheStateAsItWas) {
   EXPECT_EQ(state.dispersionText, "No calculado");
 
   // Files without valid lines leave an empty analysis without a period.
-  WriteFileAtomic(dir.File("vacio.txt"), "nada\r\n");
+  lumenda::test::WriteBytes(dir.File("vacio.txt"), "nada\r\n");
   EXPECT_EQ(OpenObservations(state, {dir.File("vacio.txt")}).message,
             "No se encontraron datos válidos.");
   EXPECT_FALSE(CurrentPeriod(state));

@@ -370,7 +370,7 @@ TEST_F(RunTest, RefusalsBeforeAnythingIsWritten) {
       "",           "",          " NUM       FECHA MPC    COMPARA               VAR-1",
       "----"};
   big.resize(big.size() + 9999, "0000  20150612.00000  x  + 1 *p");
-  ASSERT_EQ(WriteFileAtomic(results, JoinLines(big)), "");
+  ASSERT_TRUE(WriteFileAtomic(results, JoinLines(big)).ok());
   const std::string before = test::ReadBytes(results);
   const RunOutcome r = RunPhotometry(job);
   EXPECT_FALSE(r.status.ok());

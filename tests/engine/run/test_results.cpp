@@ -295,7 +295,7 @@ std::vector<std::string> Night(const std::vector<std::string>& dates,
 std::string Save(const test::TempDir& dir, const std::string& name,
                  const std::vector<std::string>& lines) {
   const std::string path = dir.File(name);
-  EXPECT_EQ(WriteFileAtomic(path, JoinLines(lines)), "");
+  EXPECT_TRUE(WriteFileAtomic(path, JoinLines(lines)).ok());
   return path;
 }
 

@@ -66,8 +66,8 @@ TEST(TextFiles, ReadsLfCrLfAndWindows1252) {
 TEST(TextFiles, AtomicWriteReplacesWholeAndLeavesNoTemporary) {
   test::TempDir dir;
   const std::string path = dir.File("r.txt");
-  ASSERT_EQ(WriteFileAtomic(path, "old\r\n"), "");
-  ASSERT_EQ(WriteFileAtomic(path, JoinLines({"x", "y"})), "");
+  ASSERT_TRUE(WriteFileAtomic(path, "old\r\n").ok());
+  ASSERT_TRUE(WriteFileAtomic(path, JoinLines({"x", "y"})).ok());
   EXPECT_EQ(test::ReadBytes(path), "x\r\ny\r\n");
   int entries = 0;
   for (auto& e : std::filesystem::directory_iterator(dir.path())) {
@@ -75,12 +75,12 @@ TEST(TextFiles, AtomicWriteReplacesWholeAndLeavesNoTemporary) {
     ++entries;
   }
   EXPECT_EQ(entries, 1);
-  EXPECT_NE(WriteFileAtomic(dir.File("no/such/folder/f.txt"), "x"), "");
+  EXPECT_FALSE(WriteFileAtomic(dir.File("no/such/folder/f.txt"), "x").ok());
   // The crash-safe variant writes the same bytes; the flush comes later.
-  ASSERT_EQ(WriteFileAtomic(path, "w\r\n", WriteSync::kCrashSafe), "");
+  ASSERT_TRUE(WriteFileAtomic(path, "w\r\n", WriteSync::kCrashSafe).ok());
   EXPECT_EQ(test::ReadBytes(path), "w\r\n");
-  EXPECT_EQ(SyncFile(path), "");
-  EXPECT_NE(SyncFile(dir.File("missing.txt")), "");
+  EXPECT_TRUE(SyncFile(path).ok());
+  EXPECT_FALSE(SyncFile(dir.File("missing.txt")).ok());
 
   // What a killed program left goes; what a running one writes stays.
   const std::string dead = dir.File("r.txt.tmp2147483647_3");
