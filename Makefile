@@ -29,10 +29,13 @@ tsan: deps
 	cmake --build build-tsan -j $(JOBS) --target $(TSAN_TESTS) -- --no-print-directory
 	cd build-tsan && ctest --output-on-failure -j $(JOBS) -R 'Concurrency|GridSearch\.Parallel'
 
+# The speed goals beside the peers' figures, printed as one table
+# (bench/bench_peers.cpp, a few minutes).
 bench:
 	LUMENDA_BENCH_DEPS=1 sh scripts/install-deps.sh
 	cmake -S . -B build-bench -DLUMENDA_BENCH=ON -DLUMENDA_TESTS=OFF -DCMAKE_BUILD_TYPE=Release >/dev/null
-	cmake --build build-bench -j $(JOBS)
+	cmake --build build-bench -j $(JOBS) --target bench_peers -- --no-print-directory
+	build-bench/bench/bench_peers
 
 # Every window as a PNG in $(BUILD)/screenshots/, drawn on a virtual X display.
 screenshots: build

@@ -78,7 +78,8 @@ void BM_TPlacaLoad16(benchmark::State& state) {
   const std::string& path = FramePath(16);
   lumenda::TPlaca image;
   for (auto _ : state) {
-    if (Status loaded = image.LoadFile(path); !loaded.ok()) state.SkipWithError(loaded.message.c_str());
+    if (lumenda::Status loaded = image.LoadFile(path); !loaded.ok())
+      state.SkipWithError(loaded.message.c_str());
     benchmark::DoNotOptimize(image.Data());
   }
   SetThroughput(state, 2);
@@ -89,7 +90,8 @@ void BM_TPlacaLoadFloat(benchmark::State& state) {
   const std::string& path = FramePath(-32);
   lumenda::TPlaca image;
   for (auto _ : state) {
-    if (Status loaded = image.LoadFile(path); !loaded.ok()) state.SkipWithError(loaded.message.c_str());
+    if (lumenda::Status loaded = image.LoadFile(path); !loaded.ok())
+      state.SkipWithError(loaded.message.c_str());
     benchmark::DoNotOptimize(image.Data());
   }
   SetThroughput(state, 4);
@@ -101,7 +103,8 @@ void BM_TPlacaLoad16Fresh(benchmark::State& state) {
   const std::string& path = FramePath(16);
   for (auto _ : state) {
     lumenda::TPlaca image;
-    if (Status loaded = image.LoadFile(path); !loaded.ok()) state.SkipWithError(loaded.message.c_str());
+    if (lumenda::Status loaded = image.LoadFile(path); !loaded.ok())
+      state.SkipWithError(loaded.message.c_str());
     benchmark::DoNotOptimize(image.Data());
   }
   SetThroughput(state, 2);
@@ -162,7 +165,8 @@ void BM_TPlacaLoadHeader(benchmark::State& state) {
   const std::string& path = FramePath(16);
   lumenda::TPlaca image;
   for (auto _ : state) {
-    if (Status loaded = image.LoadHeader(path); !loaded.ok()) state.SkipWithError(loaded.message.c_str());
+    if (lumenda::Status loaded = image.LoadHeader(path); !loaded.ok())
+      state.SkipWithError(loaded.message.c_str());
     benchmark::DoNotOptimize(image.Width());
   }
 }

@@ -5,7 +5,7 @@ set -eu
 PKGS="locales cmake make g++ libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev libjpeg-dev libgif-dev clang-format
   qt6-base-dev qt6-charts-dev libqt6opengl6-dev qt6-translations-l10n xvfb xauth fonts-dejavu-core"
 if [ "${LUMENDA_BENCH_DEPS:-0}" = "1" ]; then
-  PKGS="$PKGS libcfitsio-dev"
+  PKGS="$PKGS libcfitsio-dev source-extractor"
 fi
 # A comma-decimal locale lets the tests prove that numbers never follow the locale.
 ensure_locale() {
