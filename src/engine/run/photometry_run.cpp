@@ -93,9 +93,9 @@ double RowAirMass(const std::string& date, const FieldCoordinates& f) {
 namespace {
 
 // Measures the images in list order, adding each image's row to `lines` and
-// rewriting the star file after it. Stops at the first image that cannot be
-// used (its row is not added) or when the star file cannot be written.
-// Returns the number of rows added.
+// keeping the tracked positions in the job's star lists. Stops at the first
+// image that cannot be used (its row is not added). Returns the number of rows
+// added.
 int MeasureImages(RunJob& job, ImagePrefetcher& images, std::stop_token stop,
                   const Progress& progress, std::vector<std::string>& lines, RunOutcome& out) {
   const RunSettings& set = job.settings;
@@ -109,6 +109,7 @@ int MeasureImages(RunJob& job, ImagePrefetcher& images, std::stop_token stop,
   std::vector<std::string> cali2, var2;
   std::vector<StarEntry> cali, vars;
   std::vector<std::optional<Point>> positions;
+  StarMeasurer measurer;
   for (size_t i = 0; i < job.ListaFotos.size(); ++i) {
     const std::string& entry = job.ListaFotos[i];
     const std::string date = EntryDate(entry);
@@ -146,7 +147,7 @@ int MeasureImages(RunJob& job, ImagePrefetcher& images, std::stop_token stop,
       positions.push_back(InsideMargin(image, ap, s.x, s.y) ? std::optional<Point>(Point{s.x, s.y})
                                                             : std::nullopt);
     }
-    const auto measured = MeasureStars(image, ap, positions);
+    const auto measured = measurer.Measure(image, ap, positions);
 
     // Comparison stars.
     cali2.clear();
@@ -255,15 +256,6 @@ int MeasureImages(RunJob& job, ImagePrefetcher& images, std::stop_token stop,
     job.lbVar.swap(var2);
     lines.push_back(FormatResultsRow(row));
     ++added;
-    if (job.starsPath.empty()) continue;
-    // Only made crash-safe here; the run flushes it to the disk once at its end.
-    const Status written = WriteFileAtomic(
-        job.starsPath, JoinLines(StarFileLines(job.lbVar, job.lbCali)), WriteSync::kCrashSafe);
-    if (!written.ok()) {
-      out.aborted = true;
-      out.abortText = StoppedRunText(written.message);
-      return added;
-    }
   }
   return added;
 }
@@ -350,16 +342,21 @@ RunOutcome RunPhotometry(RunJob& job, std::stop_token stop, const Progress& prog
   }
   // A following series that measured nothing has nothing to add.
   if (job.PrimeraSerie || measured > 0) {
-    if (measured > 0 && !out.aborted && !job.starsPath.empty()) {
-      if (Status synced = SyncFile(job.starsPath); !synced.ok()) {
-        out.aborted = true;
-        out.abortText = StoppedRunText(synced.message);
-      }
-    }
     lines = ReorderResults(lines);
     if (Status written = WriteFileAtomic(file, JoinLines(lines)); !written.ok()) {
       out.status = written;
       return out;
+    }
+  }
+  // The tracked positions after the last measured image, written after the
+  // results so that a run that could not write those leaves both as they were.
+  if (measured > 0 && !job.starsPath.empty()) {
+    const std::string error =
+        WriteFileAtomic(job.starsPath, JoinLines(StarFileLines(job.lbVar, job.lbCali)));
+    if (!error.empty()) {
+      // After an image that stopped the run, its box follows.
+      out.abortText = out.aborted ? error + "\n\n" + out.abortText : StoppedRunText(error);
+      out.aborted = true;
     }
   }
   out.rowsWritten = measured;

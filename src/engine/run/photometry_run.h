@@ -35,7 +35,7 @@ struct RunJob {
   FieldCoordinates field;
   RunSettings settings;
   std::string instrumentalPath;  // the results file
-  std::string starsPath;         // "estrellas.txt", rewritten after each image
+  std::string starsPath;         // "estrellas.txt": the tracked positions, at the end
 };
 
 struct RunOutcome {
@@ -73,10 +73,11 @@ double RowAirMass(const std::string& date, const FieldCoordinates& field);
 
 // Measures all listed images, then writes the results file once: the header
 // block (first series) or the file's lines (following series) with the new
-// rows, sorted by date and renumbered. Until then the file is not touched,
-// so a run that is killed, stopped through `stop` (checked before and after
-// reading each image; status "Proceso interrumpido.") or cannot write leaves
-// it as it was. A run stopped on an image keeps the rows measured before it.
+// rows, sorted by date and renumbered; then the star file with the positions
+// tracked up to the last measured image. Until then no file is touched, so a
+// run that is killed, stopped through `stop` (checked before and after reading
+// each image; status "Proceso interrumpido.") or cannot write leaves them as
+// they were. A run stopped on an image keeps the rows measured before it.
 // Progress: kOverall "i - file" per image (i from 0, done i of the images),
 // kItem "j - star" per star and "" after each image.
 RunOutcome RunPhotometry(RunJob& job, std::stop_token stop = {}, const Progress& progress = {});

@@ -182,7 +182,7 @@ std::string LinkTarget(const std::string& path) {
   return p.string();
 }
 
-Status WriteFileAtomic(const std::string& path, std::string_view content, WriteSync sync) {
+Status WriteFileAtomic(const std::string& path, std::string_view content) {
   static std::atomic<unsigned> counter{0};
   const std::string target = LinkTarget(path);
   const std::string temp =
@@ -195,7 +195,7 @@ Status WriteFileAtomic(const std::string& path, std::string_view content, WriteS
     ::unlink(temp.c_str());
     return failed;
   }
-  if ((sync == WriteSync::kDurable && ::fsync(fd) != 0) || ::close(fd) != 0) {
+  if (::fsync(fd) != 0 || ::close(fd) != 0) {
     Status failed = IoFailure("Error de escritura en", path);
     ::unlink(temp.c_str());
     return failed;
@@ -224,18 +224,6 @@ void RemoveStaleTemporaryFiles(const std::string& folder) {
     if (pid == getpid() || ::kill(pid, 0) == 0 || errno != ESRCH) continue;
     fs::remove(entry.path(), ec);
   }
-}
-
-Status SyncFile(const std::string& path) {
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return IoFailure("No se puede abrir el fichero", path);
-  if (::fsync(fd) != 0) {
-    Status failed = IoFailure("Error de escritura en", path);
-    ::close(fd);
-    return failed;
-  }
-  ::close(fd);
-  return Status::Ok();
 }
 
 bool FileExists(const std::string& path) {

@@ -28,25 +28,15 @@ std::optional<std::vector<std::string>> ReadTextLines(const std::string& path);
 // Joins lines, each followed by `eol` ("\r\n" unless a format says otherwise).
 std::string JoinLines(const std::vector<std::string>& lines, std::string_view eol = "\r\n");
 
-// Writes `content` to a temporary file beside `path`, flushes it and renames it
-// over `path`, so a crash never leaves half a file. A symbolic link is
-// followed: its target is replaced and the link stays. A failure (kIo)
-// carries the system's message, naming the file.
-//
-// kDurable also flushes the data to the disk before the rename, so the file
-// survives a power cut. kCrashSafe skips that flush: a program that dies still
-// never leaves half a file. It is for working files rewritten on every image,
-// which get one SyncFile at the end of the run.
-enum class WriteSync { kDurable, kCrashSafe };
-Status WriteFileAtomic(const std::string& path, std::string_view content,
-                       WriteSync sync = WriteSync::kDurable);
+// Writes `content` to a temporary file beside `path`, flushes it to the disk
+// and renames it over `path`, so neither a crash nor a power cut leaves half a
+// file. A symbolic link is followed: its target is replaced and the link
+// stays. A failure (kIo) carries the system's message, naming the file.
+Status WriteFileAtomic(const std::string& path, std::string_view content);
 
 // Removes the temporary files that a killed program left in `folder` (those
 // of a process still running are kept).
 void RemoveStaleTemporaryFiles(const std::string& folder);
-
-// Flushes a file's data to the disk.
-Status SyncFile(const std::string& path);
 
 bool FileExists(const std::string& path);
 bool DirectoryExists(const std::string& path);

@@ -76,11 +76,6 @@ TEST(TextFiles, AtomicWriteReplacesWholeAndLeavesNoTemporary) {
   }
   EXPECT_EQ(entries, 1);
   EXPECT_FALSE(WriteFileAtomic(dir.File("no/such/folder/f.txt"), "x").ok());
-  // The crash-safe variant writes the same bytes; the flush comes later.
-  ASSERT_TRUE(WriteFileAtomic(path, "w\r\n", WriteSync::kCrashSafe).ok());
-  EXPECT_EQ(test::ReadBytes(path), "w\r\n");
-  EXPECT_TRUE(SyncFile(path).ok());
-  EXPECT_FALSE(SyncFile(dir.File("missing.txt")).ok());
 
   // What a killed program left goes; what a running one writes stays.
   const std::string dead = dir.File("r.txt.tmp2147483647_3");
