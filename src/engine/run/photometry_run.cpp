@@ -336,8 +336,16 @@ RunOutcome RunPhotometry(RunJob& job, std::stop_token stop, const Progress& prog
   for (const std::string& entry : job.ListaFotos) paths.push_back(EntryPath(entry));
   ImagePrefetcher images(std::move(paths));
   const int measured = MeasureImages(job, images, stop, progress, lines, out);
+  // The tracked positions after the last measured image, the star file's
+  // only write; "" when there is nothing to write.
+  const auto writeStars = [&] {
+    if (measured == 0 || job.starsPath.empty()) return std::string();
+    return WriteFileAtomic(job.starsPath, JoinLines(StarFileLines(job.lbVar, job.lbCali)));
+  };
   if (stop.stop_requested()) {
-    out.status = Status::Stopped();
+    // The results stay as they were; the positions are kept for the next run.
+    const std::string error = writeStars();
+    out.status = error.empty() ? Status::Stopped() : Status::Fail(error, FailureKind::kIo);
     return out;
   }
   // A following series that measured nothing has nothing to add.
@@ -348,16 +356,12 @@ RunOutcome RunPhotometry(RunJob& job, std::stop_token stop, const Progress& prog
       return out;
     }
   }
-  // The tracked positions after the last measured image, written after the
-  // results so that a run that could not write those leaves both as they were.
-  if (measured > 0 && !job.starsPath.empty()) {
-    const std::string error =
-        WriteFileAtomic(job.starsPath, JoinLines(StarFileLines(job.lbVar, job.lbCali)));
-    if (!error.empty()) {
-      // After an image that stopped the run, its box follows.
-      out.abortText = out.aborted ? error + "\n\n" + out.abortText : StoppedRunText(error);
-      out.aborted = true;
-    }
+  // After the results, so that a run that could not write those leaves both
+  // files as they were.
+  if (const std::string error = writeStars(); !error.empty()) {
+    // After an image that stopped the run, its box follows.
+    out.abortText = out.aborted ? error + "\n\n" + out.abortText : StoppedRunText(error);
+    out.aborted = true;
   }
   out.rowsWritten = measured;
   out.resultsLines = std::move(lines);

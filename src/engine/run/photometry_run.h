@@ -75,9 +75,10 @@ double RowAirMass(const std::string& date, const FieldCoordinates& field);
 // block (first series) or the file's lines (following series) with the new
 // rows, sorted by date and renumbered; then the star file with the positions
 // tracked up to the last measured image. Until then no file is touched, so a
-// run that is killed, stopped through `stop` (checked before and after reading
-// each image; status "Proceso interrumpido.") or cannot write leaves them as
-// they were. A run stopped on an image keeps the rows measured before it.
+// run that is killed or cannot write leaves them as they were. A run stopped
+// through `stop` (checked before and after reading each image; status
+// "Proceso interrumpido.") leaves the results file as it was and writes only
+// the star file. A run stopped on an image keeps the rows measured before it.
 // Progress: kOverall "i - file" per image (i from 0, done i of the images),
 // kItem "j - star" per star and "" after each image.
 RunOutcome RunPhotometry(RunJob& job, std::stop_token stop = {}, const Progress& progress = {});
