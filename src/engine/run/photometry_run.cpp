@@ -337,15 +337,15 @@ RunOutcome RunPhotometry(RunJob& job, std::stop_token stop, const Progress& prog
   ImagePrefetcher images(std::move(paths));
   const int measured = MeasureImages(job, images, stop, progress, lines, out);
   // The tracked positions after the last measured image, the star file's
-  // only write; "" when there is nothing to write.
-  const auto writeStars = [&] {
-    if (measured == 0 || job.starsPath.empty()) return std::string();
+  // only write.
+  const auto writeStars = [&]() -> Status {
+    if (measured == 0 || job.starsPath.empty()) return Status::Ok();
     return WriteFileAtomic(job.starsPath, JoinLines(StarFileLines(job.lbVar, job.lbCali)));
   };
   if (stop.stop_requested()) {
     // The results stay as they were; the positions are kept for the next run.
-    const std::string error = writeStars();
-    out.status = error.empty() ? Status::Stopped() : Status::Fail(error, FailureKind::kIo);
+    const Status written = writeStars();
+    out.status = written.ok() ? Status::Stopped() : written;
     return out;
   }
   // A following series that measured nothing has nothing to add.
@@ -358,8 +358,9 @@ RunOutcome RunPhotometry(RunJob& job, std::stop_token stop, const Progress& prog
   }
   // After the results, so that a run that could not write those leaves both
   // files as they were.
-  if (const std::string error = writeStars(); !error.empty()) {
+  if (const Status written = writeStars(); !written.ok()) {
     // After an image that stopped the run, its box follows.
+    const std::string& error = written.message;
     out.abortText = out.aborted ? error + "\n\n" + out.abortText : StoppedRunText(error);
     out.aborted = true;
   }
