@@ -73,8 +73,15 @@ void SwapWords(uint32_t* w, size_t n) {
 // the sums stay below 2^24; above it the result is clamped whatever the
 // rounding did. One pass from the raw block, the byte swap included; with
 // AVX2 at run time it takes eight samples a step.
-__attribute__((target_clones("avx2", "default"))) void ConvertFloats(
-    const uint32_t* __restrict words, size_t n, float offset, uint16_t* __restrict out) {
+// The clones' resolver runs before a sanitizer's runtime is ready, so
+// sanitized builds keep the plain version.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+#define LUMENDA_FLOAT_CLONES
+#else
+#define LUMENDA_FLOAT_CLONES __attribute__((target_clones("avx2", "default")))
+#endif
+LUMENDA_FLOAT_CLONES void ConvertFloats(const uint32_t* __restrict words, size_t n, float offset,
+                                        uint16_t* __restrict out) {
   constexpr float kMagic = 12582912.0f;
   for (size_t i = 0; i < n; ++i) {
     uint32_t x = words[i];
