@@ -9,7 +9,7 @@
 #include <QTimer>
 #include <QtTest>
 
-#include "../../engine/period/synthetic.h"
+#include "../../tests/engine/period/synthetic.h"
 #include "period/period_session.h"
 #include "platform/text.h"
 #include "screenshots.h"
