@@ -14,25 +14,11 @@
 #include "windows/settings_dialog.h"
 
 using namespace lumenda::ui;
+using lumenda::ui::test::Click;
 using lumenda::ui::test::Find;
+using lumenda::ui::test::Retype;
 
-namespace {
-
-void Retype(QLineEdit* field, const QString& text) {
-  field->setFocus();
-  field->selectAll();
-  QTest::keyClick(field, Qt::Key_Backspace);
-  QTest::keyClicks(field, text);
-}
-
-void Click(QWidget* root, const char* name) {
-  auto* button = Find<QAbstractButton>(root, name);
-  QVERIFY2(button, name);
-  // Near the left edge: a box or a round button reacts on its mark and text.
-  QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(8, button->height() / 2));
-}
-
-}  // namespace
+namespace {}  // namespace
 
 class SettingsWindowsTest : public QObject {
   Q_OBJECT

@@ -17,22 +17,11 @@
 #include "windows/image_window.h"
 
 using namespace lumenda::ui;
+using lumenda::ui::test::Click;
 using lumenda::ui::test::Find;
+using lumenda::ui::test::Retype;
 
 namespace {
-
-void Retype(QLineEdit* field, const QString& text) {
-  field->setFocus();
-  field->selectAll();
-  QTest::keyClick(field, Qt::Key_Backspace);
-  QTest::keyClicks(field, text);
-}
-
-void Click(QWidget* root, const char* name) {
-  auto* button = Find<QAbstractButton>(root, name);
-  QVERIFY2(button, name);
-  QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
-}
 
 QByteArray Bytes(const QString& path) {
   QFile f(path);

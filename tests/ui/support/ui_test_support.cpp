@@ -1,7 +1,9 @@
 #include "ui_test_support.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
+#include <QLineEdit>
 #include <QTest>
 #include <QTimer>
 #include <memory>
@@ -95,6 +97,19 @@ void WhenModalShows(const QString& objectName, std::function<void(QWidget*)> act
     }
   });
   timer->start(10);
+}
+
+void Retype(QLineEdit* field, const QString& text) {
+  field->setFocus();
+  field->selectAll();
+  QTest::keyClick(field, Qt::Key_Backspace);
+  QTest::keyClicks(field, text);
+}
+
+void Click(QWidget* root, const char* name) {
+  auto* button = Find<QAbstractButton>(root, name);
+  QVERIFY2(button, name);
+  QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(8, button->height() / 2));
 }
 
 }  // namespace lumenda::ui::test

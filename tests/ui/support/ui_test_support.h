@@ -13,6 +13,8 @@
 
 #include "platform/dialogs.h"
 
+class QLineEdit;
+
 namespace lumenda::ui::test {
 
 // Answers every message box and file chooser from a script and records what
@@ -82,6 +84,13 @@ template <typename T>
 T* Find(const QWidget* root, const char* name) {
   return root->findChild<T*>(QString::fromLatin1(name));
 }
+
+// Replaces a field's text as a user would: focus, select all, type.
+void Retype(QLineEdit* field, const QString& text);
+
+// Clicks the button of that name near its left edge (a box or a round button
+// reacts on its mark and text); fails the test when there is none.
+void Click(QWidget* root, const char* name);
 
 // Runs `act` on the modal window named `objectName` as soon as it shows
 // (polled every 10 ms; given up after `timeoutMs`). Set this up before the
