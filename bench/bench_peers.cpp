@@ -118,7 +118,8 @@ const fs::path& Scratch() {
 // A night of frames with a sky gradient, noise and 10 stars (3 comparison
 // stars, 7 variables), written once into the scratch folder.
 struct Night {
-  std::vector<std::string> lista, lbVar, lbCali;
+  std::vector<ImageListItem> lista;
+  StarLists stars;
   std::vector<std::string> paths;
 
   Night(int side, int frames) {
@@ -149,8 +150,9 @@ struct Night {
           uint16_t& p = img.pixels[static_cast<size_t>(y) * side + x];
           p = static_cast<uint16_t>(std::min(65535.0, p + v));
         }
-      (i < 3 ? lbCali : lbVar)
-          .push_back(FormatStarEntry(sx, sy, (i < 3 ? "C" : "V") + std::to_string(i)));
+      (i < 3 ? stars.comparisons : stars.variables)
+          .push_back(
+              ParseStarEntry(FormatStarEntry(sx, sy, (i < 3 ? "C" : "V") + std::to_string(i))));
     }
     for (int i = 0; i < frames; ++i) {
       const int minute = i * 2;
@@ -161,8 +163,7 @@ struct Night {
       if (!WriteFits16(path, img).ok()) std::abort();
       paths.push_back(path);
     }
-    TPlaca header;
-    lista = BuildImageList(paths, 0, header).value;
+    lista = ListImages(paths, 0).value;
   }
 };
 
@@ -194,8 +195,7 @@ void RunWholeNight(benchmark::State& state, int side) {
   for (auto _ : state) {
     RunJob job;
     job.ListaFotos = night.lista;
-    job.lbVar = night.lbVar;
-    job.lbCali = night.lbCali;
+    job.stars = night.stars;
     job.field.scale = 2.0;
     job.field.FieldRAText = "20 15 30.0";
     job.field.FieldDecText = "+38 20 00";

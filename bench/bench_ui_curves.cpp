@@ -34,8 +34,7 @@ constexpr int kStars = 20;
 std::string WriteResultsFile(const std::string& folder) {
   std::vector<std::string> names;
   for (int k = 0; k < kStars; ++k) names.push_back("VS_" + std::to_string(k));
-  const std::vector<std::string> comparisons = {
-      "0100.00  0200.00  10.52", "0300.00  0200.00  11.37", "0200.00  0400.00  11.84"};
+  const std::vector<std::string> comparisons = {"10.52", "11.37", "11.84"};
   std::vector<std::string> lines =
       ResultsHeaderBlock("20 15 30.0", "+38 20 00", comparisons, {}, names);
   const double start = *EncodeDate(2024, 9, 10) + 0.8;

@@ -90,14 +90,14 @@ void RunProceso(const ProcesoOptions& o) {
   RunJob job;
   auto stars = ReadStarFile(o.stars);
   if (!stars.ok()) Fail(o.stars + ": " + stars.message);
-  SplitStarFile(stars.value, job.lbVar, job.lbCali);
+  job.stars = SplitStarFile(stars.value);
 
-  TPlaca image;
   const double cTiempo = ParseDouble(settings.cTiempo).value_or(0.0);
-  auto lista = BuildImageList(paths, cTiempo, image);
-  if (!lista.ok()) Fail(lista.message);
+  auto lista = ListImages(paths, cTiempo, stop);
+  if (!lista.ok()) Fail(lista);
   job.ListaFotos = std::move(lista.value);
 
+  TPlaca image;
   // Field, site and scale: the first image's header and the settings, unless
   // given here.
   if (Status loaded = image.LoadHeader(paths.front()); !loaded.ok()) Fail(loaded.message);

@@ -118,8 +118,7 @@ TEST_F(CliNames, NamesThatWouldBreakTheResultsFileAreRefused) {
   EXPECT_EQ(ReadBytes(results), before);
 
   // A file that already holds two stars of one name: which one is meant?
-  auto lines =
-      ResultsHeaderBlock("12 34 56.7", "+05 06 07", {"0100.00  0200.00  11.0"}, {}, {"V1", "V1"});
+  auto lines = ResultsHeaderBlock("12 34 56.7", "+05 06 07", {"11.0"}, {}, {"V1", "V1"});
   ResultsRow row;
   row.date = "20080812.80000";
   row.compara = 1000;

@@ -23,9 +23,7 @@ inline std::vector<std::string> ResultsLines(const std::vector<std::string>& com
                                              const std::vector<std::string>& names,
                                              const std::vector<FixtureRow>& rows,
                                              const std::vector<std::string>& sky = {}) {
-  std::vector<std::string> entries;
-  for (const auto& c : comps) entries.push_back("0100.00  0200.00  " + c);
-  auto lines = ResultsHeaderBlock("12 34 56.7", "-05 06 07", entries, sky, names);
+  auto lines = ResultsHeaderBlock("12 34 56.7", "-05 06 07", comps, sky, names);
   int num = 0;
   for (const FixtureRow& f : rows) {
     ResultsRow r;

@@ -31,7 +31,7 @@ inline ProcesoOutcome RunSampleNight(const std::string& folder, int images) {
   TPlaca image;
   std::vector<std::string> paths;
   for (int i = 1; i <= images; ++i) paths.push_back(night + SampleImageName(i));
-  auto lista = BuildImageList(paths, 0, image);
+  auto lista = ListImages(paths, 0);
   const Status header = image.LoadHeader(paths[0]);
   if (!lista.ok() || !header.ok()) {
     failed.status = Status::Fail("lista: " + lista.message + header.message);
@@ -45,7 +45,7 @@ inline ProcesoOutcome RunSampleNight(const std::string& folder, int images) {
   }
   RunJob job;
   job.ListaFotos = lista.value;
-  SplitStarFile(stars.value, job.lbVar, job.lbCali);
+  job.stars = SplitStarFile(stars.value);
   job.field = field.value;
   job.settings = RunSettingsFrom(settings);
   job.instrumentalPath = folder + "instrumental.txt";

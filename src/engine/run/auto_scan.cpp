@@ -60,10 +60,10 @@ bool FitsFileComplete(const std::string& path) {
   return !ec && static_cast<long long>(size) >= static_cast<long long>(records * kRecord) + data;
 }
 
-AutoScanJob MakeAutoScanJob(const std::string& lastEntry, const std::set<std::string>& measured,
+AutoScanJob MakeAutoScanJob(const ImageListItem& lastImage, const std::set<std::string>& measured,
                             const Settings& settings, AutoScanMemory memory) {
   AutoScanJob job;
-  job.lastEntry = lastEntry;
+  job.lastImage = lastImage;
   job.measured = measured;
   job.filtroAc = settings.filtroAc;
   job.filtroIn = settings.filtroIn;
@@ -77,10 +77,11 @@ AutoScanOutcome ScanForNewImages(const AutoScanJob& job, std::stop_token stop) {
   AutoScanOutcome out;
   const std::string include = NameFilterText(job.filtroIn);
   const std::string exclude = NameFilterText(job.filtroEx);
-  const std::string folder = fs::path(EntryPath(job.lastEntry)).parent_path().string();
+  const std::string folder = fs::path(job.lastImage.path).parent_path().string();
   const auto now = fs::file_time_type::clock::now();
   const auto settle = std::chrono::duration_cast<fs::file_time_type::duration>(
       std::chrono::duration<double>(job.settleSeconds));
+  const std::string last = job.lastImage.Text();
   TPlaca image;
   for (const std::string& path : FitsFilesInFolder(folder.empty() ? "." : folder)) {
     if (stop.stop_requested()) break;
@@ -103,11 +104,11 @@ AutoScanOutcome ScanForNewImages(const AutoScanJob& job, std::stop_token stop) {
       out.waiting.push_back(name);
       continue;
     }
-    auto entry = ImageEntry(image, path, job.cTiempoSeconds);
+    auto item = DateImage(image, path, job.cTiempoSeconds);
     // A complete file whose header cannot be read is not an image to wait for.
-    if (!entry.ok()) continue;
-    if (!(entry.value > job.lastEntry)) continue;
-    InsertSorted(out.entries, std::move(entry.value));
+    if (!item.ok()) continue;
+    if (!(item.value.Text() > last)) continue;
+    InsertSorted(out.images, std::move(item.value));
   }
   return out;
 }

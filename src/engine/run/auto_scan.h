@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "run/image_list.h"
 #include "settings/settings.h"
 
 namespace lumenda {
@@ -25,7 +26,7 @@ struct SeenFile {
 using AutoScanMemory = std::map<std::string, SeenFile>;
 
 struct AutoScanJob {
-  std::string lastEntry;           // eFoto1: the image-list entry of the newest image measured
+  ImageListItem lastImage;         // eFoto1: the newest image measured
   std::set<std::string> measured;  // paths of the images already in the results
   char filtroAc = 'E';             // name filter of the settings: 'N', 'I' or 'E'
   std::string filtroIn, filtroEx;
@@ -36,21 +37,22 @@ struct AutoScanJob {
   double settleSeconds = 2.0;
 };
 
-AutoScanJob MakeAutoScanJob(const std::string& lastEntry, const std::set<std::string>& measured,
+AutoScanJob MakeAutoScanJob(const ImageListItem& lastImage, const std::set<std::string>& measured,
                             const Settings& settings, AutoScanMemory memory);
 
 struct AutoScanOutcome {
-  // Image-list entries (date, blank, path) of the new images, in time order.
-  std::vector<std::string> entries;
+  // The new images, in time order.
+  std::vector<ImageListItem> images;
   // File names still being written (incomplete, or changed since the last
   // look); the next scan looks again.
   std::vector<std::string> waiting;
   AutoScanMemory memory;  // for the next scan
 };
 
-// Lists the folder of `lastEntry`: FITS files passing the name filter (lower
+// Lists the folder of `lastImage`: FITS files passing the name filter (lower
 // case, cut to 10 characters; an empty text filters nothing), complete and
-// settled, not measured yet, whose entry is later, as text, than `lastEntry`.
+// settled, not measured yet, whose list line is later, as text, than that
+// of `lastImage`.
 // Reads headers only.
 AutoScanOutcome ScanForNewImages(const AutoScanJob& job, std::stop_token stop = {});
 

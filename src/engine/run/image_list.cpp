@@ -54,53 +54,57 @@ constexpr double kDegree = std::numbers::pi / 180.0;
 
 }  // namespace
 
-std::string ImageListEntry(const std::string& date, const std::string& path) {
+std::string ImageListItem::Text() const {
   return date + " " + path;
 }
 
-void InsertSorted(std::vector<std::string>& list, std::string entry) {
-  const auto at = std::upper_bound(list.begin(), list.end(), entry, LessNoCase);
-  list.insert(at, std::move(entry));
+std::string ImageListItem::FileName() const {
+  return fs::path(path).filename().string();
 }
 
-std::string EntryDate(const std::string& entry) {
-  return std::string(Field(entry, rf::kImageDate));
+ImageListItem ImageListItem::FromText(std::string_view line) {
+  return ImageListItem{std::string(Field(line, rf::kImageDate)),
+                       std::string(FieldFrom(line, rf::kImagePath))};
 }
 
-std::string EntryPath(const std::string& entry) {
-  return std::string(FieldFrom(entry, rf::kImagePath));
+void InsertSorted(std::vector<ImageListItem>& list, ImageListItem item) {
+  const std::string text = item.Text();
+  const auto at = std::upper_bound(
+      list.begin(), list.end(), text,
+      [](const std::string& t, const ImageListItem& i) { return LessNoCase(t, i.Text()); });
+  list.insert(at, std::move(item));
 }
 
-std::string EntryFileName(const std::string& entry) {
-  return fs::path(EntryPath(entry)).filename().string();
-}
-
-Result<std::string> ImageEntry(TPlaca& image, const std::string& path, double cTiempoSeconds) {
+Result<ImageListItem> DateImage(TPlaca& image, const std::string& path, double cTiempoSeconds) {
   if (Status loaded = image.LoadHeader(path); !loaded.ok())
-    return Result<std::string>::FailWith(loaded);
+    return Result<ImageListItem>::FailWith(loaded);
   const KeywordLookup keyword = [&image](const std::string& key) { return image.GetKeyword(key); };
-  return Result<std::string>::Ok(ImageListEntry(MidExposureDate(keyword, cTiempoSeconds), path));
+  return Result<ImageListItem>::Ok(ImageListItem{MidExposureDate(keyword, cTiempoSeconds), path});
 }
 
-Result<std::vector<std::string>> BuildImageList(const std::vector<std::string>& paths,
-                                                double cTiempoSeconds, TPlaca& image,
-                                                const std::function<void(int)>& count) {
-  using R = Result<std::vector<std::string>>;
-  std::vector<std::string> list;
+Result<std::vector<ImageListItem>> ListImages(const std::vector<std::string>& paths,
+                                              double cTiempoSeconds, std::stop_token stop,
+                                              const Progress& progress) {
+  using Out = Result<std::vector<ImageListItem>>;
+  std::vector<ImageListItem> list;
   list.reserve(paths.size());
   std::set<std::string> seen;
+  TPlaca image;
+  const auto total = static_cast<long long>(paths.size());
   for (const std::string& path : paths) {
+    if (stop.stop_requested()) return Out::Stopped();
     // A file chosen twice (or a folder given twice) is measured once.
     std::error_code ec;
     fs::path same = fs::weakly_canonical(path, ec);
     if (ec) same = fs::path(path).lexically_normal();
     if (!seen.insert(same.string()).second) continue;
-    auto entry = ImageEntry(image, path, cTiempoSeconds);
-    if (!entry.ok()) return R::Fail(fs::path(path).filename().string() + ": " + entry.message);
-    InsertSorted(list, std::move(entry.value));
-    if (count) count(static_cast<int>(list.size()));
+    const std::string name = fs::path(path).filename().string();
+    auto item = DateImage(image, path, cTiempoSeconds);
+    if (!item.ok()) return Out::Fail(name + ": " + item.message, item.kind);
+    InsertSorted(list, std::move(item.value));
+    Report(progress, {ProgressLine::kOverall, static_cast<long long>(list.size()), total, 0, name});
   }
-  return R::Ok(std::move(list));
+  return Out::Ok(std::move(list));
 }
 
 std::vector<std::string> FitsFilesInFolder(const std::string& folder) {

@@ -1,7 +1,7 @@
 // The image list (ListaFotos) and the field coordinates of a series.
 #pragma once
 
-#include <functional>
+#include <stop_token>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -9,31 +9,37 @@
 #include "image/fits_image.h"
 #include "settings/settings.h"
 #include "text/messages.h"
+#include "text/progress.h"
 
 namespace lumenda {
 
-// Date text + " " + path.
-std::string ImageListEntry(const std::string& date, const std::string& path);
-// Adds an entry keeping the list sorted (case-insensitive, as text: the
-// date first, so in time order; equal dates by path).
-void InsertSorted(std::vector<std::string>& list, std::string entry);
-// Date text and path of an entry.
-std::string EntryDate(const std::string& entry);
-std::string EntryPath(const std::string& entry);
-// The file name of an entry's path (what progress and messages show).
-std::string EntryFileName(const std::string& entry);
+// One image of the list: its mid-exposure date and its path.
+struct ImageListItem {
+  std::string date;  // yyyymmdd.ddddd; "00000000.00000" when undated
+  std::string path;
 
-// Loads the image's header and gives its entry (the null date when the
-// header has no usable date). Fails with the image's own message.
-Result<std::string> ImageEntry(TPlaca& image, const std::string& path, double cTiempoSeconds);
+  // The list's line: date, a blank, path.
+  std::string Text() const;
+  std::string FileName() const;
+  static ImageListItem FromText(std::string_view line);
+  bool operator==(const ImageListItem&) const = default;
+};
 
-// The sorted list of the chosen files (headers only), each file once however
-// often it was chosen. `count` is told the
-// running number of entries. Fails on the first file that cannot be read,
-// with its name and the image's message.
-Result<std::vector<std::string>> BuildImageList(const std::vector<std::string>& paths,
-                                                double cTiempoSeconds, TPlaca& image,
-                                                const std::function<void(int)>& count = {});
+// Adds `item` keeping the list in time order (the line compared as text,
+// ignoring case: the date first, equal dates by path).
+void InsertSorted(std::vector<ImageListItem>& list, ImageListItem item);
+
+// Loads the image's header and dates it (the null date when the header has
+// no usable date). Fails with the image's own message.
+Result<ImageListItem> DateImage(TPlaca& image, const std::string& path, double cTiempoSeconds);
+
+// "Lista de imágenes": the chosen files (headers only) in time order, each
+// file once however often it was chosen. Progress: kOverall with the
+// running count in `done` and the file name. Fails on the first file that
+// cannot be read, with its name and reason.
+Result<std::vector<ImageListItem>> ListImages(const std::vector<std::string>& paths,
+                                              double cTiempoSeconds, std::stop_token stop = {},
+                                              const Progress& progress = {});
 
 // The FITS files of a folder (extensions .fit, .fts, .fits in any case),
 // sorted by name.

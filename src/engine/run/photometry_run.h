@@ -10,6 +10,7 @@
 #include "image/measure_star.h"
 #include "run/image_list.h"
 #include "run/results_tables.h"
+#include "run/star_list.h"
 #include "settings/settings.h"
 #include "text/progress.h"
 #include "text/result.h"
@@ -25,12 +26,11 @@ struct RunSettings {
 };
 RunSettings RunSettingsFrom(const Settings& settings);
 
-// Everything a run works on. The star lists are updated with the tracked
-// positions after every image.
+// Everything a run works on. The star lists end with the positions tracked
+// up to the last image measured.
 struct RunJob {
-  std::vector<std::string> ListaFotos;
-  std::vector<std::string> lbVar;
-  std::vector<std::string> lbCali;
+  std::vector<ImageListItem> ListaFotos;
+  StarLists stars;  // lbVar, lbCali
   bool PrimeraSerie = true;
   FieldCoordinates field;
   RunSettings settings;
@@ -92,8 +92,7 @@ struct ProcesoOutcome {
   // read back.
   Status status;
   ResultsTables tables;
-  std::vector<std::string> ListaFotos;
-  std::string eFoto1;  // the last entry: the newest image processed
+  std::vector<ImageListItem> ListaFotos;
 };
 // Progress: the run's, then kStage the stages of the tables.
 ProcesoOutcome Proceso(RunJob& job, std::stop_token stop = {}, const Progress& progress = {},

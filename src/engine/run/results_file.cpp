@@ -59,11 +59,11 @@ std::string FormatResultsRow(const ResultsRow& r) {
 
 std::vector<std::string> ResultsHeaderBlock(const std::string& fieldRAText,
                                             const std::string& fieldDecText,
-                                            const std::vector<std::string>& lbCali,
+                                            const std::vector<std::string>& comparisonNames,
                                             const std::vector<std::string>& skyPositions,
                                             const std::vector<std::string>& lbNomVar) {
   std::vector<std::string> out{fieldRAText, fieldDecText};
-  for (const std::string& entry : lbCali) out.push_back(ComparisonName(entry));
+  out.insert(out.end(), comparisonNames.begin(), comparisonNames.end());
   out.emplace_back();
   for (const std::string& sky : skyPositions) out.push_back(rf::kSkyPositionPrefix + sky);
   out.emplace_back();
@@ -116,11 +116,11 @@ Status CheckRowCount(long long rows) {
   return Status::Ok();
 }
 
-std::vector<std::string> ImageListFromResults(const std::vector<std::string>& lines) {
-  std::vector<std::string> out;
+std::vector<ImageListItem> ImageListFromResults(const std::vector<std::string>& lines) {
+  std::vector<ImageListItem> out;
   for (const std::string& line : lines) {
     if (!rf::IsDataRow(line)) continue;
-    out.push_back(std::string(Copy(line, 7, 15)) + std::string(rf::RowPath(line)));
+    out.push_back(ImageListItem{std::string(Copy(line, 7, 14)), std::string(rf::RowPath(line))});
   }
   return out;
 }

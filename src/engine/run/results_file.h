@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "run/image_list.h"
 #include "text/messages.h"
 
 namespace lumenda {
@@ -37,11 +38,11 @@ struct ResultsRow {
 std::string FormatResultsRow(const ResultsRow& row);
 
 // The header block of a first series: field texts, comparison names
-// (characters 19-48 of each entry), empty line, ">>> " sky positions (may be
+// (ComparisonName), empty line, ">>> " sky positions (may be
 // empty), empty line, header with the names, separator.
 std::vector<std::string> ResultsHeaderBlock(const std::string& fieldRAText,
                                             const std::string& fieldDecText,
-                                            const std::vector<std::string>& lbCali,
+                                            const std::vector<std::string>& comparisonNames,
                                             const std::vector<std::string>& skyPositions,
                                             const std::vector<std::string>& lbNomVar);
 
@@ -62,7 +63,7 @@ std::vector<std::string> ReorderResults(const std::vector<std::string>& lines);
 // Row numbers run from 0000 to 9999: more than 10000 rows are refused.
 Status CheckRowCount(long long rows);
 
-// ListaFotos entries rebuilt from the data rows (date, blank, path).
-std::vector<std::string> ImageListFromResults(const std::vector<std::string>& lines);
+// The image list rebuilt from the data rows.
+std::vector<ImageListItem> ImageListFromResults(const std::vector<std::string>& lines);
 
 }  // namespace lumenda

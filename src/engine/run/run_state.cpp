@@ -15,80 +15,7 @@ namespace lumenda {
 
 namespace rf = results;
 
-namespace {
-
-bool LessNoCase(const std::string& a, const std::string& b) {
-  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-    return std::tolower(static_cast<unsigned char>(x)) <
-           std::tolower(static_cast<unsigned char>(y));
-  });
-}
-
-std::vector<std::string> EntryTexts(const std::vector<StarEntry>& stars) {
-  std::vector<std::string> out;
-  out.reserve(stars.size());
-  for (const StarEntry& s : stars) out.push_back(StarEntryText(s));
-  return out;
-}
-
-std::vector<StarEntry> ParseEntries(const std::vector<std::string>& entries) {
-  std::vector<StarEntry> out;
-  out.reserve(entries.size());
-  for (const std::string& e : entries) out.push_back(ParseStarEntry(e));
-  return out;
-}
-
-std::vector<ImageListItem> ParseItems(const std::vector<std::string>& lines) {
-  std::vector<ImageListItem> out;
-  out.reserve(lines.size());
-  for (const std::string& line : lines) out.push_back(ImageListItem::FromText(line));
-  return out;
-}
-
-}  // namespace
-
 // --- Image list ---------------------------------------------------------------
-
-std::string ImageListItem::Text() const {
-  return date + " " + path;
-}
-
-std::string ImageListItem::FileName() const {
-  return std::filesystem::path(path).filename().string();
-}
-
-ImageListItem ImageListItem::FromText(std::string_view line) {
-  return ImageListItem{std::string(Field(line, rf::kImageDate)),
-                       std::string(FieldFrom(line, rf::kImagePath))};
-}
-
-void InsertSorted(std::vector<ImageListItem>& list, ImageListItem item) {
-  const std::string text = item.Text();
-  const auto at = std::upper_bound(
-      list.begin(), list.end(), text,
-      [](const std::string& t, const ImageListItem& i) { return LessNoCase(t, i.Text()); });
-  list.insert(at, std::move(item));
-}
-
-Result<std::vector<ImageListItem>> ListImages(const std::vector<std::string>& paths,
-                                              double cTiempoSeconds, std::stop_token stop,
-                                              const Progress& progress) {
-  using Out = Result<std::vector<ImageListItem>>;
-  std::vector<ImageListItem> list;
-  list.reserve(paths.size());
-  TPlaca image;
-  const KeywordLookup keyword = [&image](const std::string& key) { return image.GetKeyword(key); };
-  const auto total = static_cast<long long>(paths.size());
-  for (const std::string& path : paths) {
-    if (stop.stop_requested()) return Out::Stopped();
-    const std::string name = std::filesystem::path(path).filename().string();
-    if (Status loaded = image.LoadHeader(path); !loaded.ok())
-      return Out::Fail(name + ": " + loaded.message, loaded.kind);
-    InsertSorted(list, ImageListItem{MidExposureDate(keyword, cTiempoSeconds), path});
-    Report(progress, {ProgressLine::kOverall, static_cast<long long>(list.size()), total, 0, name});
-  }
-  return Out::Ok(std::move(list));
-}
 
 void SetImageList(RunState& state, std::vector<ImageListItem> images) {
   state.images = std::move(images);
@@ -96,10 +23,6 @@ void SetImageList(RunState& state, std::vector<ImageListItem> images) {
 }
 
 // --- Star lists ---------------------------------------------------------------
-
-std::string StarEntryText(const StarEntry& star) {
-  return FormatTrackedEntry(star.x, star.y, star.name);
-}
 
 std::string StarCountText(const StarLists& stars) {
   return IntToStr(static_cast<long long>(stars.comparisons.size())) + " / " +
@@ -120,7 +43,7 @@ void RemoveStar(StarLists& stars, StarRole role, size_t index) {
 }
 
 Status SaveStarFile(const std::string& path, const StarLists& stars) {
-  return WriteStarFile(path, EntryTexts(stars.variables), EntryTexts(stars.comparisons));
+  return WriteStarFile(path, stars);
 }
 
 void RelocateStarFile(const TPlaca& image, const ApertureSettings& aperture,
@@ -128,8 +51,8 @@ void RelocateStarFile(const TPlaca& image, const ApertureSettings& aperture,
                       StarLists& stars) {
   std::vector<std::string> lbVar, lbCali;
   RelocateStarFile(image, aperture, starFileLines, map, lbVar, lbCali);
-  stars.variables = ParseEntries(lbVar);
-  stars.comparisons = ParseEntries(lbCali);
+  stars.variables = ParseStarEntries(lbVar);
+  stars.comparisons = ParseStarEntries(lbCali);
 }
 
 ApertureSettings ApertureFrom(const Settings& settings) {
@@ -150,12 +73,12 @@ int AddFieldStars(StarLists& stars, const FoundStars& found, const TPlaca& image
   std::vector<std::string> lines;
   lines.reserve(found.stars.size());
   for (const StarFit& fit : found.stars) lines.push_back(FormatStarLine(fit));
-  std::vector<std::string> lbVar = EntryTexts(stars.variables);
+  std::vector<std::string> lbVar = StarEntryTexts(stars.variables);
   const int added = AddAutoStars(
       lines, image.Width(), image.Height(), aperture.flipX, aperture.flipY,
       [&](Point p) { return InsideMargin(image, aperture, p.x, p.y); }, lbVar,
-      EntryTexts(stars.comparisons));
-  stars.variables = ParseEntries(lbVar);
+      StarEntryTexts(stars.comparisons));
+  stars.variables = ParseStarEntries(lbVar);
   return added;
 }
 
@@ -163,9 +86,8 @@ int AddFieldStars(StarLists& stars, const FoundStars& found, const TPlaca& image
 
 RunJob MakeRunJob(const RunState& state, const Settings& settings, const std::string& appDir) {
   RunJob job;
-  for (const ImageListItem& item : state.images) job.ListaFotos.push_back(item.Text());
-  job.lbVar = EntryTexts(state.stars.variables);
-  job.lbCali = EntryTexts(state.stars.comparisons);
+  job.ListaFotos = state.images;
+  job.stars = state.stars;
   job.PrimeraSerie = state.firstSeries;
   job.field = state.field;
   job.settings = RunSettingsFrom(settings);
@@ -181,10 +103,9 @@ Result<RunResult> ProcessImages(RunJob job, int sensitivity, std::stop_token sto
   ProcesoOutcome out = Proceso(job, stop, progress, sensitivity);
   if (!out.status.ok()) return Out::FailWith(out.status);
   RunResult result;
-  result.stars.variables = ParseEntries(job.lbVar);
-  result.stars.comparisons = ParseEntries(job.lbCali);
+  result.stars = std::move(job.stars);
   result.results = std::move(out.tables);
-  result.images = ParseItems(out.ListaFotos);
+  result.images = std::move(out.ListaFotos);
   result.linearity = std::move(out.run.linearity);
   result.rowsWritten = out.run.rowsWritten;
   if (out.run.aborted) result.stopped = Status::Fail(out.run.abortText, FailureKind::kAbort);
@@ -201,7 +122,7 @@ void ApplyRun(RunState& state, RunResult result) {
 }
 
 void ApplyRecovery(RunState& state, RecoverOutcome outcome) {
-  state.images = ParseItems(outcome.ListaFotos);
+  state.images = std::move(outcome.ListaFotos);
   state.results = std::move(outcome.tables);
 }
 

@@ -28,43 +28,10 @@ namespace lumenda {
 
 // --- Image list ---------------------------------------------------------------
 
-// One image of the list: its mid-exposure date and its path.
-struct ImageListItem {
-  std::string date;  // yyyymmdd.ddddd; "00000000.00000" when undated
-  std::string path;
-
-  // The list's line: date, a blank, path.
-  std::string Text() const;
-  std::string FileName() const;
-  static ImageListItem FromText(std::string_view line);
-  bool operator==(const ImageListItem&) const = default;
-};
-
-// Adds `item` keeping the list in time order (the line compared as text,
-// ignoring case: the date first, equal dates by path).
-void InsertSorted(std::vector<ImageListItem>& list, ImageListItem item);
-
-// Worker half of "Lista de imágenes": reads each header and dates the image.
-// Progress: kOverall with the running count in `done` and the file name.
-// Fails on the first file that cannot be read, with its name and reason.
-Result<std::vector<ImageListItem>> ListImages(const std::vector<std::string>& paths,
-                                              double cTiempoSeconds, std::stop_token stop = {},
-                                              const Progress& progress = {});
-
 // --- Star lists ---------------------------------------------------------------
 
 enum class StarRole { kVariable, kComparison };
 
-// The marked stars, positions in display orientation rounded to 0.01 pixel
-// as star files keep them. A lost star stays in its list at (-100, -100).
-struct StarLists {
-  std::vector<StarEntry> variables;    // lbVar: one results column each
-  std::vector<StarEntry> comparisons;  // lbCali
-  bool Complete() const { return !variables.empty() && !comparisons.empty(); }
-};
-
-// The list's line of a star: X and Y "0000.00", two blanks each, the name.
-std::string StarEntryText(const StarEntry& star);
 // "comparisons / variables", as the main window counts them.
 std::string StarCountText(const StarLists& stars);
 

@@ -182,9 +182,9 @@ Result<RecoverOutcome> RecoverResults(const std::vector<std::string>& paths,
   RecoverOutcome outcome;
   for (size_t i = 0; i < rows.size(); ++i) {
     const std::string row = rf::FormatRowNum(static_cast<int>(i)) + "  " + rows[i];
-    outcome.ListaFotos.push_back(std::string(Copy(row, 7, 15)) + std::string(rf::RowPath(row)));
     out.push_back(row);
   }
+  outcome.ListaFotos = ImageListFromResults(out);
   if (Status s = BuildResults(out, outcome.tables, sensitivity, stop, progress); !s.ok())
     return R::FailWith(s);
   if (Status written = WriteFileAtomic(instrumentalPath, JoinLines(out)); !written.ok())

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "run/image_list.h"
 #include "run/results_tables.h"
 #include "text/progress.h"
 #include "text/result.h"
@@ -29,7 +30,7 @@ bool CheckResultsFormat(const std::string& path);
 bool SameHeaders(const std::vector<std::string>& paths);
 
 struct RecoverOutcome {
-  std::vector<std::string> ListaFotos;  // one entry per recovered row
+  std::vector<ImageListItem> ListaFotos;  // one per recovered row
   ResultsTables tables;
 };
 

@@ -17,9 +17,9 @@ std::string SeriesConfirmation(bool primeraSerie) {
                       : "Serie siguiente. Los datos serán añadidos a los existentes.";
 }
 
-std::string ComparisonNameNotice(const std::vector<std::string>& lbCali) {
-  for (const std::string& entry : lbCali) {
-    const std::string name = ParseStarEntry(entry).name;
+std::string ComparisonNameNotice(const std::vector<StarEntry>& comparisons) {
+  for (const StarEntry& star : comparisons) {
+    const std::string& name = star.name;
     if (!ParseDouble(name.substr(0, name.find(' ')))) {
       return "Para informes de fotometría absoluta es necesario que el nombre de las estrellas "
              "de calibrado sea la magnitud, eventualmente seguida por un espacio y la "

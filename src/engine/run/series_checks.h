@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "run/star_list.h"
+
 namespace lumenda {
 
 // Both "instrumental.txt" and "estrellas.txt" are in the user folder.
@@ -18,6 +20,6 @@ std::string SeriesConfirmation(bool primeraSerie);
 // The notice shown after marking a first series when a comparison star's
 // name (from column 19, up to the first blank) is not a number; empty when
 // every name is one.
-std::string ComparisonNameNotice(const std::vector<std::string>& lbCali);
+std::string ComparisonNameNotice(const std::vector<StarEntry>& comparisons);
 
 }  // namespace lumenda

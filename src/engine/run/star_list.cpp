@@ -34,6 +34,28 @@ std::string FormatTrackedEntry(double x, double y, std::string_view name) {
          "  " + std::string(name);
 }
 
+std::string StarEntryText(const StarEntry& star) {
+  return FormatTrackedEntry(star.x, star.y, star.name);
+}
+
+std::vector<std::string> StarEntryTexts(const std::vector<StarEntry>& stars) {
+  std::vector<std::string> out;
+  out.reserve(stars.size());
+  for (const StarEntry& s : stars) out.push_back(StarEntryText(s));
+  return out;
+}
+
+std::vector<StarEntry> ParseStarEntries(const std::vector<std::string>& entries) {
+  std::vector<StarEntry> out;
+  out.reserve(entries.size());
+  for (const std::string& e : entries) out.push_back(ParseStarEntry(e));
+  return out;
+}
+
+double EntryCoordinate(double v) {
+  return RoundToDecimals(v, 2);
+}
+
 StarEntry ParseStarEntry(std::string_view entry) {
   return StarEntry{Number(Field(entry, rf::kEntryX)), Number(Field(entry, rf::kEntryY)),
                    std::string(FieldFrom(entry, rf::kEntryName))};
@@ -78,37 +100,34 @@ Status CheckVariableNames(const std::vector<std::string>& names) {
   return Status::Ok();
 }
 
-Status CheckStarLists(const std::vector<std::string>& lbVar,
-                      const std::vector<std::string>& lbCali) {
+Status CheckStarLists(const StarLists& stars) {
   std::vector<std::string> names;
-  for (const std::string& e : lbVar) names.push_back(VariableName(e));
+  for (const StarEntry& s : stars.variables) names.push_back(VariableName(s));
   if (Status s = CheckVariableNames(names); !s.ok()) return s;
-  for (const std::string& e : lbCali)
-    if (Status s = CheckStarName(ComparisonName(e)); !s.ok()) return s;
+  for (const StarEntry& s : stars.comparisons)
+    if (Status status = CheckStarName(ComparisonName(s)); !status.ok()) return status;
   return Status::Ok();
 }
 
-std::string VariableName(std::string_view entry) {
-  return TrimRight(Field(entry, rf::kEntryVarName));
+std::string VariableName(const StarEntry& star) {
+  return TrimRight(Copy(star.name, 1, rf::kEntryVarName.last - rf::kEntryName + 1));
 }
 
-std::string ComparisonName(std::string_view entry) {
-  return std::string(Field(entry, rf::kEntryCompName));
+std::string ComparisonName(const StarEntry& star) {
+  return std::string(Copy(star.name, 1, rf::kEntryCompName.last - rf::kEntryName + 1));
 }
 
-std::vector<std::string> StarFileLines(const std::vector<std::string>& lbVar,
-                                       const std::vector<std::string>& lbCali) {
+std::vector<std::string> StarFileLines(const StarLists& stars) {
   std::vector<std::string> out;
-  out.reserve(lbVar.size() + lbCali.size());
-  for (const std::string& e : lbVar) out.push_back("V " + e);
-  for (const std::string& e : lbCali) out.push_back("C " + e);
+  out.reserve(stars.variables.size() + stars.comparisons.size());
+  for (const StarEntry& s : stars.variables) out.push_back("V " + StarEntryText(s));
+  for (const StarEntry& s : stars.comparisons) out.push_back("C " + StarEntryText(s));
   return out;
 }
 
-Status WriteStarFile(const std::string& path, const std::vector<std::string>& lbVar,
-                     const std::vector<std::string>& lbCali) {
-  if (lbVar.empty() || lbCali.empty()) return Status::Fail(kSelectStars);
-  return WriteFileAtomic(path, JoinLines(StarFileLines(lbVar, lbCali)));
+Status WriteStarFile(const std::string& path, const StarLists& stars) {
+  if (!stars.Complete()) return Status::Fail(kSelectStars);
+  return WriteFileAtomic(path, JoinLines(StarFileLines(stars)));
 }
 
 bool CheckStarFileFormat(const std::vector<std::string>& lines) {
@@ -125,20 +144,19 @@ Result<std::vector<std::string>> ReadStarFile(const std::string& path) {
   auto lines = ReadTextLines(path);
   if (!lines) return R::Fail("No se puede leer el fichero " + path);
   if (!CheckStarFileFormat(*lines)) return R::Fail("Error en formato de datos.");
-  std::vector<std::string> lbVar, lbCali;
-  SplitStarFile(*lines, lbVar, lbCali);
-  if (Status names = CheckStarLists(lbVar, lbCali); !names.ok()) return R::Fail(names.message);
+  if (Status names = CheckStarLists(SplitStarFile(*lines)); !names.ok())
+    return R::Fail(names.message);
   return R::Ok(std::move(*lines));
 }
 
-void SplitStarFile(const std::vector<std::string>& lines, std::vector<std::string>& lbVar,
-                   std::vector<std::string>& lbCali) {
-  lbVar.clear();
-  lbCali.clear();
+StarLists SplitStarFile(const std::vector<std::string>& lines) {
+  StarLists stars;
   for (const std::string& line : lines) {
     if (line.empty()) continue;
-    (line[0] == 'C' ? lbCali : lbVar).emplace_back(FieldFrom(line, 3));
+    (line[0] == 'C' ? stars.comparisons : stars.variables)
+        .push_back(ParseStarEntry(FieldFrom(line, 3)));
   }
+  return stars;
 }
 
 StarFileStar ParseStarFileLine(std::string_view line) {

@@ -17,7 +17,24 @@ struct StarEntry {
   double x = 0;
   double y = 0;
   std::string name;
+  bool operator==(const StarEntry&) const = default;
 };
+
+// The marked stars, positions in display orientation rounded to 0.01 pixel
+// as star files keep them. A lost star stays in its list at (-100, -100).
+struct StarLists {
+  std::vector<StarEntry> variables;    // lbVar: one results column each
+  std::vector<StarEntry> comparisons;  // lbCali
+  bool Complete() const { return !variables.empty() && !comparisons.empty(); }
+};
+
+// The list's line of a star: X and Y "0000.00;-000.00", two blanks each,
+// the name (FormatTrackedEntry); and back.
+std::string StarEntryText(const StarEntry& star);
+std::vector<std::string> StarEntryTexts(const std::vector<StarEntry>& stars);
+std::vector<StarEntry> ParseStarEntries(const std::vector<std::string>& entries);
+// A position as the list's text keeps it: to 0.01 pixel.
+double EntryCoordinate(double v);
 
 // X "0000.00", two blanks, Y, two blanks, name.
 std::string FormatStarEntry(double x, double y, std::string_view name);
@@ -47,30 +64,27 @@ Status CheckStarName(std::string_view name);
 // one column of the results ("Dos estrellas variables se llaman ...").
 Status CheckVariableNames(const std::vector<std::string>& names);
 // The names of a star selection, as the results file will hold them.
-Status CheckStarLists(const std::vector<std::string>& lbVar,
-                      const std::vector<std::string>& lbCali);
-// The name of a variable-star entry (at most 18 characters, trailing blanks
-// dropped) and of a comparison entry (at most 30).
-std::string VariableName(std::string_view entry);
-std::string ComparisonName(std::string_view entry);
+Status CheckStarLists(const StarLists& stars);
+// The name of a variable star as its results column holds it (at most 18
+// characters, trailing blanks dropped) and of a comparison star as the
+// results file holds it (at most 30).
+std::string VariableName(const StarEntry& star);
+std::string ComparisonName(const StarEntry& star);
 
 // --- Star files -----------------------------------------------------------
 
 // "V " + each variable entry, then "C " + each comparison entry.
-std::vector<std::string> StarFileLines(const std::vector<std::string>& lbVar,
-                                       const std::vector<std::string>& lbCali);
+std::vector<std::string> StarFileLines(const StarLists& stars);
 // Writes a star file (temporary file renamed over it). Refuses, with the
 // selection warning, lists without a comparison or without a variable.
-Status WriteStarFile(const std::string& path, const std::vector<std::string>& lbVar,
-                     const std::vector<std::string>& lbCali);
+Status WriteStarFile(const std::string& path, const StarLists& stars);
 // Every line non-empty, beginning "C" or "V", with "." in columns 7 and 16.
 bool CheckStarFileFormat(const std::vector<std::string>& lines);
 // Reads and checks a star file ("Error en formato de datos." when it fails
 // the check, the names' message when a name cannot be used).
 Result<std::vector<std::string>> ReadStarFile(const std::string& path);
 // The entries of a star file split into variable and comparison lists.
-void SplitStarFile(const std::vector<std::string>& lines, std::vector<std::string>& lbVar,
-                   std::vector<std::string>& lbCali);
+StarLists SplitStarFile(const std::vector<std::string>& lines);
 
 // One line of a star file: kind from column 1, X 3-9, Y 12-18, name from
 // column 21 (up to 20 characters).

@@ -157,6 +157,15 @@ std::string FormatFloat(std::string_view mask, double value) {
   return out;
 }
 
+double RoundToDecimals(double value, int decimals) {
+  if (!std::isfinite(value)) return value;
+  char buf[400];
+  const auto end = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, decimals);
+  double out = 0;
+  std::from_chars(buf, end.ptr, out);
+  return out == 0 ? 0.0 : out;  // no "-0"
+}
+
 std::string FloatToStr(double value) {
   if (std::isnan(value)) return "NAN";
   if (std::isinf(value)) return value > 0 ? "INF" : "-INF";

@@ -35,6 +35,10 @@ std::optional<long long> ParseInt(std::string_view text);
 // and a value beyond the range of long long the nearest end of that range.
 long long RoundHalfEven(double value);
 
+// The value as FormatFloat shows it with `decimals` decimals, read back:
+// what a number kept as text holds.
+double RoundToDecimals(double value, int decimals);
+
 }  // namespace lumenda
 
 namespace lumenda {

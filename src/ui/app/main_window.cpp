@@ -332,11 +332,7 @@ void MainWindow::StarSelection() {
   if (window.Load() && window.exec() == QDialog::Accepted) {
     session.run.stars = window.Marking().Stars();
     if (session.run.firstSeries) {
-      std::vector<std::string> comparisons;
-      for (const StarEntry& e : session.run.stars.comparisons) {
-        comparisons.push_back(StarEntryText(e));
-      }
-      const std::string notice = ComparisonNameNotice(comparisons);
+      const std::string notice = ComparisonNameNotice(session.run.stars.comparisons);
       if (!notice.empty()) Dialogs().Info(Q(notice));
     }
   }

@@ -591,8 +591,8 @@ void LightCurveWindow::RearmAuto() {
 
 void LightCurveWindow::AutoTick() {
   if (!autoOn_ || AutoBusy()) return;
-  const AutoScanJob job = MakeAutoScanJob(
-      session_.run.lastImage.Text(), MeasuredPaths(session_.run), session_.settings, autoMemory_);
+  const AutoScanJob job = MakeAutoScanJob(session_.run.lastImage, MeasuredPaths(session_.run),
+                                          session_.settings, autoMemory_);
   autoJob_.Start(
       this, [job](std::stop_token stop) { return ScanForNewImages(job, stop); },
       [this](AutoScanOutcome outcome) { AutoScanned(std::move(outcome)); });
@@ -601,7 +601,7 @@ void LightCurveWindow::AutoTick() {
 void LightCurveWindow::AutoScanned(AutoScanOutcome outcome) {
   autoMemory_ = std::move(outcome.memory);
   if (!autoOn_) return;
-  if (outcome.entries.empty()) {
+  if (outcome.images.empty()) {
     lbAuto_->setText(
         outcome.waiting.empty()
             ? QStringLiteral("AUTO: esperando imágenes...")
@@ -611,9 +611,7 @@ void LightCurveWindow::AutoScanned(AutoScanOutcome outcome) {
   }
   // The new images are measured as a following series of the same stars.
   session_.run.firstSeries = false;
-  std::vector<ImageListItem> images;
-  for (const std::string& entry : outcome.entries) images.push_back(ImageListItem::FromText(entry));
-  session_.run.images = std::move(images);
+  session_.run.images = std::move(outcome.images);
   RunJob job = MakeRunJob(session_);
   const int sensitivity = 1;
   autoRunning_ = true;

@@ -12,6 +12,7 @@
 #include "run/image_list.h"
 #include "run/photometry_run.h"
 #include "run/results_format.h"
+#include "run/run_state.h"
 #include "run/star_list.h"
 #include "run/star_marking.h"
 #include "sample_night_run.h"
@@ -154,7 +155,7 @@ TEST(RealFrames, DifferentialCurveFollowsThePeerTool) {
   test::TempDir work;
 
   TPlaca image;
-  auto lista = BuildImageList(paths, 0, image);
+  auto lista = ListImages(paths, 0);
   ASSERT_TRUE(lista.ok()) << lista.message;
   ASSERT_TRUE(image.LoadHeader(paths[0]));
   Settings settings;
@@ -171,8 +172,9 @@ TEST(RealFrames, DifferentialCurveFollowsThePeerTool) {
   job.ListaFotos = {lista.value[0]};
   // Star #2391 of the peer's list at its first-frame position (1-based
   // there), and three unsaturated field stars as the comparison ensemble.
-  job.lbVar = {"0246.68  0866.85  N2391"};
-  job.lbCali = {"0484.81  0779.23  CAL-1", "0546.04  0819.70  CAL-2", "0665.90  0824.69  CAL-3"};
+  job.stars.variables = {{246.68, 866.85, "N2391"}};
+  job.stars.comparisons = {
+      {484.81, 779.23, "CAL-1"}, {546.04, 819.70, "CAL-2"}, {665.90, 824.69, "CAL-3"}};
   job.field = field.value;
   job.settings.aperture = ApertureSettings{5, 3, 5, false, false};
   job.settings.lsat = 60000;
@@ -188,14 +190,11 @@ TEST(RealFrames, DifferentialCurveFollowsThePeerTool) {
     const auto refs = StarFileReferences(lines.value);
     ASSERT_TRUE(refs && !refs->ref2);
     TPlaca frame;
-    ASSERT_TRUE(frame.LoadFile(EntryPath(lista.value[i])));
+    ASSERT_TRUE(frame.LoadFile(lista.value[i].path));
     const StarMeasurement click = MeasureStar(frame, ap, refs->ref1.x + peer[i].x - peer[i - 1].x,
                                               refs->ref1.y + peer[i].y - peer[i - 1].y);
-    job.lbVar.clear();
-    job.lbCali.clear();
     RelocateStarFile(frame, ap, lines.value,
-                     PositionMap({refs->ref1.x, refs->ref1.y}, {click.x, click.y}), job.lbVar,
-                     job.lbCali);
+                     PositionMap({refs->ref1.x, refs->ref1.y}, {click.x, click.y}), job.stars);
     job.ListaFotos = {lista.value[i]};
     job.PrimeraSerie = false;
     out = Proceso(job);
@@ -223,7 +222,7 @@ TEST(RealFrames, DifferentialCurveFollowsThePeerTool) {
   EXPECT_EQ(std::max_element(ours.begin(), ours.end()) - ours.begin(), 5);
   EXPECT_EQ(std::max_element(theirs.begin(), theirs.end()) - theirs.begin(), 5);
   // The target was followed to its last position.
-  const StarEntry last = ParseStarEntry(job.lbVar[0]);
+  const StarEntry& last = job.stars.variables[0];
   EXPECT_NEAR(last.x, peer[9].x - 1, 1.0);
   EXPECT_NEAR(last.y, peer[9].y - 1, 1.0);
 }

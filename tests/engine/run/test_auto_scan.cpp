@@ -28,9 +28,9 @@ void Age(const std::string& path) {
   fs::last_write_time(path, fs::file_time_type::clock::now() - std::chrono::minutes(5));
 }
 
-std::vector<std::string> Names(const std::vector<std::string>& entries) {
+std::vector<std::string> Names(const std::vector<ImageListItem>& images) {
   std::vector<std::string> names;
-  for (const auto& e : entries) names.push_back(EntryFileName(e));
+  for (const auto& i : images) names.push_back(i.FileName());
   return names;
 }
 
@@ -45,7 +45,7 @@ TEST(AutoScan, OnlyLaterFitsFilesPassingTheNameFilter) {
   test::WriteBytes(dir.File("notas.txt"), "x");
   for (const auto& f : fs::directory_iterator(dir.path())) Age(f.path().string());
   TPlaca image;
-  const std::string eFoto1 = ImageEntry(image, last, 0).value;
+  const ImageListItem eFoto1 = DateImage(image, last, 0).value;
   struct Case {
     char mode;
     std::string include, exclude;
@@ -66,14 +66,14 @@ TEST(AutoScan, OnlyLaterFitsFilesPassingTheNameFilter) {
     s.filtroIn = c.include;
     s.filtroEx = c.exclude;
     const AutoScanOutcome out = ScanForNewImages(MakeAutoScanJob(eFoto1, {}, s, {}));
-    EXPECT_EQ(Names(out.entries), c.names) << c.mode << " " << c.include << " " << c.exclude;
+    EXPECT_EQ(Names(out.images), c.names) << c.mode << " " << c.include << " " << c.exclude;
     EXPECT_TRUE(out.waiting.empty());
   }
   // An image already in the results is never taken again, even when its
   // entry is later than the last one (a re-run folder, a clock set back).
   const AutoScanOutcome out =
       ScanForNewImages(MakeAutoScanJob(eFoto1, {dir.File("noche_003.FIT")}, Settings{}, {}));
-  EXPECT_EQ(Names(out.entries), (std::vector<std::string>{"noche_004.fts", "flat_v_0001.fits"}));
+  EXPECT_EQ(Names(out.images), (std::vector<std::string>{"noche_004.fts", "flat_v_0001.fits"}));
 }
 
 TEST(AutoScan, AFileStillBeingWrittenWaitsUntilItIsCompleteAndSettled) {
@@ -84,7 +84,7 @@ TEST(AutoScan, AFileStillBeingWrittenWaitsUntilItIsCompleteAndSettled) {
   const std::string whole = test::ReadBytes(dir.File("a_002.fit"));
   const std::string next = dir.File("a_002.fit");
   TPlaca image;
-  const std::string eFoto1 = ImageEntry(image, last, 0).value;
+  const ImageListItem eFoto1 = DateImage(image, last, 0).value;
 
   // Header only, then part of the data: complete neither way.
   struct Part {
@@ -97,7 +97,7 @@ TEST(AutoScan, AFileStillBeingWrittenWaitsUntilItIsCompleteAndSettled) {
     Age(next);
     EXPECT_FALSE(FitsFileComplete(next)) << part.name;
     const AutoScanOutcome out = ScanForNewImages(MakeAutoScanJob(eFoto1, {last}, Settings{}, {}));
-    EXPECT_TRUE(out.entries.empty()) << part.name;
+    EXPECT_TRUE(out.images.empty()) << part.name;
     EXPECT_EQ(out.waiting, std::vector<std::string>{"a_002.fit"}) << part.name;
   }
   // The data is whole without the padding of its last record.
@@ -109,17 +109,17 @@ TEST(AutoScan, AFileStillBeingWrittenWaitsUntilItIsCompleteAndSettled) {
   AutoScanJob job = MakeAutoScanJob(eFoto1, {last}, Settings{}, {});
   job.settleSeconds = 3600;
   AutoScanOutcome out = ScanForNewImages(job);
-  EXPECT_TRUE(out.entries.empty());
+  EXPECT_TRUE(out.images.empty());
   EXPECT_EQ(out.waiting, std::vector<std::string>{"a_002.fit"});
   job.memory = out.memory;
   out = ScanForNewImages(job);
-  EXPECT_EQ(Names(out.entries), std::vector<std::string>{"a_002.fit"});
+  EXPECT_EQ(Names(out.images), std::vector<std::string>{"a_002.fit"});
   EXPECT_TRUE(out.waiting.empty());
 
   // Changed between two looks: it waits again.
   test::WriteBytes(next, whole + std::string(10, '\0'));
   out = ScanForNewImages(job);
-  EXPECT_TRUE(out.entries.empty());
+  EXPECT_TRUE(out.images.empty());
 }
 
 }  // namespace

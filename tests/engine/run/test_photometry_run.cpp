@@ -39,23 +39,25 @@ TEST(ImageList, SortedByDateUndatedFirstEqualDatesByPath) {
   WriteFrame(dir.File("b.fit"), "2015-06-12T00:30:00");
   WriteFrame(dir.File("a.fit"), "2015-06-12T01:00:00");
   WriteFrame(dir.File("sin_fecha.fit"), "");
-  TPlaca image;
-  std::vector<int> counts;
-  const auto list = BuildImageList(
-      {dir.File("c.fit"), dir.File("b.fit"), dir.File("a.fit"), dir.File("sin_fecha.fit")}, 0,
-      image, [&](int n) { counts.push_back(n); });
+  std::vector<long long> counts;
+  // A file chosen twice is listed once.
+  const auto list =
+      ListImages({dir.File("c.fit"), dir.File("b.fit"), dir.File("a.fit"),
+                  dir.File("sin_fecha.fit"), dir.File("b.fit")},
+                 0, {}, [&](const ProgressStep& step) { counts.push_back(step.done); });
   ASSERT_TRUE(list.ok()) << list.message;
-  EXPECT_EQ(list.value, (std::vector<std::string>{
-                            "00000000.00000 " + dir.File("sin_fecha.fit"),
-                            "20150612.02118 " + dir.File("b.fit"),
-                            "20150612.04201 " + dir.File("a.fit"),
-                            "20150612.04201 " + dir.File("c.fit"),
-                        }));
-  EXPECT_EQ(counts, (std::vector<int>{1, 2, 3, 4}));
-  EXPECT_EQ(EntryFileName(list.value[1]), "b.fit");
-  EXPECT_EQ(EntryDate(list.value[1]), "20150612.02118");
+  std::vector<std::string> lines;
+  for (const ImageListItem& item : list.value) lines.push_back(item.Text());
+  EXPECT_EQ(lines, (std::vector<std::string>{
+                       "00000000.00000 " + dir.File("sin_fecha.fit"),
+                       "20150612.02118 " + dir.File("b.fit"),
+                       "20150612.04201 " + dir.File("a.fit"),
+                       "20150612.04201 " + dir.File("c.fit"),
+                   }));
+  EXPECT_EQ(counts, (std::vector<long long>{1, 2, 3, 4}));
+  EXPECT_EQ(list.value[1].FileName(), "b.fit");
 
-  const auto bad = BuildImageList({dir.File("b.fit"), dir.File("nada.fit")}, 0, image);
+  const auto bad = ListImages({dir.File("b.fit"), dir.File("nada.fit")}, 0);
   EXPECT_FALSE(bad.ok());
   EXPECT_EQ(bad.message.rfind("nada.fit: ", 0), 0u) << bad.message;
 }
@@ -111,25 +113,24 @@ const std::vector<std::string> kCal = {"0030.00  0030.00  11.0", "0070.00  0070.
 class RunTest : public ::testing::Test {
  protected:
   // One frame per star layout, five minutes apart; returns the image list.
-  std::vector<std::string> Frames(const std::vector<std::vector<PlantedStar>>& frames,
-                                  int firstMinute = 0, const std::string& prefix = "img") {
+  std::vector<ImageListItem> Frames(const std::vector<std::vector<PlantedStar>>& frames,
+                                    int firstMinute = 0, const std::string& prefix = "img") {
     std::vector<std::string> paths;
     for (size_t i = 0; i < frames.size(); ++i) {
       paths.push_back(dir.File(prefix + std::to_string(i) + ".fit"));
       test::WriteSynthImage(paths.back(), frames[i], firstMinute + static_cast<int>(i) * 5);
     }
-    TPlaca image;
-    auto list = BuildImageList(paths, 0, image);
+    auto list = ListImages(paths, 0);
     EXPECT_TRUE(list.ok()) << list.message;
     return list.value;
   }
 
-  RunJob Job(std::vector<std::string> lista, std::vector<std::string> var = kVar,
+  RunJob Job(std::vector<ImageListItem> lista, std::vector<std::string> var = kVar,
              std::vector<std::string> cal = kCal) {
     RunJob job;
     job.ListaFotos = std::move(lista);
-    job.lbVar = std::move(var);
-    job.lbCali = std::move(cal);
+    job.stars.variables = ParseStarEntries(var);
+    job.stars.comparisons = ParseStarEntries(cal);
     job.settings.aperture = ApertureSettings{5, 3, 5, false, false};
     job.settings.minAdu = 1000;
     job.field = {(20 + 15.5 / 60) * 15 * kDeg,
@@ -192,10 +193,10 @@ TEST_F(RunTest, FirstSeriesTracksStarsAndWritesOneRowPerImage) {
   const StarFileStar v = ParseStarFileLine(stars[0]);
   EXPECT_NEAR(v.x, 52, 0.05);
   EXPECT_NEAR(v.y, 51, 0.05);
-  EXPECT_EQ(job.lbVar[0].substr(18), "VAR-1");
+  EXPECT_EQ(job.stars.variables[0].name, "VAR-1");
   EXPECT_EQ(out.tables.tDiferencia.size(), 5u);
   EXPECT_EQ(out.ListaFotos.size(), 3u);
-  EXPECT_EQ(out.eFoto1, lista.back());
+  EXPECT_EQ(out.ListaFotos.back(), lista.back());
 }
 
 TEST_F(RunTest, FollowingSeriesAppendsAndReorderingRenumbersByDate) {
@@ -224,7 +225,7 @@ TEST_F(RunTest, FollowingSeriesAppendsAndReorderingRenumbersByDate) {
   ASSERT_EQ(rows.size(), 4u);
   for (size_t i = 0; i < rows.size(); ++i) {
     EXPECT_EQ(Field(rows[i], rf::kRowNum), rf::FormatRowNum(static_cast<int>(i)));
-    EXPECT_EQ(rf::RowPath(rows[i]), EntryPath(i < 2 ? second[i] : first[i - 2]));
+    EXPECT_EQ(rf::RowPath(rows[i]), (i < 2 ? second[i] : first[i - 2]).path);
   }
   EXPECT_EQ(out.ListaFotos.size(), 4u);
 }
@@ -277,7 +278,7 @@ TEST_F(RunTest, AutoStarLeavingIsToleratedAndStaysLost) {
   EXPECT_EQ(Field(rows[2], rf::RowStarMag(1)), "--------");
   // Once lost, even when it comes back into the field.
   EXPECT_EQ(Field(rows[3], rf::RowStarMag(1)), "--------");
-  EXPECT_EQ(job.lbVar[1], "-100.00  -100.00  VS_0086_0050");
+  EXPECT_EQ(StarEntryText(job.stars.variables[1]), "-100.00  -100.00  VS_0086_0050");
   EXPECT_EQ(out.tables.tDiferencia[5].substr(40, 20), "  -------- ---------");
 }
 

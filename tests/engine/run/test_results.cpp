@@ -90,8 +90,7 @@ TEST(ResultsRow, OverflowingFieldsAreClampedToTheirWidth) {
 }
 
 TEST(ResultsHeader, BlockHasFieldCompsSkyHeaderSeparator) {
-  const auto block = ResultsHeaderBlock("12 34 56.7", "-05 06 07",
-                                        {"0100.00  0200.00  11.52 V", "0300.00  0400.00  12.03"},
+  const auto block = ResultsHeaderBlock("12 34 56.7", "-05 06 07", {"11.52 V", "12.03"},
                                         {"12 34 50.0  -05 06 00"}, {"VAR-1", "VS_0012_0034"});
   const std::vector<std::string> expected = {
       "12 34 56.7",
@@ -121,7 +120,7 @@ TEST(ResultsFile, ReorderSortsByDateAndRenumbersFromZero) {
   lines[8] = "0001  20150612.40000  rest *a";
   lines[9] = "0002  20150612.50000  rest *b";
   EXPECT_EQ(reordered, lines);
-  EXPECT_EQ(ImageListFromResults(lines)[0], "20150611.90000 c");
+  EXPECT_EQ(ImageListFromResults(lines)[0].Text(), "20150611.90000 c");
   // Row numbers have four digits: 10000 rows fit, one more does not.
   EXPECT_TRUE(CheckRowCount(10000).ok());
   EXPECT_NE(CheckRowCount(10001).message.find("10000"), std::string::npos);
@@ -359,7 +358,7 @@ TEST(RecoverResults, MergesSortsRenumbersAndRebuilds) {
     const std::string date = "20150612." + std::to_string(i + 1) + "0000";
     EXPECT_EQ(lines[7 + static_cast<size_t>(i)].substr(0, 20),
               "000" + std::to_string(i) + "  " + date);
-    EXPECT_EQ(r.value.ListaFotos[static_cast<size_t>(i)], date + " /n/" + date + ".fit");
+    EXPECT_EQ(r.value.ListaFotos[static_cast<size_t>(i)].Text(), date + " /n/" + date + ".fit");
   }
   EXPECT_EQ(r.value.ListaFotos.size(), 3u);
   EXPECT_EQ(r.value.tables.tDiferencia.size(), 5u);

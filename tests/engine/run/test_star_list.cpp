@@ -27,15 +27,15 @@ TEST(StarEntry, FormatsAndParsesByColumn) {
 TEST(StarFile, WriteReadCheck) {
   test::TempDir dir;
   const std::string path = dir.File("estrellas.txt");
-  EXPECT_FALSE(WriteStarFile(path, {}, {"0001.00  0001.00  11"}).ok());
-  ASSERT_TRUE(WriteStarFile(path, {"0010.00  0020.00  VAR-1"}, {"0030.00  0040.00  11.5"}).ok());
+  EXPECT_FALSE(WriteStarFile(path, {{}, {{1, 1, "11"}}}).ok());
+  const StarLists stars{{{10, 20, "VAR-1"}}, {{30, 40, "11.5"}}};
+  ASSERT_TRUE(WriteStarFile(path, stars).ok());
   EXPECT_EQ(test::ReadBytes(path), "V 0010.00  0020.00  VAR-1\r\nC 0030.00  0040.00  11.5\r\n");
   const auto lines = ReadStarFile(path);
   ASSERT_TRUE(lines.ok());
-  std::vector<std::string> var, cal;
-  SplitStarFile(lines.value, var, cal);
-  EXPECT_EQ(var, (std::vector<std::string>{"0010.00  0020.00  VAR-1"}));
-  EXPECT_EQ(cal, (std::vector<std::string>{"0030.00  0040.00  11.5"}));
+  const StarLists read = SplitStarFile(lines.value);
+  EXPECT_EQ(read.variables, stars.variables);
+  EXPECT_EQ(read.comparisons, stars.comparisons);
 
   const std::vector<std::vector<std::string>> bad = {
       {"V 0010.00  0020.00  A", ""},
@@ -66,14 +66,11 @@ TEST(StarNames, MarkersOfTheResultsFileAreRefused) {
   for (const auto& [name, message] : refused) EXPECT_EQ(CheckStarName(name).message, message);
   // Variables are told apart by their names as the results file holds them
   // (18 characters); comparison stars may share a catalogue magnitude.
-  EXPECT_EQ(CheckStarLists({"0001.00  0001.00  ABCDEFGHIJKLMNOPQRS1",
-                            "0002.00  0002.00  ABCDEFGHIJKLMNOPQRS2"},
-                           {"0003.00  0003.00  11.2"})
+  EXPECT_EQ(CheckStarLists({{{1, 1, "ABCDEFGHIJKLMNOPQRS1"}, {2, 2, "ABCDEFGHIJKLMNOPQRS2"}},
+                            {{3, 3, "11.2"}}})
                 .message,
             "Dos estrellas variables se llaman \"ABCDEFGHIJKLMNOPQR\".");
-  EXPECT_TRUE(
-      CheckStarLists({"0001.00  0001.00  V1"}, {"0003.00  0003.00  11.2", "0004.00  0004.00  11.2"})
-          .ok());
+  EXPECT_TRUE(CheckStarLists({{{1, 1, "V1"}}, {{3, 3, "11.2"}, {4, 4, "11.2"}}}).ok());
 }
 
 TEST(StarFile, ReferencesFromTheFirstTwoLines) {

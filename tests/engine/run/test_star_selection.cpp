@@ -181,8 +181,8 @@ TEST(SeriesChecks, PreviousFilesAndComparisonNames) {
   test::WriteBytes(dir.File("estrellas.txt"), "x");
   EXPECT_TRUE(PreviousSeriesPresent(dir.path()));
 
-  EXPECT_EQ(ComparisonNameNotice({"0010.00  0020.00  10.52", "0011.00  0021.00  11.37 V"}), "");
-  EXPECT_EQ(ComparisonNameNotice({"0010.00  0020.00  10.52", "0011.00  0021.00  CAL-2"}),
+  EXPECT_EQ(ComparisonNameNotice({{10, 20, "10.52"}, {11, 21, "11.37 V"}}), "");
+  EXPECT_EQ(ComparisonNameNotice({{10, 20, "10.52"}, {11, 21, "CAL-2"}}),
             "Para informes de fotometría absoluta es necesario que el nombre de las estrellas de "
             "calibrado sea la magnitud, eventualmente seguida por un espacio y la identificación "
             "del filtro.");

@@ -1,7 +1,7 @@
 #include "sample_session.h"
 
-#include "sample/sample_night.h"
 #include "run/star_list.h"
+#include "sample/sample_night.h"
 #include "settings/user_folder.h"
 
 namespace lumenda::ui::test {
@@ -50,18 +50,7 @@ Status MeasureSampleNight(Session& session, const std::string& appDir, const QSt
 
   auto stars = ReadStarFile(nightFolder.toStdString() + "/estrellas.txt");
   if (!stars.ok()) return Status::Fail(stars.message);
-  std::vector<std::string> variables, comparisons;
-  SplitStarFile(stars.value, variables, comparisons);
-  for (const std::string& v : variables) {
-    const StarEntry e = ParseStarEntry(v);
-    if (Status s = AddStar(session.run.stars, StarRole::kVariable, e.x, e.y, e.name); !s.ok())
-      return s;
-  }
-  for (const std::string& c : comparisons) {
-    const StarEntry e = ParseStarEntry(c);
-    if (Status s = AddStar(session.run.stars, StarRole::kComparison, e.x, e.y, e.name); !s.ok())
-      return s;
-  }
+  session.run.stars = SplitStarFile(stars.value);
 
   auto run = ProcessImages(MakeRunJob(session));
   if (!run.ok()) return Status::Fail(run.message);
