@@ -10,18 +10,8 @@
 
 namespace lumenda::cli {
 
-void StderrMessenger::Error(const std::string& text) {
+void Warn(const std::string& text) {
   std::cerr << text << "\n";
-}
-void StderrMessenger::Warning(const std::string& text) {
-  std::cerr << text << "\n";
-}
-void StderrMessenger::Info(const std::string& text) {
-  std::cerr << text << "\n";
-}
-bool StderrMessenger::Confirm(const std::string& text) {
-  std::cerr << text << "\n";
-  return true;
 }
 
 void Fail(const std::string& message, int code) {
@@ -61,8 +51,7 @@ Settings LoadUserSettings() {
   Settings settings;
   const std::string dir = AppDir();
   SeedUserFiles(dir, ProgramDataDir());
-  if (Status status = LoadSettings(dir, settings); !status.ok())
-    StderrMessenger().Warning(status.message);
+  if (Status status = LoadSettings(dir, settings); !status.ok()) Warn(status.message);
   return settings;
 }
 

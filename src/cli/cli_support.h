@@ -6,18 +6,12 @@
 #include <string>
 
 #include "settings/settings.h"
-#include "text/messages.h"
+#include "text/result.h"
 
 namespace lumenda::cli {
 
-// Prints every message to stderr; confirmations are answered "yes" (batch use).
-class StderrMessenger : public Messenger {
- public:
-  void Error(const std::string& text) override;
-  void Warning(const std::string& text) override;
-  void Info(const std::string& text) override;
-  bool Confirm(const std::string& text) override;
-};
+// A warning that does not stop the command, to stderr.
+void Warn(const std::string& text);
 
 // Ends the command: prints `message` (if any) to stderr and exits with `code`.
 [[noreturn]] void Fail(const std::string& message, int code = 1);

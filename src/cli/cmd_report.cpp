@@ -116,11 +116,10 @@ void RemoveColumns(const std::vector<std::string>& without, ReportOptions& optio
 std::vector<std::string> AavsoReport(const InformeOptions& o, const Settings& user,
                                      const ResultsTables& tables, const GraphSettings& settings,
                                      const LightCurve& curve, int decimals) {
-  StderrMessenger messenger;
-  const AavsoCheck check =
+  const Result<std::string> check =
       CheckAavsoReport(curve, tables.tAbsoluta.empty(), HasVariable2(settings));
-  if (!check.accepted) Fail(check.error);
-  if (!check.warning.empty()) messenger.Warning(check.warning);
+  if (!check.ok()) Fail(check);
+  if (!check.value.empty()) Warn(check.value);
 
   AavsoFields fields = AavsoFieldsFromSettings(user);
   if (o.haveObscode) fields.obscode = o.obscode;
@@ -246,21 +245,13 @@ void RunRenombrar(const std::string& file, const std::string& oldName, const std
   if (!status.ok()) Fail(status.message);
 }
 
-// Answers the question of the data window without printing it.
-class SilentYes : public StderrMessenger {
- public:
-  bool Confirm(const std::string&) override { return true; }
-};
-
 void RunBorrarImagen(const std::string& file, const std::string& image) {
   if (!FileExists(file)) Fail("No se puede leer el archivo " + file);
   EditTargets targets;
   targets.resultsPath = file;
-  SilentYes messenger;
-  int removed = 0;
-  const Status status = DeleteImageData(targets, image, messenger, &removed);
-  if (!status.ok()) Fail(status.message);
-  if (removed == 0) Fail("Imagen no encontrada en los resultados.");
+  const Result<int> removed = DeleteImageData(targets, image);
+  if (!removed.ok()) Fail(removed);
+  if (removed.value == 0) Fail("Imagen no encontrada en los resultados.");
 }
 
 }  // namespace

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <utility>
 
-#include "text/messages.h"
+#include "text/result.h"
 
 namespace lumenda {
 

@@ -12,7 +12,7 @@
 #include <string>
 #include <string_view>
 
-#include "text/messages.h"
+#include "text/result.h"
 
 namespace lumenda {
 

@@ -35,12 +35,10 @@ AavsoFields AavsoFieldsFromSettings(const Settings& settings) {
   return fields;
 }
 
-AavsoCheck CheckAavsoReport(const LightCurve& curve, bool absoluteTableEmpty, bool hasVariable2) {
-  AavsoCheck check;
-  if (curve.AavsoRows.empty()) {
-    check.error = "Error calculando informe AAVSO.";
-    return check;
-  }
+Result<std::string> CheckAavsoReport(const LightCurve& curve, bool absoluteTableEmpty,
+                                     bool hasVariable2) {
+  using Out = Result<std::string>;
+  if (curve.AavsoRows.empty()) return Out::Fail("Error calculando informe AAVSO.");
   if (curve.EnsembleFlag) {
     std::string message = "Informe tipo \"ensemble\" no disponible. Es necesario:";
     if (absoluteTableEmpty)
@@ -50,21 +48,17 @@ AavsoCheck CheckAavsoReport(const LightCurve& curve, bool absoluteTableEmpty, bo
     else
       message += "\n- Seleccionar \"Fotometría absoluta\" en Magnitudes / Configuración";
     message += "\n- Seleccionar una estrella de control";
-    if (curve.RelativeMode || !hasVariable2) {
-      check.error = message;
-      return check;
-    }
+    if (curve.RelativeMode || !hasVariable2) return Out::Fail(message, FailureKind::kRefusal);
   }
-  check.accepted = true;
+  std::string warning;
   if (curve.RelativeMode) {
-    check.warning =
+    warning =
         "Informe AAVSO de fotometría diferencial disponible,\n"
         "sin embargo, AAVSO prefiere la fotometría absoluta.";
     if (!absoluteTableEmpty)
-      check.warning +=
-          "\n\n- Puedes seleccionar \"Fotometría absoluta\" en Magnitudes / Configuración";
+      warning += "\n\n- Puedes seleccionar \"Fotometría absoluta\" en Magnitudes / Configuración";
   }
-  return check;
+  return Out::Ok(std::move(warning));
 }
 
 void OpenAavsoDialog(AavsoFields& fields, const std::string& variable1,

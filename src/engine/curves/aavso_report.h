@@ -7,7 +7,7 @@
 
 #include "curves/light_curve.h"
 #include "settings/settings.h"
-#include "text/messages.h"
+#include "text/result.h"
 
 namespace lumenda {
 
@@ -41,15 +41,10 @@ struct AavsoFields {
   bool knameEnabled = true;
 };
 
-// Outcome of CheckAavsoReport: refused with `error`, or accepted, maybe with
-// a `warning` to show first.
-struct AavsoCheck {
-  bool accepted = false;
-  std::string error;
-  std::string warning;
-};
-
-AavsoCheck CheckAavsoReport(const LightCurve& curve, bool absoluteTableEmpty, bool hasVariable2);
+// Whether the curve can give an AAVSO report: a refusal, or the warning to
+// show before the report ("" when there is none).
+Result<std::string> CheckAavsoReport(const LightCurve& curve, bool absoluteTableEmpty,
+                                     bool hasVariable2);
 
 // OBSCODE, CHART and FILTER as the settings keep them, the filter brought
 // into the list.

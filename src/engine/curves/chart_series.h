@@ -10,7 +10,7 @@
 
 #include "curves/graph_settings.h"
 #include "curves/light_curve.h"
-#include "text/messages.h"
+#include "text/result.h"
 
 namespace lumenda {
 

@@ -14,16 +14,9 @@ namespace {
 
 constexpr int kRenamePad = 12;
 
-template <typename Match>
-int EraseFromLast(std::vector<std::string>& lines, Match match) {
-  int removed = 0;
-  for (size_t i = lines.size(); i-- > 0;) {
-    if (match(lines[i])) {
-      lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(i));
-      ++removed;
-    }
-  }
-  return removed;
+template <typename T, typename Match>
+int EraseFromLast(std::vector<T>& lines, Match match) {
+  return static_cast<int>(std::erase_if(lines, match));
 }
 
 std::string Blanks(int n) {
@@ -48,27 +41,24 @@ int DeleteImageRows(std::vector<std::string>& lines, std::string_view imagePath)
   });
 }
 
-int DeleteImageEntries(std::vector<std::string>& imageList, std::string_view imagePath) {
+int DeleteImageEntries(std::vector<ImageListItem>& imageList, std::string_view imagePath) {
   if (imagePath.empty()) return 0;
-  return EraseFromLast(imageList, [&](const std::string& entry) {
-    const size_t blank = entry.find(' ');
-    return blank != std::string::npos && std::string_view(entry).substr(blank + 1) == imagePath;
-  });
+  return EraseFromLast(imageList,
+                       [&](const ImageListItem& item) { return item.path == imagePath; });
 }
 
-Status DeleteImageData(const EditTargets& targets, std::string_view imagePath, Messenger& messenger,
-                       int* removed) {
-  if (removed) *removed = 0;
-  if (imagePath.empty() || !messenger.Confirm(kConfirmDeleteImage)) return Status::Ok();
+Result<int> DeleteImageData(const EditTargets& targets, std::string_view imagePath) {
+  using Out = Result<int>;
+  int removed = 0;
+  if (imagePath.empty()) return Out::Ok(0);
   if (targets.dataChanged) *targets.dataChanged = true;
   if (!targets.resultsPath.empty() && FileExists(targets.resultsPath)) {
     auto lines = ReadResultsFile(targets.resultsPath);
-    if (!lines) return Status::Fail("No se puede leer el archivo " + targets.resultsPath);
-    const int count = DeleteImageRows(*lines, imagePath);
-    if (removed) *removed = count;
-    if (count > 0) {
+    if (!lines) return Out::Fail("No se puede leer el archivo " + targets.resultsPath);
+    removed = DeleteImageRows(*lines, imagePath);
+    if (removed > 0) {
       if (Status written = WriteFileAtomic(targets.resultsPath, JoinLines(*lines)); !written.ok())
-        return written;
+        return Out::FailWith(written);
     }
   }
   if (ResultsTables* t = targets.tables) {
@@ -78,7 +68,7 @@ Status DeleteImageData(const EditTargets& targets, std::string_view imagePath, M
   }
   if (targets.graphInstrumental) DeleteImageRows(*targets.graphInstrumental, imagePath);
   if (targets.imageList) DeleteImageEntries(*targets.imageList, imagePath);
-  return Status::Ok();
+  return Out::Ok(removed);
 }
 
 void RenameInHeader(std::vector<std::string>& lines, const std::vector<std::string>& oldNames,

@@ -6,8 +6,9 @@
 #include <string_view>
 #include <vector>
 
+#include "run/image_list.h"
 #include "run/results_tables.h"
-#include "text/messages.h"
+#include "text/result.h"
 
 namespace lumenda {
 
@@ -16,7 +17,7 @@ struct EditTargets {
   std::string resultsPath;  // InstrumentalFile
   ResultsTables* tables = nullptr;
   std::vector<std::string>* graphInstrumental = nullptr;  // the light-curve window's copy
-  std::vector<std::string>* imageList = nullptr;          // ListaFotos
+  std::vector<ImageListItem>* imageList = nullptr;        // ListaFotos
   bool* dataChanged = nullptr;                            // the light-curve window's flag
 };
 
@@ -26,15 +27,15 @@ inline constexpr char kConfirmDeleteImage[] = "¿Realmente quieres borrar los da
 // "*" is exactly the path (a path that merely contains it, such as "a.fits"
 // for "a.fit", is kept). Returns the number of lines removed.
 int DeleteImageRows(std::vector<std::string>& lines, std::string_view imagePath);
-// Removes the image-list entries (date, blank, path) of exactly that path.
-int DeleteImageEntries(std::vector<std::string>& imageList, std::string_view imagePath);
+// Removes the images of the list with exactly that path.
+int DeleteImageEntries(std::vector<ImageListItem>& imageList, std::string_view imagePath);
 
-// "Borrar datos de esta imagen...": asks first; on OK deletes the image's rows
-// from the results file (when it exists) and from every table and list. The
-// remaining rows keep their numbers. `removed` receives the number of rows
-// removed from the file.
-Status DeleteImageData(const EditTargets& targets, std::string_view imagePath, Messenger& messenger,
-                       int* removed = nullptr);
+// "Borrar datos de esta imagen..." (asked with kConfirmDeleteImage before
+// the call): deletes the image's rows from the results file (when it exists)
+// and from every table and list. The remaining rows keep their numbers.
+// Gives the number of rows removed from the file; an empty path changes
+// nothing.
+Result<int> DeleteImageData(const EditTargets& targets, std::string_view imagePath);
 
 // Applies the renames old[k] -> new[k], in order, to the first line that
 // holds "FECHA MPC". Only whole right-aligned names are replaced, and each new

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "text/messages.h"
+#include "text/result.h"
 
 namespace lumenda {
 

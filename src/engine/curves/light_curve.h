@@ -9,7 +9,7 @@
 #include "curves/time_scales.h"
 #include "run/results_tables.h"
 #include "text/dates.h"
-#include "text/messages.h"
+#include "text/result.h"
 
 namespace lumenda {
 

@@ -9,7 +9,7 @@
 #include "curves/general_report.h"
 #include "curves/light_curve.h"
 #include "settings/settings.h"
-#include "text/messages.h"
+#include "text/result.h"
 
 namespace lumenda {
 

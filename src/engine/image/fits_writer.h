@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "text/messages.h"
+#include "text/result.h"
 
 namespace lumenda {
 

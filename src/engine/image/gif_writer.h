@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "text/messages.h"
+#include "text/result.h"
 
 namespace lumenda {
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "text/fixed_columns.h"
-#include "text/messages.h"
+#include "text/result.h"
 
 namespace lumenda {
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "period/observations.h"
-#include "text/messages.h"
+#include "text/result.h"
 
 namespace lumenda {
 

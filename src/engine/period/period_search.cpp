@@ -35,20 +35,26 @@ std::optional<int> CountTrialPeriods(std::string_view minText, std::string_view 
   return static_cast<int>(TrialPeriods(*minimum, *maximum, increment).size());
 }
 
+namespace {
+RangeCheck Refuse(RangeField field, const char* text) {
+  return {Status::Fail(text, FailureKind::kRefusal), field};
+}
+}  // namespace
+
 RangeCheck CheckPeriodRange(std::string_view minText, std::string_view maxText) {
   std::optional<double> minimum = ParseDouble(minText);
   std::optional<double> maximum = ParseDouble(maxText);
   if (!minimum || *minimum < 0.01) {
-    return {"El periodo mínimo debe ser mayor que 0.", RangeField::kMinimum};
+    return Refuse(RangeField::kMinimum, "El periodo mínimo debe ser mayor que 0.");
   }
   if (!maximum || *maximum < 0.01) {
-    return {"El periodo máximo debe ser mayor que 0.", RangeField::kMaximum};
+    return Refuse(RangeField::kMaximum, "El periodo máximo debe ser mayor que 0.");
   }
   if (*maximum > kMaxPeriod) {
-    return {"El periodo máximo no puede ser mayor que 99.99.", RangeField::kMaximum};
+    return Refuse(RangeField::kMaximum, "El periodo máximo no puede ser mayor que 99.99.");
   }
   if (*maximum <= *minimum) {
-    return {"El periodo máximo debe ser mayor que el mínimo.", RangeField::kMinimum};
+    return Refuse(RangeField::kMinimum, "El periodo máximo debe ser mayor que el mínimo.");
   }
   return {};
 }
@@ -154,8 +160,8 @@ Status RunPeriodSearch(PeriodData& data, SearchState& state, MagnitudeMode mode,
   if (!prepared.ok()) return prepared;
   const std::string minimum = minText.value_or(MinPeriodText(state));
   const std::string maximum = maxText.value_or(MaxPeriodText(state));
-  RangeCheck range = CheckPeriodRange(minimum, maximum);
-  if (!range.message.empty()) return Status::Fail(range.message);
+  if (RangeCheck range = CheckPeriodRange(minimum, maximum); !range.status.ok())
+    return range.status;
   if (incrementIndex < 0 || incrementIndex >= static_cast<int>(std::size(kIncrements))) {
     return Status::Fail("Incremento no válido.");
   }

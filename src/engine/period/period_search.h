@@ -40,8 +40,9 @@ std::optional<int> CountTrialPeriods(std::string_view minText, std::string_view 
                                      double increment);
 
 enum class RangeField { kNone, kMinimum, kMaximum };
+// A refusal names the field to correct.
 struct RangeCheck {
-  std::string message;  // empty when the dialog may close
+  Status status;
   RangeField focus = RangeField::kNone;
 };
 // The refusals of "Aceptar", first failing check first.

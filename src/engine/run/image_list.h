@@ -8,8 +8,8 @@
 
 #include "image/fits_image.h"
 #include "settings/settings.h"
-#include "text/messages.h"
 #include "text/progress.h"
+#include "text/result.h"
 
 namespace lumenda {
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "run/image_list.h"
-#include "text/messages.h"
+#include "text/result.h"
 
 namespace lumenda {
 

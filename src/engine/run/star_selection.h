@@ -14,7 +14,7 @@
 #include "image/plate_solution.h"
 #include "run/run_state.h"
 #include "run/star_list.h"
-#include "text/messages.h"
+#include "text/result.h"
 
 namespace lumenda {
 

@@ -57,14 +57,9 @@ EditTargets TargetsOf(Session& session) {
 }  // namespace
 
 Result<int> DeleteImageData(Session& session, std::string_view imagePath) {
-  RecordingMessenger confirmed;  // the window asked before the call
-  int removed = 0;
-  const Status deleted = DeleteImageData(TargetsOf(session), imagePath, confirmed, &removed);
-  if (!deleted.ok()) return Result<int>::FailWith(deleted);
-  std::erase_if(session.run.images, [&](const ImageListItem& item) {
-    return !imagePath.empty() && item.path == imagePath;
-  });
-  return Result<int>::Ok(removed);
+  EditTargets targets = TargetsOf(session);
+  targets.imageList = &session.run.images;
+  return DeleteImageData(targets, imagePath);
 }
 
 Status ApplyRenames(Session& session, const std::vector<std::string>& oldNames,

@@ -95,8 +95,8 @@ void PeriodRangeDialog::done(int result) {
   if (result == QDialog::Accepted) {
     Recount();
     const RangeCheck check = CheckPeriodRange(S(minimum_->text()), S(maximum_->text()));
-    if (!check.message.empty()) {
-      Dialogs().Error(Q(check.message));
+    if (!check.status.ok()) {
+      Dialogs().Error(Q(check.status.message));
       QLineEdit* field = check.focus == RangeField::kMaximum ? maximum_ : minimum_;
       field->setFocus();
       return;

@@ -193,14 +193,14 @@ void ReportPage::AavsoClicked(bool checked) {
     return;
   }
   const LightCurve& curve = session_.curves.curve;
-  const AavsoCheck check =
+  const Result<std::string> check =
       CheckAavsoReport(curve, session_.run.results.tAbsoluta.empty(), HasVariable2(session_.graph));
-  if (!check.accepted) {
-    Dialogs().Error(Q(check.error));
+  if (!check.ok()) {
+    Dialogs().Error(Q(check.message));
     cbAAVSO_->setChecked(false);
     return;
   }
-  if (!check.warning.empty()) Dialogs().Warning(Q(check.warning));
+  if (!check.value.empty()) Dialogs().Warning(Q(check.value));
   if (!aavso_ || !aavso_->Ask()) {
     cbAAVSO_->setChecked(false);
     return;

@@ -18,7 +18,7 @@ struct Workspace {
   std::string path;
   ResultsTables tables;
   std::vector<std::string> graph;
-  std::vector<std::string> images;
+  std::vector<ImageListItem> images;
   bool changed = false;
 
   explicit Workspace(const std::vector<std::string>& names, std::vector<test::NightRow> rows) {
@@ -27,7 +27,7 @@ struct Workspace {
     EXPECT_TRUE(WriteFileAtomic(path, JoinLines(lines)).ok());
     tables = test::TablesOf(lines);
     graph = tables.tInstrumental;
-    for (const auto& r : rows) images.push_back(r.date + " " + r.path);
+    for (const auto& r : rows) images.push_back({r.date, r.path});
   }
   EditTargets Targets() { return {path, &tables, &graph, &images, &changed}; }
   std::vector<std::string> File() { return *ReadTextLines(path); }
@@ -47,11 +47,9 @@ TEST(DeleteImageData, RemovesOnlyTheRowsOfThatExactPath) {
   const std::vector<std::string> paths = {"/n/a.fit", "/n/a.fits", "/n/xa.fit", "/n/a.fit.bak",
                                           "/n/b.fit"};
   Workspace w({"V1", "CHK"}, RowsWithPaths(paths));
-  RecordingMessenger messenger;
-  int removed = -1;
-  ASSERT_TRUE(DeleteImageData(w.Targets(), "/n/a.fit", messenger, &removed).ok());
-  EXPECT_EQ(messenger.log, "C:¿Realmente quieres borrar los datos de esta imagen?\n");
-  EXPECT_EQ(removed, 1);
+  const Result<int> removed = DeleteImageData(w.Targets(), "/n/a.fit");
+  ASSERT_TRUE(removed.ok()) << removed.message;
+  EXPECT_EQ(removed.value, 1);
   EXPECT_TRUE(w.changed);
   const auto file = w.File();
   using Table = const std::vector<std::string>*;
@@ -64,7 +62,7 @@ TEST(DeleteImageData, RemovesOnlyTheRowsOfThatExactPath) {
     EXPECT_EQ(left, std::vector<std::string>(paths.begin() + 1, paths.end()));
   }
   ASSERT_EQ(w.images.size(), 4u);
-  EXPECT_EQ(w.images[0].substr(15), "/n/a.fits");
+  EXPECT_EQ(w.images[0].path, "/n/a.fits");
   // Remaining rows keep their numbers: 0001..0004.
   std::vector<std::string> nums;
   for (const auto& line : file)
@@ -88,23 +86,18 @@ TEST(DeleteImageData, RemovesOnlyTheRowsOfThatExactPath) {
   EXPECT_EQ(keys(rebuilt.tAbsoluta), keys(w.tables.tAbsoluta));
 }
 
-TEST(DeleteImageData, CancelOrEmptyPathChangesNothingAndAMissingFileOnlyTheLists) {
+TEST(DeleteImageData, EmptyPathChangesNothingAndAMissingFileOnlyTheLists) {
   Workspace w({"V1"}, RowsWithPaths({"/n/a.fit", "/n/b.fit"}));
   const auto before = w.File();
   const auto tablesBefore = w.tables.tDiferencia;
-  RecordingMessenger cancel;
-  cancel.answer = false;
-  ASSERT_TRUE(DeleteImageData(w.Targets(), "/n/a.fit", cancel).ok());
+  ASSERT_TRUE(DeleteImageData(w.Targets(), "").ok());
   EXPECT_FALSE(w.changed);
-  RecordingMessenger ok;
-  ASSERT_TRUE(DeleteImageData(w.Targets(), "", ok).ok());
-  EXPECT_EQ(ok.log, "");
   EXPECT_EQ(w.File(), before);
   EXPECT_EQ(w.tables.tDiferencia, tablesBefore);
   EXPECT_EQ(w.images.size(), 2u);
 
   std::remove(w.path.c_str());
-  ASSERT_TRUE(DeleteImageData(w.Targets(), "/n/b.fit", ok).ok());
+  ASSERT_TRUE(DeleteImageData(w.Targets(), "/n/b.fit").ok());
   EXPECT_FALSE(FileExists(w.path));
   EXPECT_EQ(Rows(w.tables.tDiferencia), 1);
   EXPECT_EQ(w.images.size(), 1u);

@@ -149,10 +149,10 @@ TEST(AavsoReport, CheckRefusesOrWarnsByModeAndEnsemble) {
     if (!c.noRows) curve.AavsoRows = {"row"};
     curve.EnsembleFlag = c.ensemble;
     curve.RelativeMode = c.relative;
-    const AavsoCheck check = CheckAavsoReport(curve, c.absoluteEmpty, c.var2);
-    EXPECT_EQ(check.accepted, c.accepted) << c.name;
-    EXPECT_EQ(check.error, c.error) << c.name;
-    EXPECT_EQ(check.warning, c.warning) << c.name;
+    const Result<std::string> check = CheckAavsoReport(curve, c.absoluteEmpty, c.var2);
+    EXPECT_EQ(check.ok(), c.accepted) << c.name;
+    EXPECT_EQ(check.message, c.error) << c.name;
+    EXPECT_EQ(check.value, c.warning) << c.name;
   }
 }
 

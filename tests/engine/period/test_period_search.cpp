@@ -69,7 +69,7 @@ TEST(RangeDialog, RefusesToCloseOnBadRanges) {
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.min << " " << c.max);
     RangeCheck check = CheckPeriodRange(c.min, c.max);
-    EXPECT_EQ(check.message, c.message);
+    EXPECT_EQ(check.status.message, c.message);
     EXPECT_EQ(check.focus, c.focus);
   }
   EXPECT_EQ(IncrementIndexOf("0.001"), 3);
