@@ -1,17 +1,29 @@
 #include "image/measure_star.h"
 
 #include <algorithm>
+#include <bit>
 #include <cfloat>
 #include <climits>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
+#include <limits>
 #include <utility>
 #include <vector>
 
 #if (defined(__SSE2__) && defined(__x86_64__)) || defined(_M_X64)
 #define LUMENDA_MEASURE_SSE2 1
 #include <emmintrin.h>
+#endif
+
+// The hot loops take run-time clones for AVX2. The clones' resolver runs
+// before a sanitizer's runtime is ready, so sanitized builds keep the plain
+// version.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+#define LUMENDA_MEASURE_CLONES
+#else
+#define LUMENDA_MEASURE_CLONES __attribute__((target_clones("avx2", "default")))
 #endif
 
 namespace lumenda {
@@ -21,25 +33,28 @@ namespace {
 // measurement into a scan of millions of pixels.
 constexpr double kMaxRadio = 100.0;
 constexpr int kMaxRing = 100;
-// Farthest a sub-pixel sample point lies from its pixel centre: 0.45 * sqrt(2),
-// rounded up.
-constexpr double kSampleReach = 0.6364;
+
+// Nearest integer, halves to even, for |v| below 2^51.
+inline long long RoundSmall(double v) {
+#if defined(FLT_EVAL_METHOD) && FLT_EVAL_METHOD == 0
+  // Adding 1.5 * 2^52 rounds like nearbyint (the current rounding mode,
+  // halves to even by default) for any |v| below 2^51 and leaves the integer
+  // in the low bits of the sum: no call into the maths library, and loops of
+  // it vectorise.
+  constexpr double kRounder = 6755399441055744.0;
+  return std::bit_cast<long long>(v + kRounder) - std::bit_cast<long long>(kRounder);
+#else
+  // Wider intermediate precision would defeat the trick above.
+  return static_cast<long long>(std::nearbyint(v));
+#endif
+}
 
 // Nearest integer, halves to even; NaN and huge values are pushed far outside
 // any image instead of overflowing.
 long long Nearest(double v) {
   if (!(v > -1e12)) return -1000000000000LL;
   if (v > 1e12) return 1000000000000LL;
-#if defined(FLT_EVAL_METHOD) && FLT_EVAL_METHOD == 0
-  // Adding and taking away 1.5 * 2^52 rounds like nearbyint (the current
-  // rounding mode, halves to even by default) for any |v| below 2^51,
-  // without a call into the maths library.
-  constexpr double kRounder = 6755399441055744.0;
-  return static_cast<long long>((v + kRounder) - kRounder);
-#else
-  // Wider intermediate precision would defeat the trick above.
-  return static_cast<long long>(std::nearbyint(v));
-#endif
+  return RoundSmall(v);
 }
 
 int NearestCoord(double v) {
@@ -77,41 +92,47 @@ std::vector<uint32_t>& BucketScratch() {
   return counts;
 }
 
-// A square of pixels copied out of the image, column by column, zeros
-// outside it. The measurement walks its boxes column by column; on a wide
-// image that order jumps a whole row of memory per pixel, so the box is read
-// row by row once and the walks stay in a small local copy.
+// A square of pixels around a star, zeros outside the image. Inside the
+// image (the usual case) it is a view of the image itself; only a square
+// that crosses an edge is copied.
 class PixelBox {
  public:
   // The square cx - half .. cx + half by cy - half .. cy + half.
   void Load(const TPlaca& image, int cx, int cy, int half) {
     x0_ = cx - half;
     y0_ = cy - half;
-    side_ = 2 * half + 1;
-    values_.assign(static_cast<size_t>(side_) * side_, 0);
+    const int side = 2 * half + 1;
     const uint16_t* data = image.Data();
-    if (!data) return;
     const int w = image.Width(), h = image.Height();
-    const int xa = std::max(x0_, 0), xb = std::min(x0_ + side_ - 1, w - 1);
-    const int ya = std::max(y0_, 0), yb = std::min(y0_ + side_ - 1, h - 1);
+    if (data && x0_ >= 0 && y0_ >= 0 && x0_ + side <= w && y0_ + side <= h) {
+      origin_ = data + static_cast<ptrdiff_t>(y0_) * w + x0_;
+      stride_ = w;
+      return;
+    }
+    copy_.assign(static_cast<size_t>(side) * side, 0);
+    origin_ = copy_.data();
+    stride_ = side;
+    const int xa = std::max(x0_, 0), xb = std::min(x0_ + side - 1, w - 1);
+    const int ya = std::max(y0_, 0), yb = std::min(y0_ + side - 1, h - 1);
+    if (!data || xa > xb) return;
     for (int y = ya; y <= yb; ++y) {
       const uint16_t* row = data + static_cast<size_t>(y) * w;
-      for (int x = xa; x <= xb; ++x)
-        values_[static_cast<size_t>(x - x0_) * side_ + (y - y0_)] = row[x];
+      std::copy(row + xa, row + xb + 1,
+                copy_.data() + static_cast<size_t>(y - y0_) * side + (xa - x0_));
     }
   }
-  // Pixel (x, y) in image coordinates; must lie in the loaded square.
-  uint16_t At(int x, int y) const {
-    return values_[static_cast<size_t>(x - x0_) * side_ + (y - y0_)];
+  // Pixel (x, y) in image coordinates, which must lie in the loaded square;
+  // the next column follows it, the next row is Stride() further.
+  const uint16_t* Pixels(int x, int y) const {
+    return origin_ + static_cast<ptrdiff_t>(y - y0_) * stride_ + (x - x0_);
   }
-  // Column x from row y on: consecutive rows.
-  const uint16_t* Column(int x, int y) const {
-    return values_.data() + static_cast<size_t>(x - x0_) * side_ + (y - y0_);
-  }
+  ptrdiff_t Stride() const { return stride_; }
 
  private:
-  int x0_ = 0, y0_ = 0, side_ = 0;
-  std::vector<uint16_t> values_;
+  int x0_ = 0, y0_ = 0;
+  ptrdiff_t stride_ = 0;
+  const uint16_t* origin_ = nullptr;
+  std::vector<uint16_t> copy_;
 };
 
 PixelBox& CentroidBoxScratch() {
@@ -126,7 +147,7 @@ PixelBox& ApertureBoxScratch() {
 // Mean of the values of ranks lo..hi (0-based, ascending), found by counting
 // when the values span a narrow range (the usual sky) and by partial
 // selection otherwise; both give the same sum.
-double MeanOfRanks(uint16_t* values, size_t n, size_t lo, size_t hi) {
+LUMENDA_MEASURE_CLONES double MeanOfRanks(uint16_t* values, size_t n, size_t lo, size_t hi) {
   uint16_t low = values[0], high = values[0];
   for (size_t i = 1; i < n; ++i) {
     low = std::min(low, values[i]);
@@ -135,15 +156,19 @@ double MeanOfRanks(uint16_t* values, size_t n, size_t lo, size_t hi) {
   const size_t span = static_cast<size_t>(high - low) + 1;
   double sum = 0;
   if (span <= 4 * n + 1024) {
+    // Counted by the value itself: no offset to take away per value.
     std::vector<uint32_t>& bins = HistogramScratch();
-    bins.assign(span, 0);
-    for (size_t i = 0; i < n; ++i) ++bins[values[i] - low];
+    if (bins.size() <= high) bins.resize(static_cast<size_t>(high) + 1);
+    uint32_t* counts = bins.data();
+    std::fill(counts + low, counts + high + 1, 0);
+#pragma GCC unroll 4
+    for (size_t i = 0; i < n; ++i) ++counts[values[i]];
     size_t rank = 0;
-    for (size_t b = 0; b < span && rank <= hi; ++b) {
-      const size_t first = rank, last = rank + bins[b];  // ranks first..last-1
+    for (size_t v = low; v <= high && rank <= hi; ++v) {
+      const size_t first = rank, last = rank + counts[v];  // ranks first..last-1
       rank = last;
       const size_t from = std::max(first, lo), to = std::min(last, hi + 1);
-      if (to > from) sum += static_cast<double>(to - from) * static_cast<double>(low + b);
+      if (to > from) sum += static_cast<double>(to - from) * static_cast<double>(v);
     }
   } else {
     std::nth_element(values, values + lo, values + n);
@@ -153,47 +178,52 @@ double MeanOfRanks(uint16_t* values, size_t n, size_t lo, size_t hi) {
   return sum / static_cast<double>(hi - lo + 1);
 }
 
-// Largest t >= 0 with t * t <= a, for a >= 0.
-long long FloorSqrt(long long a) {
-  long long t = static_cast<long long>(std::sqrt(static_cast<double>(a)));
-  while (t * t > a) --t;
-  while ((t + 1) * (t + 1) <= a) ++t;
-  return t;
-}
-
 // Interquartile mean of the pixels strictly between the two radii around
 // (px, py). An annulus with fewer than three pixels uses what it has; an
 // empty one gives 0.
 double AnnulusSky(const TPlaca& image, int px, int py, int inner, int outer) {
+  const uint16_t* data = image.Data();
+  if (!data) return 0.0;  // every pixel reads as 0
   std::vector<uint16_t>& values = SkyScratch();
   const size_t most = static_cast<size_t>(2 * outer + 1) * static_cast<size_t>(2 * outer + 1);
   if (values.size() < most) values.resize(most);
   size_t n = 0;
-  const long long inner2 = static_cast<long long>(inner) * inner;
-  const long long outer2 = static_cast<long long>(outer) * outer;
   const int w = image.Width();
-  const int y0 = std::max(py - outer, 0), y1 = std::min(py + outer, image.Height() - 1);
-  const uint16_t* data = image.Data();
   // Row by row (the order of the values does not matter to their
   // interquartile mean): each row of the annulus is one or two runs of
-  // columns, found from integer squares, which compare exactly.
+  // columns, found from integer squares, which compare exactly. At row
+  // offset d, |dx| <= reach[d] keeps dx^2 + d^2 < outer^2 and |dx| <= hole[d]
+  // gives dx^2 + d^2 <= inner^2 (-1: none); both shrink as d grows.
+  thread_local std::vector<long long> reach, hole;
+  reach.resize(static_cast<size_t>(outer) + 1);
+  hole.resize(static_cast<size_t>(outer) + 1);
+  const long long inner2 = static_cast<long long>(inner) * inner;
+  const long long outer2 = static_cast<long long>(outer) * outer;
+  long long t = outer, u = inner;
+  for (long long d = 0; d <= outer; ++d) {
+    while (t >= 0 && t * t + d * d >= outer2) --t;
+    while (u >= 0 && u * u + d * d > inner2) --u;
+    reach[d] = t;
+    hole[d] = u;
+  }
   auto take = [&](const uint16_t* row, long long from, long long to) {
     from = std::max<long long>(from, 0);
     to = std::min<long long>(to, w - 1);
-    for (long long x = from; x <= to; ++x) values[n++] = row ? row[x] : 0;
+    if (from > to) return;
+    const auto count = static_cast<size_t>(to - from + 1);
+    std::copy_n(row + from, count, values.data() + n);
+    n += count;
   };
+  const int y0 = std::max(py - outer, 0), y1 = std::min(py + outer, image.Height() - 1);
   for (int y = y0; y <= y1; ++y) {
-    const long long dy2 = static_cast<long long>(y - py) * (y - py);
-    if (outer2 - 1 - dy2 < 0) continue;
-    const long long reach = FloorSqrt(outer2 - 1 - dy2);  // |dx| <= reach: d2 < outer2
-    const uint16_t* row = data ? data + static_cast<size_t>(y) * w : nullptr;
-    if (inner2 - dy2 < 0) {
-      take(row, px - reach, px + reach);
-    } else {
-      const long long hole = FloorSqrt(inner2 - dy2);  // |dx| <= hole: d2 <= inner2
-      if (hole >= reach) continue;
-      take(row, px - reach, px - hole - 1);
-      take(row, px + hole + 1, px + reach);
+    const size_t d = static_cast<size_t>(std::abs(y - py));
+    if (reach[d] < 0) continue;
+    const uint16_t* row = data + static_cast<size_t>(y) * w;
+    if (hole[d] < 0) {
+      take(row, px - reach[d], px + reach[d]);
+    } else if (hole[d] < reach[d]) {
+      take(row, px - reach[d], px - hole[d] - 1);
+      take(row, px + hole[d] + 1, px + reach[d]);
     }
   }
   if (n == 0) return 0.0;
@@ -205,27 +235,75 @@ double AnnulusSky(const TPlaca& image, int px, int py, int inner, int outer) {
   return MeanOfRanks(values.data(), n, static_cast<size_t>(lo), static_cast<size_t>(hi));
 }
 
+// Brightest pixel of the 7 x 7 box around (ix, iy); the first of equal
+// maxima, column by column, wins.
+void BrightestPixel(const TPlaca& image, int ix, int iy, int& px, int& py) {
+  const int maxX = image.Width() - 1, maxY = image.Height() - 1;
+  px = ix;
+  py = iy;
+  int best = 0;
+  for (int i = std::max(ix - 3, 0); i <= std::min(ix + 3, maxX); ++i) {
+    for (int j = std::max(iy - 3, 0); j <= std::min(iy + 3, maxY); ++j) {
+      const int v = image.Pixel(i, j);
+      if (v > best) {
+        best = v;
+        px = i;
+        py = j;
+      }
+    }
+  }
+}
+
+// Intensity-weighted centroid of the box px +- r, py +- r; with nothing
+// above the sky it stays on the peak.
+void Centroid(const PixelBox& box, int px, int py, int r, double sky, double& cx, double& cy) {
+  const ptrdiff_t stride = box.Stride();
+  double sumV = 0, sumI = 0, sumJ = 0;
+  for (int i = 0; i <= 2 * r; ++i) {
+    const uint16_t* column = box.Pixels(px - r + i, py - r);
+    const double di = i;
+    double dj = 0;
+    for (int j = 0; j <= 2 * r; ++j, dj += 1) {
+      // Pixels at or below the sky add a zero, which leaves the sums exactly
+      // as skipping them would, without a branch that the noise around the
+      // sky level makes unpredictable.
+      const double v = PositivePart(column[j * stride] - sky);
+      sumV += v;
+      sumI += di * v;
+      sumJ += dj * v;
+    }
+  }
+  cx = px;
+  cy = py;
+  if (sumV > 0) {
+    cx = px - r + sumI / sumV;
+    cy = py - r + sumJ / sumV;
+  }
+}
+
 constexpr double kOffsets[10] = {-0.45, -0.35, -0.25, -0.15, -0.05, 0.05, 0.15, 0.25, 0.35, 0.45};
+// The squares of a pixel column's samples are kept twelve apart, the last two
+// +inf (never inside), to be compared four at a time.
+constexpr int kSqStride = 12;
 
 // Number of sample points (column k, row m) with sq[k] <= rest[m]. Counted
 // without branches: which side a sample falls is anyone's guess. A row
 // beyond the circle has a negative rest and counts none.
-int SamplesInside(const double* sq, const double* rest) {
-#if defined(LUMENDA_MEASURE_SSE2)
-  const __m128d s0 = _mm_loadu_pd(sq), s1 = _mm_loadu_pd(sq + 2), s2 = _mm_loadu_pd(sq + 4);
-  const __m128d s3 = _mm_loadu_pd(sq + 6), s4 = _mm_loadu_pd(sq + 8);
-  __m128i count = _mm_setzero_si128();  // minus the count, in two halves
+inline int SamplesInside(const double* sq, const double* rest) {
+#if defined(__GNUC__)
+  using Lanes = double __attribute__((vector_size(32)));
+  Lanes s0, s1, s2;
+  std::memcpy(&s0, sq, sizeof s0);
+  std::memcpy(&s1, sq + 4, sizeof s1);
+  std::memcpy(&s2, sq + 8, sizeof s2);
+  decltype(s0 <= s0) count = {};  // minus the count, in four lanes
   for (int m = 0; m < 10; ++m) {
-    const __m128d r = _mm_set1_pd(rest[m]);
-    count = _mm_add_epi64(count, _mm_castpd_si128(_mm_cmple_pd(s0, r)));
-    count = _mm_add_epi64(count, _mm_castpd_si128(_mm_cmple_pd(s1, r)));
-    count = _mm_add_epi64(count, _mm_castpd_si128(_mm_cmple_pd(s2, r)));
-    count = _mm_add_epi64(count, _mm_castpd_si128(_mm_cmple_pd(s3, r)));
-    count = _mm_add_epi64(count, _mm_castpd_si128(_mm_cmple_pd(s4, r)));
+    const Lanes r = Lanes{} + rest[m];
+    count += s0 <= r;
+    count += s1 <= r;
+    count += s2 <= r;
   }
-  const long long low = _mm_cvtsi128_si64(count);
-  const long long high = _mm_cvtsi128_si64(_mm_unpackhi_epi64(count, count));
-  return static_cast<int>(-(low + high));
+  return static_cast<int>(-(count[0] + count[1] + count[2] + count[3]));
 #else
   int inside = 0;
   for (int m = 0; m < 10; ++m)
@@ -234,129 +312,217 @@ int SamplesInside(const double* sq, const double* rest) {
 #endif
 }
 
+// Smallest and largest of ten values.
+struct Extremes {
+  double low, high;
+};
+Extremes ExtremesOf(const double* v) {
+  Extremes e{v[0], v[0]};
+  for (int k = 1; k < 10; ++k) {
+    e.low = std::min(e.low, v[k]);
+    e.high = std::max(e.high, v[k]);
+  }
+  return e;
+}
+
 // Sum of weight * (pixel - sky) over the square ax +- (R + 2), ay +- (R + 2)
 // (taken from `box`), the weight being the share of a pixel within `radio` of
-// the centre by a 10 x 10 grid of sample points; whole pixels well inside
-// count 1.
-double ApertureSum(const PixelBox& box, double cx, double cy, double sky, double radio, int ax,
-                   int ay, int R) {
+// the centre by a 10 x 10 grid of sample points.
+LUMENDA_MEASURE_CLONES double ApertureSum(const PixelBox& box, double cx, double cy, double sky,
+                                          double radio, int ax, int ay, int R) {
   const int n = 2 * R + 5, x0 = ax - R - 2, y0 = ay - R - 2;
   const double r2 = radio * radio;
   // The squared offsets of the sample columns of every pixel column, and what
-  // is left of r^2 by every sample row: the very numbers a test of each
-  // sample point on its own would compute, worked out once. A sample is
-  // inside when its column's square is at most its row's rest.
+  // is left of r^2 by every sample row: a sample is inside when its column's
+  // square is at most its row's rest. Across a pixel the squares fall and
+  // rise again and the rests rise and fall, so their extremes alone tell a
+  // pixel wholly inside or wholly outside; only the pixels on the edge are
+  // sampled.
   thread_local std::vector<double> colSq, rowRest;
-  colSq.resize(static_cast<size_t>(n) * 10);
+  thread_local std::vector<Extremes> colExt, rowExt;
+  colSq.resize(static_cast<size_t>(n) * kSqStride);
   rowRest.resize(static_cast<size_t>(n) * 10);
+  colExt.resize(static_cast<size_t>(n));
+  rowExt.resize(static_cast<size_t>(n));
   for (int c = 0; c < n; ++c) {
     const double dx = (x0 + c) - cx;
+    double* sq = &colSq[static_cast<size_t>(c) * kSqStride];
     for (int k = 0; k < 10; ++k) {
       const double sx = dx + kOffsets[k];
-      colSq[static_cast<size_t>(c) * 10 + k] = sx * sx;
+      sq[k] = sx * sx;
     }
+    sq[10] = sq[11] = std::numeric_limits<double>::infinity();
+    colExt[c] = ExtremesOf(sq);
   }
   for (int c = 0; c < n; ++c) {
     const double dy = (y0 + c) - cy;
+    double* rest = &rowRest[static_cast<size_t>(c) * 10];
     for (int k = 0; k < 10; ++k) {
       const double sy = dy + kOffsets[k];
-      rowRest[static_cast<size_t>(c) * 10 + k] = r2 - sy * sy;
+      rest[k] = r2 - sy * sy;
     }
+    rowExt[c] = ExtremesOf(rest);
   }
+  const ptrdiff_t stride = box.Stride();
   double sum = 0;
   for (int c = 0; c < n; ++c) {
-    const double dx = (x0 + c) - cx;
-    const double* sq = &colSq[static_cast<size_t>(c) * 10];
-    const uint16_t* column = box.Column(x0 + c, y0);
+    const Extremes sq = colExt[c];
+    const uint16_t* column = box.Pixels(x0 + c, y0);
     for (int j = 0; j < n; ++j) {
-      const double dy = (y0 + j) - cy;
-      const double d = std::sqrt(dx * dx + dy * dy);
-      double w;
-      if (d < radio - 1.0) {
-        w = 1.0;
-      } else if (d - kSampleReach > radio) {
-        continue;  // no sample point can reach the circle
-      } else if (d + kSampleReach < radio) {
-        w = 100 * 0.01;  // every sample point is inside
-      } else {
-        w = SamplesInside(sq, &rowRest[static_cast<size_t>(j) * 10]) * 0.01;
+      const Extremes rest = rowExt[j];
+      if (sq.high <= rest.low) {
+        sum += column[j * stride] - sky;  // weight 1
+      } else if (sq.low <= rest.high) {
+        const double w = SamplesInside(&colSq[static_cast<size_t>(c) * kSqStride],
+                                       &rowRest[static_cast<size_t>(j) * 10]) *
+                         0.01;
+        if (w > 0) sum += w * (column[j * stride] - sky);
       }
-      if (w > 0) sum += w * (column[j] - sky);
     }
   }
   return sum;
 }
 
-// Sorts the growth-curve keys ascending. The diameters of a box fill a narrow
-// range densely, so the keys are first dealt into buckets of 0.08 pixel of
-// diameter and the few left out of order inside a bucket are then put right
-// by insertion.
-void SortGrowthKeys(std::vector<uint64_t>& keys) {
-  constexpr int kBucketShift = 32 + 1;
-  if (keys.size() < 2) return;
-  uint64_t top = 0;
-  for (uint64_t key : keys) top = std::max(top, key);
-  const size_t buckets = static_cast<size_t>(top >> kBucketShift) + 1;
+// Puts first..last in ascending order; for keys that are few or nearly in
+// order.
+void InsertionSort(uint64_t* first, uint64_t* last) {
+  for (uint64_t* i = first + 1; i < last; ++i) {
+    const uint64_t key = *i;
+    uint64_t* j = i;
+    for (; j > first && j[-1] > key; --j) *j = j[-1];
+    *j = key;
+  }
+}
+
+// A growth-curve key: diameter in hundredths above, net value in hundredths
+// (offset to be unsigned) below, so that ties of diameter order by net value.
+constexpr long long kNetOffset = 1LL << 31;
+inline long long NetOf(uint64_t key) {
+  return static_cast<long long>(key & 0xFFFFFFFFu) - kNetOffset;
+}
+inline uint64_t DiameterKey(long long diameter100) {
+  return static_cast<uint64_t>(diameter100) << 32;
+}
+
+// Sorts the keys ascending, their diameters at most `top` hundredths. The
+// diameters of a box fill a narrow range densely, so the keys are first dealt
+// into buckets of diameter, a couple of keys to a bucket, and the few left out
+// of order inside a bucket are then put right by insertion.
+void SortGrowthKeys(std::vector<uint64_t>& keys, long long top) {
+  const size_t n = keys.size();
+  int shift = 0;
+  while ((top >> shift) > static_cast<long long>(n / 2)) ++shift;
+  const size_t buckets = static_cast<size_t>(top >> shift) + 1;
   std::vector<uint32_t>& starts = BucketScratch();
   starts.assign(buckets + 1, 0);
-  for (uint64_t key : keys) ++starts[(key >> kBucketShift) + 1];
+  for (uint64_t key : keys) ++starts[(key >> (32 + shift)) + 1];
   for (size_t b = 1; b <= buckets; ++b) starts[b] += starts[b - 1];
   std::vector<uint64_t>& dealt = GrowthSortScratch();
-  dealt.resize(keys.size());
-  for (uint64_t key : keys) dealt[starts[key >> kBucketShift]++] = key;
-  for (size_t i = 1; i < dealt.size(); ++i) {
-    const uint64_t key = dealt[i];
-    size_t j = i;
-    for (; j > 0 && dealt[j - 1] > key; --j) dealt[j] = dealt[j - 1];
-    dealt[j] = key;
-  }
+  dealt.resize(n);
+  for (uint64_t key : keys) dealt[starts[key >> (32 + shift)]++] = key;
+  InsertionSort(dealt.data(), dealt.data() + n);
   keys.swap(dealt);
 }
 
-// Half-flux diameter from the growth curve of the box around the centre.
-// Each pixel is one sort key: diameter in hundredths above, net value in
-// hundredths (offset to be unsigned) below, so ties of diameter order by net
-// value.
-double HalfFluxDiameter(const PixelBox& box, float cx, float cy, float sky, int r) {
-  constexpr long long kNetOffset = 1LL << 31;
-  std::vector<uint64_t>& keys = GrowthScratch();
-  keys.clear();
-  const int bx = NearestCoord(cx), by = NearestCoord(cy);
-  for (int x = bx - r; x <= bx + r; ++x) {
-    for (int y = by - r; y <= by + r; ++y) {
-      const double dx = x - static_cast<double>(cx), dy = y - static_cast<double>(cy);
-      const double net = box.At(x, y) - static_cast<double>(sky);
-      const long long diameter100 = Nearest(200.0 * std::sqrt(dx * dx + dy * dy));
-      const long long net100 = Nearest(100.0 * net);
-      keys.push_back((static_cast<uint64_t>(diameter100) << 32) |
-                     static_cast<uint64_t>(net100 + kNetOffset));
-    }
-  }
-  SortGrowthKeys(keys);
-  const size_t n = keys.size();
-  const size_t tail = std::min<size_t>(20, n);
-  // The running sums (growth curve) and the mean of the last `tail` of them.
+// Where the growth curve of the keys first..last (in order, from the first
+// key of the box) first reaches `half`, as a diameter in pixels; false when
+// it does not within them.
+bool HalfFluxPoint(const uint64_t* first, const uint64_t* last, double half, double& diameter) {
   long long running = 0;
-  double total = 0;
-  for (size_t i = 0; i < n; ++i) {
-    running += static_cast<long long>(keys[i] & 0xFFFFFFFFu) - kNetOffset;
-    if (i >= n - tail) total += static_cast<double>(running);
-  }
-  const double half = total / static_cast<double>(tail) / 2.0;
   double d0 = 0, c0 = 0;
-  running = 0;
-  for (uint64_t key : keys) {
-    running += static_cast<long long>(key & 0xFFFFFFFFu) - kNetOffset;
-    const double dk = static_cast<double>(key >> 32), ck = static_cast<double>(running);
+  for (const uint64_t* key = first; key < last; ++key) {
+    running += NetOf(*key);
+    const double dk = static_cast<double>(*key >> 32), ck = static_cast<double>(running);
     if (ck >= half) {
       // Equal sums would divide by zero: the step itself is then the answer.
-      if (ck == c0) return dk / 100.0;
-      return (d0 + (half - c0) * (dk - d0) / (ck - c0)) / 100.0;
+      diameter = ck == c0 ? dk / 100.0 : (d0 + (half - c0) * (dk - d0) / (ck - c0)) / 100.0;
+      return true;
     }
     d0 = dk;
     c0 = ck;
   }
-  return 0.0;
+  return false;
+}
+
+// Half-flux diameter from the growth curve of the box around the centre: the
+// pixels in order of diameter (ties by net value), each adding its net value.
+LUMENDA_MEASURE_CLONES double HalfFluxDiameter(const PixelBox& box, float cx, float cy, float sky,
+                                               int r) {
+  const int bx = NearestCoord(cx), by = NearestCoord(cy), side = 2 * r + 1;
+  // The squared offsets of the box's columns and rows.
+  double dxSq[2 * kMaxRing + 1], dySq[2 * kMaxRing + 1];
+  for (int i = 0; i < side; ++i) {
+    const double dx = (bx - r + i) - static_cast<double>(cx);
+    dxSq[i] = dx * dx;
+  }
+  for (int j = 0; j < side; ++j) {
+    const double dy = (by - r + j) - static_cast<double>(cy);
+    dySq[j] = dy * dy;
+  }
+  const size_t n = static_cast<size_t>(side) * side;
+  std::vector<uint64_t>& keys = GrowthScratch();
+  keys.resize(n);
+  // Row by row, so that the loop vectorises; the order of the keys is the
+  // sort's business.
+  for (int j = 0; j < side; ++j) {
+    const uint16_t* row = box.Pixels(bx - r, by - r + j);
+    uint64_t* out = &keys[static_cast<size_t>(j) * side];
+    for (int i = 0; i < side; ++i) {
+      const double net = row[i] - static_cast<double>(sky);
+      // Both well inside the range of RoundSmall: a box of at most 201
+      // pixels, 16-bit values.
+      const long long diameter100 = RoundSmall(200.0 * std::sqrt(dxSq[i] + dySq[j]));
+      const long long net100 = RoundSmall(100.0 * net);
+      out[i] = DiameterKey(diameter100) | static_cast<uint64_t>(net100 + kNetOffset);
+    }
+  }
+  long long total = 0;
+  for (uint64_t key : keys) total += NetOf(key);
+  const double farthest =
+      std::max(dxSq[0], dxSq[side - 1]) + std::max(dySq[0], dySq[side - 1]);  // at a corner
+  const long long top = RoundSmall(200.0 * std::sqrt(farthest));
+
+  // The curve's first points, up to the half-flux point (usually within a
+  // few pixels of the centre), and its last points (the corners) come from
+  // the few keys near the centre and near the corners, each few put in order
+  // on their own. When either falls short, all the keys are put in order.
+  constexpr long long kNearDiameter100 = 600;
+  const uint64_t nearKey = DiameterKey(kNearDiameter100);
+  const uint64_t farKey = DiameterKey(RoundSmall(200.0 * std::max(0.0, std::sqrt(farthest) - 2.5)));
+  thread_local std::vector<uint64_t> nearKeys, farKeys;
+  nearKeys.clear();
+  farKeys.clear();
+  for (uint64_t key : keys) {
+    if (key < nearKey) nearKeys.push_back(key);
+    if (key >= farKey) farKeys.push_back(key);
+  }
+  const size_t tail = std::min<size_t>(20, n);
+  const bool allSorted = farKeys.size() < tail;
+  if (allSorted)
+    SortGrowthKeys(keys, top);
+  else
+    InsertionSort(farKeys.data(), farKeys.data() + farKeys.size());
+  const uint64_t* last = allSorted ? keys.data() + n : farKeys.data() + farKeys.size();
+
+  // The curve's level: the mean of its last `tail` points (running sums).
+  // Every partial sum is a whole number far below 2^53, so adding them as
+  // integers gives the very double a sum of doubles would.
+  long long running = total, tailSum = 0;
+  for (const uint64_t* key = last - tail; key < last; ++key) running -= NetOf(*key);
+  for (const uint64_t* key = last - tail; key < last; ++key) {
+    running += NetOf(*key);
+    tailSum += running;
+  }
+  const double half = static_cast<double>(tailSum) / static_cast<double>(tail) / 2.0;
+
+  double diameter = 0;
+  if (!allSorted) {
+    InsertionSort(nearKeys.data(), nearKeys.data() + nearKeys.size());
+    if (HalfFluxPoint(nearKeys.data(), nearKeys.data() + nearKeys.size(), half, diameter))
+      return diameter;
+    SortGrowthKeys(keys, top);
+  }
+  return HalfFluxPoint(keys.data(), keys.data() + n, half, diameter) ? diameter : 0.0;
 }
 
 }  // namespace
@@ -374,19 +540,9 @@ StarMeasurement MeasureStar(const TPlaca& image, const ApertureSettings& setting
   if (settings.flipX) ix = maxX - ix;
   if (settings.flipY) iy = maxY - iy;
 
-  // 2. Brightest pixel of the 7 x 7 box; the first of equal maxima wins.
-  int px = ix, py = iy;
-  int best = 0;
-  for (int i = std::max(ix - 3, 0); i <= std::min(ix + 3, maxX); ++i) {
-    for (int j = std::max(iy - 3, 0); j <= std::min(iy + 3, maxY); ++j) {
-      const int v = image.Pixel(i, j);
-      if (v > best) {
-        best = v;
-        px = i;
-        py = j;
-      }
-    }
-  }
+  // 2. Brightest pixel of the 7 x 7 box.
+  int px, py;
+  BrightestPixel(image, ix, iy, px, py);
 
   // 3-5. Sky annulus and peak.
   const int inner = static_cast<int>(Nearest(radioI + radio));
@@ -396,29 +552,12 @@ StarMeasurement MeasureStar(const TPlaca& image, const ApertureSettings& setting
   const long long peak = image.Pixel(px, py) - Nearest(m.sky);
   m.peak = static_cast<uint16_t>(std::clamp<long long>(peak, 0, 65535));
 
-  // 6. Intensity-weighted centroid; with nothing above the sky it stays on
-  // the peak.
+  // 6. Intensity-weighted centroid.
   const int r = std::max(static_cast<int>(Nearest(radio)), 5);
   PixelBox& centroidBox = CentroidBoxScratch();
   centroidBox.Load(image, px, py, r);
-  double sumV = 0, sumI = 0, sumJ = 0;
-  for (int i = 0; i <= 2 * r; ++i) {
-    const uint16_t* column = centroidBox.Column(px - r + i, py - r);
-    for (int j = 0; j <= 2 * r; ++j) {
-      // Pixels at or below the sky add a zero, which leaves the sums exactly
-      // as skipping them would, without a branch that the noise around the
-      // sky level makes unpredictable.
-      const double v = PositivePart(column[j] - m.sky);
-      sumV += v;
-      sumI += i * v;
-      sumJ += j * v;
-    }
-  }
-  double cx = px, cy = py;
-  if (sumV > 0) {
-    cx = px - r + sumI / sumV;
-    cy = py - r + sumJ / sumV;
-  }
+  double cx, cy;
+  Centroid(centroidBox, px, py, r, m.sky, cx, cy);
 
   // 7. Aperture sum with sub-pixel weights on the edge.
   const float cxf = static_cast<float>(cx), cyf = static_cast<float>(cy);
