@@ -129,8 +129,8 @@ std::vector<std::string> AavsoReport(const InformeOptions& o, const Settings& us
   if (o.haveFilter) fields.filter = Value(AavsoFilterChoice(o.filter));
   fields.cname = ToUpper(o.cname);
   fields.group = ToUpper(o.group);
-  OpenAavsoDialog(fields, Variable1Name(tables, settings), Variable2Name(tables, settings),
-                  curve.EnsembleFlag);
+  PrefillAavsoFields(fields, Variable1Name(tables, settings), Variable2Name(tables, settings),
+                     curve.EnsembleFlag);
   if (!o.kname.empty() && fields.knameEnabled) fields.kname = ToUpper(o.kname);
   const FieldError error = ValidateAavsoFields(fields, curve.RelativeMode, curve.EnsembleFlag);
   if (!error.message.empty()) Fail(error.message);
@@ -165,8 +165,8 @@ std::vector<std::string> AlcdefReport(const InformeOptions& o, const Settings& u
       Fail("Valor de REVISEDDATA no válido: " + o.revised);
   }
   if (o.haveFilter) fields.filter = Value(AlcdefFilterChoice(o.filter));
-  OpenAlcdefDialog(fields, AppDir(), user, Variable1Name(tables, settings), curve, fileLines,
-                   settings.mode);
+  PrefillAlcdefFields(fields, AppDir(), user, Variable1Name(tables, settings), curve, fileLines,
+                      settings.mode);
   if (!o.band.empty()) fields.magBand = Value(AlcdefBandChoice(o.band));
   fields.mpcDesig = o.mpcDesig;
   if (!o.contactName.empty()) fields.contactName = o.contactName;

@@ -61,8 +61,8 @@ Result<std::string> CheckAavsoReport(const LightCurve& curve, bool absoluteTable
   return Out::Ok(std::move(warning));
 }
 
-void OpenAavsoDialog(AavsoFields& fields, const std::string& variable1,
-                     const std::string& variable2, bool ensemble) {
+void PrefillAavsoFields(AavsoFields& fields, const std::string& variable1,
+                        const std::string& variable2, bool ensemble) {
   fields.starId = ToUpper(variable1);
   if (ensemble) fields.cname.clear();
   fields.cnameEnabled = !ensemble;

@@ -50,11 +50,11 @@ Result<std::string> CheckAavsoReport(const LightCurve& curve, bool absoluteTable
 // into the list.
 AavsoFields AavsoFieldsFromSettings(const Settings& settings);
 
-// Fills the dialog on opening: OBSCODE, FILTER and CHART from the settings
-// (`keep*`), STARID from Variable 1, CNAME emptied and disabled for an
+// The report's fields before the observer edits them: OBSCODE, FILTER and
+// CHART from the settings (`keep*`), STARID from Variable 1, CNAME emptied and disabled for an
 // ensemble, KNAME from Variable 2.
-void OpenAavsoDialog(AavsoFields& fields, const std::string& variable1,
-                     const std::string& variable2, bool ensemble);
+void PrefillAavsoFields(AavsoFields& fields, const std::string& variable1,
+                        const std::string& variable2, bool ensemble);
 
 // The first field that fails on "Aceptar" and its message; both empty when
 // every field is valid.

@@ -159,9 +159,9 @@ std::string AlcdefLatitude(const std::string& lat, const std::string& side) {
   return FormatFloat("+00.000000;-00.000000", degrees);
 }
 
-void OpenAlcdefDialog(AlcdefFields& fields, const std::string& appDir, const Settings& settings,
-                      const std::string& variable1, const LightCurve& curve,
-                      const std::vector<std::string>& resultsFileLines, PhotometryMode mode) {
+void PrefillAlcdefFields(AlcdefFields& fields, const std::string& appDir, const Settings& settings,
+                         const std::string& variable1, const LightCurve& curve,
+                         const std::vector<std::string>& resultsFileLines, PhotometryMode mode) {
   AlcdefFields cleared;
   cleared.revisedData = fields.revisedData;
   cleared.filter = fields.filter;

@@ -83,13 +83,14 @@ void ObjectFromStarName(const std::string& name, std::string& number, std::strin
 std::string AlcdefLongitude(const std::string& lon, const std::string& side);
 std::string AlcdefLatitude(const std::string& lat, const std::string& side);
 
-// The dialog on opening: contact fields from "ast.ini", object from the star
+// The report's fields before the observer edits them: contact fields from
+// "ast.ini", object from the star
 // name, site, session midpoint, field and comparison magnitudes and band
 // from the results file, DIFFERMAGS / STANDARD by the mode. The filter,
 // band default and REVISEDDATA choices keep their values.
-void OpenAlcdefDialog(AlcdefFields& fields, const std::string& appDir, const Settings& settings,
-                      const std::string& variable1, const LightCurve& curve,
-                      const std::vector<std::string>& resultsFileLines, PhotometryMode mode);
+void PrefillAlcdefFields(AlcdefFields& fields, const std::string& appDir, const Settings& settings,
+                         const std::string& variable1, const LightCurve& curve,
+                         const std::vector<std::string>& resultsFileLines, PhotometryMode mode);
 
 std::vector<std::string> WriteAlcdefReport(const AlcdefFields& fields, const LightCurve& curve);
 

@@ -200,7 +200,7 @@ class Search {
     if (!above(least)) return false;
     const double m1 = static_cast<double>(sum) / static_cast<double>(count);
     // m1 >= 0, so t >= 0; above 65535 it keeps every value.
-    const auto t = static_cast<uint16_t>(std::min<long long>(NearestInteger(m1 + m1 / 20), 65535));
+    const auto t = static_cast<uint16_t>(std::min<long long>(RoundPixel(m1 + m1 / 20), 65535));
     uint32_t lowSum = 0;
     int32_t lowCount = 0;
     forEachRun([&](const uint16_t* p, int n) {
@@ -210,9 +210,8 @@ class Search {
         lowCount += low;
       }
     });
-    return above(lowCount > 0
-                     ? NearestInteger(static_cast<double>(lowSum) / static_cast<double>(lowCount))
-                     : 0);
+    return above(
+        lowCount > 0 ? RoundPixel(static_cast<double>(lowSum) / static_cast<double>(lowCount)) : 0);
   }
 
   const uint16_t* data_;
@@ -279,8 +278,8 @@ StarFit FitStar(const TPlaca& image, int x, int y, int h, int saturation) {
 }
 
 Result<double> MeanFWHM(const TPlaca& image, int saturation) {
-  const long long i0 = NearestInteger((image.Width() - 1) / 3.0 / kProbePitch);
-  const long long j0 = NearestInteger((image.Height() - 1) / 3.0 / kProbePitch);
+  const long long i0 = RoundPixel((image.Width() - 1) / 3.0 / kProbePitch);
+  const long long j0 = RoundPixel((image.Height() - 1) / 3.0 / kProbePitch);
   StarFitter fitter;
   double sum = 0;
   int count = 0;
@@ -339,14 +338,14 @@ Result<FoundStars> FindStars(const TPlaca& image, const StarSearch& search, std:
   }
   if (meanFwhm.value <= 0 || !image.HasPixels()) return Out::Ok(std::move(found));
   const int r =
-      static_cast<int>(std::clamp<long long>(NearestInteger(meanFwhm.value - 0.5), 1, kMaxFitHalf));
+      static_cast<int>(std::clamp<long long>(RoundPixel(meanFwhm.value - 0.5), 1, kMaxFitHalf));
   found.radius = r;
 
   const int maxX = image.Width() - 1, maxY = image.Height() - 1;
   int x0 = r + 3, x1 = maxX - r - 3, y0 = r + 3, y1 = maxY - r - 3;
   if (search.halfSize > 0) {
-    const int cx = static_cast<int>(NearestInteger(maxX / 2.0)),
-              cy = static_cast<int>(NearestInteger(maxY / 2.0));
+    const int cx = static_cast<int>(RoundPixel(maxX / 2.0)),
+              cy = static_cast<int>(RoundPixel(maxY / 2.0));
     x0 = std::max(x0, cx - search.halfSize);
     x1 = std::min(x1, cx + search.halfSize);
     y0 = std::max(y0, cy - search.halfSize);

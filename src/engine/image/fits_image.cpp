@@ -44,15 +44,11 @@ std::string KeyOf(std::string_view line) {
   return Trim(line.substr(0, 8));
 }
 
-// Halves to even (the default rounding mode), safe for any double.
-double Nearest(double v) {
-  return std::nearbyint(v);
-}
-
 // Low 16 bits of the integer nearest to v (two's complement for negatives).
 uint16_t Low16(double v) {
   if (!std::isfinite(v)) return 0;
-  double r = std::fmod(Nearest(v), 65536.0);
+  // Rounded as a double: the low bits of any value, however large.
+  double r = std::fmod(std::nearbyint(v), 65536.0);
   if (r < 0) r += 65536.0;
   return static_cast<uint16_t>(static_cast<int>(r));
 }
@@ -221,9 +217,9 @@ Result<Scaling> ReadScaling(const TPlaca& image) {
   Scaling scaling;
   if (std::string text = image.GetKeyword("BZERO"); !text.empty()) {
     auto v = ParseDouble(text);
-    if (!v || !(Nearest(*v) >= 0 && Nearest(*v) <= 65535))
+    if (!v || !(RoundHalfEven(*v) >= 0 && RoundHalfEven(*v) <= 65535))
       return Result<Scaling>::Fail("Error: valor de BZERO (" + text + ") no soportado");
-    scaling.bzero = static_cast<long long>(Nearest(*v));
+    scaling.bzero = RoundHalfEven(*v);
   }
   if (std::string text = image.GetKeyword("BSCALE"); !text.empty()) {
     auto v = ParseDouble(text);

@@ -12,6 +12,8 @@
 #include <utility>
 #include <vector>
 
+#include "text/number_format.h"
+
 #if (defined(__SSE2__) && defined(__x86_64__)) || defined(_M_X64)
 #define LUMENDA_MEASURE_SSE2 1
 #include <emmintrin.h>
@@ -34,31 +36,8 @@ namespace {
 constexpr double kMaxRadio = 100.0;
 constexpr int kMaxRing = 100;
 
-// Nearest integer, halves to even, for |v| below 2^51.
-inline long long RoundSmall(double v) {
-#if defined(FLT_EVAL_METHOD) && FLT_EVAL_METHOD == 0
-  // Adding 1.5 * 2^52 rounds like nearbyint (the current rounding mode,
-  // halves to even by default) for any |v| below 2^51 and leaves the integer
-  // in the low bits of the sum: no call into the maths library, and loops of
-  // it vectorise.
-  constexpr double kRounder = 6755399441055744.0;
-  return std::bit_cast<long long>(v + kRounder) - std::bit_cast<long long>(kRounder);
-#else
-  // Wider intermediate precision would defeat the trick above.
-  return static_cast<long long>(std::nearbyint(v));
-#endif
-}
-
-// Nearest integer, halves to even; NaN and huge values are pushed far outside
-// any image instead of overflowing.
-long long Nearest(double v) {
-  if (!(v > -1e12)) return -1000000000000LL;
-  if (v > 1e12) return 1000000000000LL;
-  return RoundSmall(v);
-}
-
 int NearestCoord(double v) {
-  return static_cast<int>(std::clamp<long long>(Nearest(v), -1000000, 1000000));
+  return static_cast<int>(std::clamp<long long>(RoundPixel(v), -1000000, 1000000));
 }
 
 // v when above zero, else zero; branch-free where the processor allows.
@@ -229,9 +208,9 @@ double AnnulusSky(const TPlaca& image, int px, int py, int inner, int outer) {
   if (n == 0) return 0.0;
   const long long count = static_cast<long long>(n);
   const long long lo =
-      std::clamp<long long>(Nearest(0.25 * static_cast<double>(count)), 0, count - 1);
+      std::clamp<long long>(RoundPixel(0.25 * static_cast<double>(count)), 0, count - 1);
   const long long hi =
-      std::clamp<long long>(Nearest(0.75 * static_cast<double>(count)), lo, count - 1);
+      std::clamp<long long>(RoundPixel(0.75 * static_cast<double>(count)), lo, count - 1);
   return MeanOfRanks(values.data(), n, static_cast<size_t>(lo), static_cast<size_t>(hi));
 }
 
@@ -469,10 +448,10 @@ LUMENDA_MEASURE_CLONES double HalfFluxDiameter(const PixelBox& box, float cx, fl
     uint64_t* out = &keys[static_cast<size_t>(j) * side];
     for (int i = 0; i < side; ++i) {
       const double net = row[i] - static_cast<double>(sky);
-      // Both well inside the range of RoundSmall: a box of at most 201
+      // Both well inside the range of RoundHalfEvenSmall: a box of at most 201
       // pixels, 16-bit values.
-      const long long diameter100 = RoundSmall(200.0 * std::sqrt(dxSq[i] + dySq[j]));
-      const long long net100 = RoundSmall(100.0 * net);
+      const long long diameter100 = RoundHalfEvenSmall(200.0 * std::sqrt(dxSq[i] + dySq[j]));
+      const long long net100 = RoundHalfEvenSmall(100.0 * net);
       out[i] = DiameterKey(diameter100) | static_cast<uint64_t>(net100 + kNetOffset);
     }
   }
@@ -480,7 +459,7 @@ LUMENDA_MEASURE_CLONES double HalfFluxDiameter(const PixelBox& box, float cx, fl
   for (uint64_t key : keys) total += NetOf(key);
   const double farthest =
       std::max(dxSq[0], dxSq[side - 1]) + std::max(dySq[0], dySq[side - 1]);  // at a corner
-  const long long top = RoundSmall(200.0 * std::sqrt(farthest));
+  const long long top = RoundHalfEvenSmall(200.0 * std::sqrt(farthest));
 
   // The curve's first points, up to the half-flux point (usually within a
   // few pixels of the centre), and its last points (the corners) come from
@@ -488,7 +467,8 @@ LUMENDA_MEASURE_CLONES double HalfFluxDiameter(const PixelBox& box, float cx, fl
   // on their own. When either falls short, all the keys are put in order.
   constexpr long long kNearDiameter100 = 600;
   const uint64_t nearKey = DiameterKey(kNearDiameter100);
-  const uint64_t farKey = DiameterKey(RoundSmall(200.0 * std::max(0.0, std::sqrt(farthest) - 2.5)));
+  const uint64_t farKey =
+      DiameterKey(RoundHalfEvenSmall(200.0 * std::max(0.0, std::sqrt(farthest) - 2.5)));
   thread_local std::vector<uint64_t> nearKeys, farKeys;
   nearKeys.clear();
   farKeys.clear();
@@ -545,15 +525,15 @@ StarMeasurement MeasureStar(const TPlaca& image, const ApertureSettings& setting
   BrightestPixel(image, ix, iy, px, py);
 
   // 3-5. Sky annulus and peak.
-  const int inner = static_cast<int>(Nearest(radioI + radio));
+  const int inner = static_cast<int>(RoundPixel(radioI + radio));
   const int outer = inner + radioE;
   StarMeasurement m;
   m.sky = AnnulusSky(image, px, py, inner, outer);
-  const long long peak = image.Pixel(px, py) - Nearest(m.sky);
+  const long long peak = image.Pixel(px, py) - RoundPixel(m.sky);
   m.peak = static_cast<uint16_t>(std::clamp<long long>(peak, 0, 65535));
 
   // 6. Intensity-weighted centroid.
-  const int r = std::max(static_cast<int>(Nearest(radio)), 5);
+  const int r = std::max(static_cast<int>(RoundPixel(radio)), 5);
   PixelBox& centroidBox = CentroidBoxScratch();
   centroidBox.Load(image, px, py, r);
   double cx, cy;
@@ -562,13 +542,13 @@ StarMeasurement MeasureStar(const TPlaca& image, const ApertureSettings& setting
   // 7. Aperture sum with sub-pixel weights on the edge.
   const float cxf = static_cast<float>(cx), cyf = static_cast<float>(cy);
   const float skyf = static_cast<float>(m.sky);
-  const int R = static_cast<int>(Nearest(radio));
+  const int R = static_cast<int>(RoundPixel(radio));
   const int ax = NearestCoord(cxf), ay = NearestCoord(cyf);
   PixelBox& around = ApertureBoxScratch();
   around.Load(image, ax, ay, std::max(R + 2, r));
   const double sum = ApertureSum(around, static_cast<double>(cxf), static_cast<double>(cyf),
                                  static_cast<double>(skyf), radio, ax, ay, R);
-  m.flux = static_cast<int32_t>(std::clamp<long long>(Nearest(sum), 1, INT32_MAX));
+  m.flux = static_cast<int32_t>(std::clamp<long long>(RoundPixel(sum), 1, INT32_MAX));
 
   // 8-9. Signal-to-noise figure and half-flux diameter.
   m.rsr = 0.5 * std::sqrt(m.flux / 3.0);

@@ -33,7 +33,7 @@ template <typename ResidualAt>
 long long BestStep(long long last, ResidualAt residualAt) {
   long long lo = 0, hi = last;
   while (hi - lo >= 10) {
-    const long long mid = NearestInteger((lo + hi) / 2.0);
+    const long long mid = RoundPixel((lo + hi) / 2.0);
     if (residualAt(mid) <= residualAt(mid + 1))
       hi = mid;
     else
@@ -213,10 +213,10 @@ void StarFitter::Solve() {
   xStep_ = yStep_ = kPositionStart;
   a_ = a0;
   b_ = b0;
-  const long long aLo = std::min(NearestInteger(a0 / 2), NearestInteger(2 * a0));
-  const long long aHi = std::max(NearestInteger(a0 / 2), NearestInteger(2 * a0));
-  const long long bLo = std::min(NearestInteger(b0 / 2), NearestInteger(2 * b0));
-  const long long bHi = std::max(NearestInteger(b0 / 2), NearestInteger(2 * b0));
+  const long long aLo = std::min(RoundPixel(a0 / 2), RoundPixel(2 * a0));
+  const long long aHi = std::max(RoundPixel(a0 / 2), RoundPixel(2 * a0));
+  const long long bLo = std::min(RoundPixel(b0 / 2), RoundPixel(2 * b0));
+  const long long bHi = std::max(RoundPixel(b0 / 2), RoundPixel(2 * b0));
 
   double previous = std::numeric_limits<double>::infinity();
   for (int pass = 0; pass < kMaxPasses; ++pass) {
@@ -289,10 +289,10 @@ StarFit StarFitter::Fit(const TPlaca& image, int x, int y, int h, int saturation
   result.x = static_cast<float>(x - h_ + x0);
   result.y = static_cast<float>(y - h_ + y0);
   result.background =
-      static_cast<int32_t>(std::clamp<long long>(NearestInteger(b_), INT32_MIN, INT32_MAX));
+      static_cast<int32_t>(std::clamp<long long>(RoundPixel(b_), INT32_MIN, INT32_MAX));
   // Sum over the box of (model - B).
   const double flux = static_cast<double>(
-      std::clamp<long long>(NearestInteger(a_ * px.sum * py.sum), INT32_MIN, INT32_MAX));
+      std::clamp<long long>(RoundPixel(a_ * px.sum * py.sum), INT32_MIN, INT32_MAX));
   result.flux = static_cast<int32_t>(flux);
   result.fwhm = static_cast<float>(2.355 * sigma);
   const double spread = 4.71 * sigma;

@@ -8,19 +8,13 @@
 #include <vector>
 
 #include "image/find_stars.h"
+#include "text/number_format.h"
 
 namespace lumenda {
 
 // Larger boxes only come from absurd arguments; they would make every fit a
 // scan of thousands of pixels.
 inline constexpr int kMaxFitHalf = 50;
-
-// Nearest integer, halves to even, clamped far beyond any pixel count.
-inline long long NearestInteger(double v) {
-  if (!(v > -1e15)) return -1000000000000000LL;
-  if (v > 1e15) return 1000000000000000LL;
-  return static_cast<long long>(std::nearbyint(v));
-}
 
 class StarFitter {
  public:

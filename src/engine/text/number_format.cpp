@@ -128,6 +128,7 @@ std::string Render(std::string_view section, const SectionShape& shape, std::str
 long long RoundHalfEven(double value) {
   // 2^63: the first double beyond long long.
   constexpr double kLimit = 9223372036854775808.0;
+  if (value > -2251799813685248.0 && value < 2251799813685248.0) return RoundHalfEvenSmall(value);
   if (std::isnan(value)) return 0;
   const double rounded = std::nearbyint(value);
   if (rounded >= kLimit) return std::numeric_limits<long long>::max();

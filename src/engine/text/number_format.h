@@ -2,6 +2,9 @@
 // Always "." as the decimal separator, whatever the locale.
 #pragma once
 
+#include <bit>
+#include <cfloat>
+#include <cmath>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -31,9 +34,33 @@ std::optional<double> ParseDouble(std::string_view text);
 // including overflow of long long.
 std::optional<long long> ParseInt(std::string_view text);
 
-// Rounds to the nearest integer, halves to the even neighbour. NaN gives 0,
-// and a value beyond the range of long long the nearest end of that range.
+// The program's rounding: to the nearest integer, halves to the even
+// neighbour. NaN gives 0, and a value beyond the range of long long the
+// nearest end of that range.
 long long RoundHalfEven(double value);
+
+// The same for |value| below 2^51, unchecked: adding 1.5 * 2^52 rounds like
+// nearbyint (the default rounding mode) and leaves the integer in the low
+// bits of the sum, with no call into the maths library, so loops of it
+// vectorise.
+inline long long RoundHalfEvenSmall(double value) {
+#if defined(FLT_EVAL_METHOD) && FLT_EVAL_METHOD == 0
+  constexpr double kRounder = 6755399441055744.0;
+  return std::bit_cast<long long>(value + kRounder) - std::bit_cast<long long>(kRounder);
+#else
+  // Wider intermediate precision would defeat the sum.
+  return static_cast<long long>(std::nearbyint(value));
+#endif
+}
+
+// Rounding of pixel positions, counts and sums: NaN and values beyond 1e12
+// go far outside any image (-1e12 or 1e12) instead of to 0, so that a
+// failed centre is never taken for pixel 0.
+inline long long RoundPixel(double value) {
+  if (!(value > -1e12)) return -1000000000000LL;
+  if (value > 1e12) return 1000000000000LL;
+  return RoundHalfEvenSmall(value);
+}
 
 // The value as FormatFloat shows it with `decimals` decimals, read back:
 // what a number kept as text holds.

@@ -76,9 +76,9 @@ void AavsoDialog::Fill() {
   f.obscode = session_.settings.aObscode;
   f.chart = session_.settings.aChart;
   f.filter = session_.settings.aFilter;
-  OpenAavsoDialog(f, Variable1Name(session_.run.results, session_.graph),
-                  Variable2Name(session_.run.results, session_.graph),
-                  session_.curves.curve.EnsembleFlag);
+  PrefillAavsoFields(f, Variable1Name(session_.run.results, session_.graph),
+                     Variable2Name(session_.run.results, session_.graph),
+                     session_.curves.curve.EnsembleFlag);
   edit1_->setText(Q(f.obscode));
   edit2_->setText(Q(f.starId));
   edit3_->setText(Q(f.cname));

@@ -185,9 +185,9 @@ AlcdefFields AlcdefDialog::Fields() const {
 void AlcdefDialog::Fill() {
   const auto lines = ReadTextLines(ResultsFilePath(session_));
   AlcdefFields& fields = session_.reports.alcdef;
-  OpenAlcdefDialog(fields, session_.appDir, session_.settings,
-                   Variable1Name(session_.run.results, session_.graph), session_.curves.curve,
-                   lines.value_or(std::vector<std::string>{}), session_.graph.mode);
+  PrefillAlcdefFields(fields, session_.appDir, session_.settings,
+                      Variable1Name(session_.run.results, session_.graph), session_.curves.curve,
+                      lines.value_or(std::vector<std::string>{}), session_.graph.mode);
   Show(fields);
 }
 

@@ -203,7 +203,7 @@ TEST(AavsoReport, RelativeReportWithComparisonAndNoCheckStar) {
   fields.cname = "000-BBB-123";
   fields.filter = 2;
   fields.chart = "X123";
-  OpenAavsoDialog(fields, "v1", "", night.curve.EnsembleFlag);
+  PrefillAavsoFields(fields, "v1", "", night.curve.EnsembleFlag);
   EXPECT_EQ(fields.starId, "V1");
   EXPECT_FALSE(fields.knameEnabled);
   const auto report =
@@ -223,7 +223,7 @@ TEST(AavsoReport, RelativeReportWithComparisonAndNoCheckStar) {
 TEST(AavsoReport, EnsembleDialogClearsTheComparisonAndTakesTheCheckStar) {
   AavsoFields fields;
   fields.cname = "TYPED";
-  OpenAavsoDialog(fields, "V1", "CHK", true);
+  PrefillAavsoFields(fields, "V1", "CHK", true);
   EXPECT_EQ(fields.cname, "");
   EXPECT_FALSE(fields.cnameEnabled);
   EXPECT_EQ(fields.kname, "CHK");
@@ -270,7 +270,7 @@ TEST(AavsoReport, FollowsTheConventionsOfRealExtendedFiles) {
   AavsoFields fields;
   fields.obscode = "XYZ";
   fields.chart = "X1";
-  OpenAavsoDialog(fields, "V1", "CHK", true);
+  PrefillAavsoFields(fields, "V1", "CHK", true);
   const ExtendedFile ours = ParseExtended(
       WriteAavsoReport(fields, night.curve, FieldPosition(night.tables), 3, "Lumenda 2.07"));
   const std::vector<std::string> keys = {"TYPE", "OBSCODE", "SOFTWARE", "DELIM", "DATE", "OBSTYPE"};
@@ -343,8 +343,8 @@ TEST(AlcdefReport, DialogValuesAndReport) {
                   dir.File("ast.ini"),
                   "CONTACTNAME=Ana\r\nsin igual\r\nCONTACTINFO=ana@x.es\r\nOBSERVERS=Ana; Luis\r\n")
                   .ok());
-  OpenAlcdefDialog(fields, dir.path(), settings, "433 EROS", night.curve, night.lines,
-                   PhotometryMode::kRelative);
+  PrefillAlcdefFields(fields, dir.path(), settings, "433 EROS", night.curve, night.lines,
+                      PhotometryMode::kRelative);
   // The fields show in the report's metadata below; a stale name is cleared.
   EXPECT_EQ(fields.compName[0], "");
   EXPECT_EQ(fields.compMag[2], "");
@@ -363,8 +363,8 @@ TEST(AlcdefReport, DialogValuesAndReport) {
             2);
 
   // Absolute photometry: standard magnitudes.
-  OpenAlcdefDialog(fields, dir.path(), settings, "EROS", night.curve, night.lines,
-                   PhotometryMode::kAbsolute);
+  PrefillAlcdefFields(fields, dir.path(), settings, "EROS", night.curve, night.lines,
+                      PhotometryMode::kAbsolute);
   EXPECT_EQ(fields.objectNumber, "0");
   EXPECT_EQ(fields.differMags, "FALSE");
   EXPECT_EQ(fields.standard, "INTERNAL");
@@ -402,8 +402,8 @@ TEST(AlcdefReport, FollowsTheConventionsOfARealFile) {
   ASSERT_TRUE(real);
   Night night(NightLines({"11.2"}, {"433 EROS"}, EvenNight(3)), PhotometryMode::kAbsolute);
   AlcdefFields fields;
-  OpenAlcdefDialog(fields, "/nonexistent/", Settings{}, "433 EROS", night.curve, night.lines,
-                   PhotometryMode::kAbsolute);
+  PrefillAlcdefFields(fields, "/nonexistent/", Settings{}, "433 EROS", night.curve, night.lines,
+                      PhotometryMode::kAbsolute);
   const auto ours = WriteAlcdefReport(fields, night.curve);
   // Blocks of KEY=VALUE metadata then DATA lines "JD|signed mag|error...".
   auto shape = [](const std::vector<std::string>& lines) {
