@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
-#include <cstring>
 #include <stop_token>
 
 #include "period/fold.h"
@@ -236,23 +234,17 @@ TEST(GridSearch, ParallelRunEqualsSequentialRunAndStopsWhenAsked) {
   EXPECT_EQ(state.Result.size(), one.value.size());
 }
 
-// 64-bit FNV-1a of the bytes of every value, in hexadecimal.
+// The bytes of every value, for test::Digest.
 class Digest {
  public:
   template <typename T>
   void Add(const T& value) {
-    unsigned char bytes[sizeof(T)];
-    std::memcpy(bytes, &value, sizeof(T));
-    for (unsigned char b : bytes) hash_ = (hash_ ^ b) * 1099511628211ULL;
+    bytes_.append(reinterpret_cast<const char*>(&value), sizeof(T));
   }
-  std::string Text() const {
-    char text[17];
-    std::snprintf(text, sizeof(text), "%016llx", static_cast<unsigned long long>(hash_));
-    return text;
-  }
+  std::string Text() const { return test::Digest(bytes_); }
 
  private:
-  uint64_t hash_ = 14695981039346656037ULL;
+  std::string bytes_;
 };
 
 // Periodograms and folded orders pinned to the last bit, as the search gave
