@@ -25,14 +25,8 @@ PeriodData Sample() {
 TEST(PeriodFile, WrittenFileReadsBackTheSameAnalysis) {
   test::TempDir dir;
   const PeriodData data = Sample();
+  // The layout is pinned by pulsante.per; here every value comes back.
   ASSERT_TRUE(WritePeriodFile(dir.File("a.per"), data, "0.51433").ok());
-  const std::string bytes = test::ReadBytes(dir.File("a.per"));
-  EXPECT_NE(bytes.find("\r\nN_VAR\r\nV6 Mé\r\nC_TIEMPO\r\nHJD\r\nPERI\r\n0.51433\r\n"),
-            std::string::npos);
-  EXPECT_NE(bytes.find("DESV_NOCHE\r\n3\r\n0\r\n0.013\r\n-1E-5\r\nDATOS\r\n3\r\n"),
-            std::string::npos);
-  EXPECT_NE(bytes.find("\r\nOBSERVADORES\r\n2\r\nAna\r\nLuis\r\n"), std::string::npos);
-
   Result<PeriodFileContent> read = ReadPeriodFile(dir.File("a.per"));
   ASSERT_TRUE(read.ok()) << read.message;
   const PeriodData& back = read.value.data;
