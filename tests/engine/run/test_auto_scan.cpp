@@ -4,9 +4,9 @@
 
 #include <filesystem>
 
-#include "image/fits_writer.h"
 #include "run/auto_scan.h"
 #include "run/image_list.h"
+#include "synthetic_sky.h"
 #include "test_support.h"
 
 namespace lumenda {
@@ -14,13 +14,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-void WriteFrame(const std::string& path, const std::string& dateObs) {
-  FitsImage16 img;
-  img.width = 8;
-  img.height = 8;
-  img.pixels.assign(64, 100);
-  img.cards = {StringCard("DATE-OBS", dateObs), NumberCard("EXPTIME", "0.0", 60)};
-  ASSERT_TRUE(WriteFits16(path, img).ok());
+// An 8 x 8 frame taken `minute` minutes after 01:00.
+void WriteFrame(const std::string& path, int minute) {
+  test::WriteSynthImage(path, {}, minute, 100, 8, 8);
 }
 
 // Marks a file as written long ago, so the scan need not see it twice.
@@ -37,11 +33,11 @@ std::vector<std::string> Names(const std::vector<ImageListItem>& images) {
 TEST(AutoScan, OnlyLaterFitsFilesPassingTheNameFilter) {
   test::TempDir dir;
   const std::string last = dir.File("noche_002.fit");
-  WriteFrame(dir.File("noche_001.fit"), "2015-06-12T01:00:00");
-  WriteFrame(last, "2015-06-12T01:05:00");
-  WriteFrame(dir.File("noche_003.FIT"), "2015-06-12T01:10:00");
-  WriteFrame(dir.File("noche_004.fts"), "2015-06-12T01:15:00");
-  WriteFrame(dir.File("flat_v_0001.fits"), "2015-06-12T01:20:00");
+  WriteFrame(dir.File("noche_001.fit"), 0);
+  WriteFrame(last, 5);
+  WriteFrame(dir.File("noche_003.FIT"), 10);
+  WriteFrame(dir.File("noche_004.fts"), 15);
+  WriteFrame(dir.File("flat_v_0001.fits"), 20);
   test::WriteBytes(dir.File("notas.txt"), "x");
   for (const auto& f : fs::directory_iterator(dir.path())) Age(f.path().string());
   TPlaca image;
@@ -79,8 +75,8 @@ TEST(AutoScan, OnlyLaterFitsFilesPassingTheNameFilter) {
 TEST(AutoScan, AFileStillBeingWrittenWaitsUntilItIsCompleteAndSettled) {
   test::TempDir dir;
   const std::string last = dir.File("a_001.fit");
-  WriteFrame(last, "2015-06-12T01:00:00");
-  WriteFrame(dir.File("a_002.fit"), "2015-06-12T01:05:00");
+  WriteFrame(last, 0);
+  WriteFrame(dir.File("a_002.fit"), 5);
   const std::string whole = test::ReadBytes(dir.File("a_002.fit"));
   const std::string next = dir.File("a_002.fit");
   TPlaca image;
