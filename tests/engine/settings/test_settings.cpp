@@ -87,7 +87,6 @@ TEST(SettingsFile, LinesApplyByTheirRules) {
       {"LAT2=\r\nLON2=\r\n", {"LAT2=S", "LON2=E"}},
       {"FILTROAC=I\r\n", {"FILTROAC=I"}},
       {"FILTROAC=N\r\nFILTROAC=Q\r\n", {"FILTROAC=N"}},
-      {"FGRASTATE=2\r\n", {"FGRASTATE=2"}},
       {"FGRASTATE=2\r\nFGRASTATE=0\r\n", {"FGRASTATE=2"}},
       {"ECONTROL=12\r\n", {"ECONTROL=9"}},  // slider and up-down limits
       {"ECONTROL=-4\r\n", {"ECONTROL=1"}},
