@@ -21,13 +21,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-bool LessNoCase(const std::string& a, const std::string& b) {
-  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-    return std::tolower(static_cast<unsigned char>(x)) <
-           std::tolower(static_cast<unsigned char>(y));
-  });
-}
-
 bool IsFitsName(const std::string& path) {
   const std::string ext = ToLower(fs::path(path).extension().string());
   return ext == ".fit" || ext == ".fts" || ext == ".fits";

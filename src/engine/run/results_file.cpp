@@ -22,13 +22,6 @@ double Clamp(double v, double lo, double hi) {
   return v > hi ? hi : v;
 }
 
-bool LessNoCase(const std::string& a, const std::string& b) {
-  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-    return std::tolower(static_cast<unsigned char>(x)) <
-           std::tolower(static_cast<unsigned char>(y));
-  });
-}
-
 }  // namespace
 
 std::string FormatResultsRow(const ResultsRow& r) {

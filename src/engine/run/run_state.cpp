@@ -32,7 +32,7 @@ std::string StarCountText(const StarLists& stars) {
 Status AddStar(StarLists& stars, StarRole role, double x, double y, std::string name) {
   // Kept as the list's text keeps it, so a run from the lists and a run from
   // a star file measure at the same places.
-  StarEntry entry = ParseStarEntry(FormatStarEntry(x, y, name));
+  StarEntry entry{EntryCoordinate(x), EntryCoordinate(y), std::move(name)};
   (role == StarRole::kVariable ? stars.variables : stars.comparisons).push_back(std::move(entry));
   return Status::Ok();
 }

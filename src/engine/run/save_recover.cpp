@@ -54,13 +54,6 @@ std::vector<std::string> HeaderLines(const std::vector<std::string>& lines) {
   return out;
 }
 
-bool LessNoCase(const std::string& a, const std::string& b) {
-  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-    return std::tolower(static_cast<unsigned char>(x)) <
-           std::tolower(static_cast<unsigned char>(y));
-  });
-}
-
 }  // namespace
 
 std::vector<std::string> ResultsCsv(const std::vector<std::string>& lines) {

@@ -1,6 +1,7 @@
 #include "text/fixed_columns.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdint>
 #include <cstring>
 
@@ -120,6 +121,13 @@ std::string ToLower(std::string_view text) {
   std::transform(out.begin(), out.end(), out.begin(),
                  [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; });
   return out;
+}
+
+bool LessNoCase(std::string_view a, std::string_view b) {
+  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+    return std::tolower(static_cast<unsigned char>(x)) <
+           std::tolower(static_cast<unsigned char>(y));
+  });
 }
 
 int CharCount(std::string_view text) {

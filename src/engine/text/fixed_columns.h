@@ -38,6 +38,9 @@ std::string TrimLeft(std::string_view text);
 std::string TrimRight(std::string_view text);
 std::string ToUpper(std::string_view text);
 std::string ToLower(std::string_view text);
+// Byte-wise "a < b" with ASCII letters compared without case: the order of
+// the image list and of the results rows.
+bool LessNoCase(std::string_view a, std::string_view b);
 
 // Number of characters: the width of a text in columns.
 int CharCount(std::string_view text);
