@@ -51,8 +51,8 @@ Result<std::string> CheckAavsoReport(const LightCurve& curve, bool absoluteTable
 AavsoFields AavsoFieldsFromSettings(const Settings& settings);
 
 // The report's fields before the observer edits them: OBSCODE, FILTER and
-// CHART from the settings (`keep*`), STARID from Variable 1, CNAME emptied and disabled for an
-// ensemble, KNAME from Variable 2.
+// CHART from the settings (`keep*`), STARID from Variable 1, CNAME emptied
+// and disabled for an ensemble, KNAME from Variable 2.
 void PrefillAavsoFields(AavsoFields& fields, const std::string& variable1,
                         const std::string& variable2, bool ensemble);
 

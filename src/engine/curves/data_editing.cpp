@@ -14,11 +14,6 @@ namespace {
 
 constexpr int kRenamePad = 12;
 
-template <typename T, typename Match>
-int EraseFromLast(std::vector<T>& lines, Match match) {
-  return static_cast<int>(std::erase_if(lines, match));
-}
-
 std::string Blanks(int n) {
   return std::string(std::max(0, n), ' ');
 }
@@ -36,15 +31,15 @@ bool IsWholeName(const std::string& line, size_t pos, size_t length) {
 
 int DeleteImageRows(std::vector<std::string>& lines, std::string_view imagePath) {
   if (imagePath.empty()) return 0;
-  return EraseFromLast(lines, [&](const std::string& line) {
+  return static_cast<int>(std::erase_if(lines, [&](const std::string& line) {
     return results::IsDataRow(line) && results::RowPath(line) == imagePath;
-  });
+  }));
 }
 
 int DeleteImageEntries(std::vector<ImageListItem>& imageList, std::string_view imagePath) {
   if (imagePath.empty()) return 0;
-  return EraseFromLast(imageList,
-                       [&](const ImageListItem& item) { return item.path == imagePath; });
+  return static_cast<int>(
+      std::erase_if(imageList, [&](const ImageListItem& item) { return item.path == imagePath; }));
 }
 
 Result<int> DeleteImageData(const EditTargets& targets, std::string_view imagePath) {
