@@ -390,7 +390,7 @@ RunOutcome RunPhotometry(RunJob& job, std::stop_token stop, const Progress& prog
 
   std::vector<std::string> paths;
   for (const ImageListItem& item : job.ListaFotos) paths.push_back(item.path);
-  ImagePrefetcher images(std::move(paths));
+  ImagePrefetcher images(std::move(paths), job.stars.Count() >= kThreadedStars);
   const int measured = MeasureImages(job, images, stop, progress, lines, out);
   // The tracked positions after the last measured image, the star file's
   // only write.

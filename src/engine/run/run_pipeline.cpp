@@ -5,14 +5,13 @@
 namespace lumenda {
 
 namespace {
-// Below this many stars a helper thread costs more than it saves.
-constexpr size_t kSharedList = 32;
 // Stars taken at a time from a shared list.
 constexpr size_t kBatch = 8;
 }  // namespace
 
-ImagePrefetcher::ImagePrefetcher(std::vector<std::string> paths) : paths_(std::move(paths)) {
-  if (!paths_.empty()) reader_ = std::thread(&ImagePrefetcher::Read, this);
+ImagePrefetcher::ImagePrefetcher(std::vector<std::string> paths, bool ahead)
+    : paths_(std::move(paths)) {
+  if (ahead && !paths_.empty()) reader_ = std::thread(&ImagePrefetcher::Read, this);
 }
 
 ImagePrefetcher::~ImagePrefetcher() {
@@ -43,6 +42,12 @@ void ImagePrefetcher::Read() {
 }
 
 Result<const TPlaca*> ImagePrefetcher::Next(size_t index) {
+  if (!reader_.joinable()) {
+    // The image just read is still in this core's cache when it is measured.
+    if (Status loaded = buffers_[0].LoadFile(paths_[index]); !loaded.ok())
+      return Result<const TPlaca*>::FailWith(loaded);
+    return Result<const TPlaca*>::Ok(&buffers_[0]);
+  }
   std::unique_lock lock(mutex_);
   released_ = index;
   changed_.notify_all();
@@ -90,7 +95,7 @@ std::vector<std::optional<StarMeasurement>> StarMeasurer::Measure(
     const TPlaca& image, const ApertureSettings& settings,
     const std::vector<std::optional<Point>>& positions) {
   std::vector<std::optional<StarMeasurement>> out(positions.size());
-  if (positions.size() < kSharedList) {
+  if (positions.size() < kThreadedStars) {
     for (size_t i = 0; i < positions.size(); ++i)
       if (positions[i]) out[i] = MeasureStar(image, settings, positions[i]->x, positions[i]->y);
     return out;

@@ -1,7 +1,7 @@
-// What keeps the run's cost close to the cost of reading its images: the next
-// image is read on a thread of its own while the current one is measured, and
-// a long star list is shared with helper threads. The threads live as long as
-// the run: no image starts one.
+// What keeps the run's cost close to the cost of reading its images: with a
+// long star list the next image is read on a thread of its own while the
+// current one is measured, and the list is shared with helper threads. The
+// threads live as long as the run: no image starts one.
 #pragma once
 
 #include <atomic>
@@ -19,11 +19,16 @@
 
 namespace lumenda {
 
-// Reads the images of a list one ahead of their use, into two reused
-// buffers.
+// Below this many stars to measure per image, another thread costs more
+// processor time (waking it, moving the pixels between caches) than the
+// time it saves.
+constexpr size_t kThreadedStars = 32;
+
+// Reads the images of a list, into reused buffers: one ahead of their use
+// on a thread of its own when `ahead`, else when asked.
 class ImagePrefetcher {
  public:
-  explicit ImagePrefetcher(std::vector<std::string> paths);
+  ImagePrefetcher(std::vector<std::string> paths, bool ahead);
   ~ImagePrefetcher();
   ImagePrefetcher(const ImagePrefetcher&) = delete;
   ImagePrefetcher& operator=(const ImagePrefetcher&) = delete;

@@ -26,6 +26,7 @@ struct StarLists {
   std::vector<StarEntry> variables;    // lbVar: one results column each
   std::vector<StarEntry> comparisons;  // lbCali
   bool Complete() const { return !variables.empty() && !comparisons.empty(); }
+  size_t Count() const { return variables.size() + comparisons.size(); }
 };
 
 // The list's line of a star: X and Y "0000.00;-000.00", two blanks each,

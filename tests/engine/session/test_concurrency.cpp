@@ -10,6 +10,8 @@
 #include <thread>
 
 #include "../period/synthetic.h"
+#include "run/photometry_run.h"
+#include "run/run_pipeline.h"
 #include "session_fixture.h"
 #include "test_support.h"
 
@@ -95,6 +97,50 @@ TEST(Concurrency, RunOnAWorkerReportsEveryImageToAnotherThread) {
   for (const ProgressStep& step : seen)
     if (step.line == ProgressLine::kOverall) finished = step.text == "Finalizado";
   EXPECT_TRUE(finished);
+}
+
+// A long star list is measured with another thread reading the next image
+// and helpers sharing the stars; no star's column may depend on that.
+TEST(Concurrency, LongStarListMeasuresEveryStarAsAShortOne) {
+  test::TempDir dir;
+  constexpr int kImages = 4;
+  ASSERT_TRUE(WriteSampleNight(dir.File("noche"), kImages, 1).ok());
+  Session session;
+  test::PrepareSampleSession(session, dir.File("user/"), dir.File("noche/"), kImages);
+  RunJob shortJob = MakeRunJob(session);
+  shortJob.settings.minAdu = 0;  // the copies below keep their magnitudes
+  shortJob.instrumentalPath = dir.File("short.txt");
+  shortJob.starsPath = dir.File("short-stars.txt");
+  RunJob longJob = shortJob;
+  longJob.instrumentalPath = dir.File("long.txt");
+  longJob.starsPath = dir.File("long-stars.txt");
+  // Field-star copies of the variables, after them.
+  const size_t variables = shortJob.stars.variables.size();
+  std::vector<size_t> copied;
+  for (size_t k = 0; longJob.stars.Count() < kThreadedStars; ++k) {
+    const StarEntry& s = shortJob.stars.variables[k % variables];
+    longJob.stars.variables.push_back({s.x, s.y, "VS_" + std::to_string(k)});
+    copied.push_back(k % variables);
+  }
+  const RunOutcome shortRun = RunPhotometry(shortJob);
+  const RunOutcome longRun = RunPhotometry(longJob);
+  ASSERT_TRUE(shortRun.status.ok() && longRun.status.ok());
+  ASSERT_EQ(shortRun.rowsWritten, kImages);
+  ASSERT_EQ(longRun.rowsWritten, kImages);
+
+  std::vector<std::string> shortRows, longRows;
+  for (const std::string& line : shortRun.resultsLines)
+    if (line.find('*') != std::string::npos) shortRows.push_back(line);
+  for (const std::string& line : longRun.resultsLines)
+    if (line.find('*') != std::string::npos) longRows.push_back(line);
+  ASSERT_EQ(longRows.size(), shortRows.size());
+  const size_t starsEnd = 31 + 20 * variables;  // after the last variable's column
+  for (size_t i = 0; i < shortRows.size(); ++i) {
+    std::string expected = shortRows[i].substr(0, starsEnd);
+    for (size_t v : copied) expected += shortRows[i].substr(31 + 20 * v, 20);
+    expected += shortRows[i].substr(starsEnd);
+    EXPECT_EQ(longRows[i], expected);
+  }
 }
 
 TEST(Concurrency, PeriodSearchOnAWorkerEqualsTheSearchInPlace) {
