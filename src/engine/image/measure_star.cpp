@@ -438,51 +438,78 @@ LUMENDA_MEASURE_CLONES double HalfFluxDiameter(const PixelBox& box, float cx, fl
     const double dy = (by - r + j) - static_cast<double>(cy);
     dySq[j] = dy * dy;
   }
+  const auto skyd = static_cast<double>(sky);
+  // Both well inside the range of RoundHalfEvenSmall: a box of at most 201
+  // pixels, 16-bit values.
+  const auto net100 = [skyd](uint16_t value) { return RoundHalfEvenSmall(100.0 * (value - skyd)); };
+  const auto keyAt = [&](int i, int j, const uint16_t* row) {
+    const long long diameter100 = RoundHalfEvenSmall(200.0 * std::sqrt(dxSq[i] + dySq[j]));
+    return DiameterKey(diameter100) | static_cast<uint64_t>(net100(row[i]) + kNetOffset);
+  };
   const size_t n = static_cast<size_t>(side) * side;
-  std::vector<uint64_t>& keys = GrowthScratch();
-  keys.resize(n);
-  // Row by row, so that the loop vectorises; the order of the keys is the
-  // sort's business.
+  long long total = 0;
   for (int j = 0; j < side; ++j) {
     const uint16_t* row = box.Pixels(bx - r, by - r + j);
-    uint64_t* out = &keys[static_cast<size_t>(j) * side];
-    for (int i = 0; i < side; ++i) {
-      const double net = row[i] - static_cast<double>(sky);
-      // Both well inside the range of RoundHalfEvenSmall: a box of at most 201
-      // pixels, 16-bit values.
-      const long long diameter100 = RoundHalfEvenSmall(200.0 * std::sqrt(dxSq[i] + dySq[j]));
-      const long long net100 = RoundHalfEvenSmall(100.0 * net);
-      out[i] = DiameterKey(diameter100) | static_cast<uint64_t>(net100 + kNetOffset);
-    }
+    for (int i = 0; i < side; ++i) total += net100(row[i]);
   }
-  long long total = 0;
-  for (uint64_t key : keys) total += NetOf(key);
   const double farthest =
       std::max(dxSq[0], dxSq[side - 1]) + std::max(dySq[0], dySq[side - 1]);  // at a corner
   const long long top = RoundHalfEvenSmall(200.0 * std::sqrt(farthest));
 
+  // Every key, in order: what the curve needs when the few keys below fall
+  // short.
+  std::vector<uint64_t>& keys = GrowthScratch();
+  bool allKeys = false;
+  const auto sortAll = [&] {
+    keys.resize(n);
+    for (int j = 0; j < side; ++j) {
+      const uint16_t* row = box.Pixels(bx - r, by - r + j);
+      uint64_t* out = &keys[static_cast<size_t>(j) * side];
+      for (int i = 0; i < side; ++i) out[i] = keyAt(i, j, row);
+    }
+    SortGrowthKeys(keys, top);
+    allKeys = true;
+  };
+
   // The curve's first points, up to the half-flux point (usually within a
   // few pixels of the centre), and its last points (the corners) come from
   // the few keys near the centre and near the corners, each few put in order
-  // on their own. When either falls short, all the keys are put in order.
+  // on their own. Only those pixels get a key: a diameter rounds 200 times
+  // the distance, so the near ones lie within 3 pixels of the centre and the
+  // far ones at least (far - 1) / 200 from it.
   constexpr long long kNearDiameter100 = 600;
+  constexpr double kNearSq = 9.1;
   const uint64_t nearKey = DiameterKey(kNearDiameter100);
-  const uint64_t farKey =
-      DiameterKey(RoundHalfEvenSmall(200.0 * std::max(0.0, std::sqrt(farthest) - 2.5)));
+  const long long far100 = RoundHalfEvenSmall(200.0 * std::max(0.0, std::sqrt(farthest) - 2.5));
+  const uint64_t farKey = DiameterKey(far100);
+  const double farSq = far100 > 1 ? ((far100 - 1) / 200.0) * ((far100 - 1) / 200.0) : 0.0;
   thread_local std::vector<uint64_t> nearKeys, farKeys;
   nearKeys.clear();
   farKeys.clear();
-  for (uint64_t key : keys) {
-    if (key < nearKey) nearKeys.push_back(key);
-    if (key >= farKey) farKeys.push_back(key);
+  for (int j = 0; j < side; ++j) {
+    const uint16_t* row = box.Pixels(bx - r, by - r + j);
+    if (dySq[j] <= kNearSq)
+      for (int i = std::max(r - 4, 0); i <= std::min(r + 4, side - 1); ++i)
+        if (dxSq[i] + dySq[j] <= kNearSq)
+          if (const uint64_t key = keyAt(i, j, row); key < nearKey) nearKeys.push_back(key);
+    // The squares fall towards the centre and rise again: the far pixels of
+    // a row are a run from each end.
+    const double rest = farSq - dySq[j];
+    int left = 0, right = side - 1;
+    while (left <= right && dxSq[left] >= rest) ++left;
+    while (right >= left && dxSq[right] >= rest) --right;
+    for (int i = 0; i < side; ++i) {
+      if (i == left && left <= right) i = right + 1;
+      if (i >= side) break;
+      if (const uint64_t key = keyAt(i, j, row); key >= farKey) farKeys.push_back(key);
+    }
   }
   const size_t tail = std::min<size_t>(20, n);
-  const bool allSorted = farKeys.size() < tail;
-  if (allSorted)
-    SortGrowthKeys(keys, top);
+  if (farKeys.size() < tail)
+    sortAll();
   else
-    InsertionSort(farKeys.data(), farKeys.data() + farKeys.size());
-  const uint64_t* last = allSorted ? keys.data() + n : farKeys.data() + farKeys.size();
+    std::sort(farKeys.begin(), farKeys.end());
+  const uint64_t* last = allKeys ? keys.data() + n : farKeys.data() + farKeys.size();
 
   // The curve's level: the mean of its last `tail` points (running sums).
   // Every partial sum is a whole number far below 2^53, so adding them as
@@ -496,11 +523,11 @@ LUMENDA_MEASURE_CLONES double HalfFluxDiameter(const PixelBox& box, float cx, fl
   const double half = static_cast<double>(tailSum) / static_cast<double>(tail) / 2.0;
 
   double diameter = 0;
-  if (!allSorted) {
-    InsertionSort(nearKeys.data(), nearKeys.data() + nearKeys.size());
+  if (!allKeys) {
+    std::sort(nearKeys.begin(), nearKeys.end());
     if (HalfFluxPoint(nearKeys.data(), nearKeys.data() + nearKeys.size(), half, diameter))
       return diameter;
-    SortGrowthKeys(keys, top);
+    sortAll();
   }
   return HalfFluxPoint(keys.data(), keys.data() + n, half, diameter) ? diameter : 0.0;
 }
