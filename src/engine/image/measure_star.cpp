@@ -234,29 +234,43 @@ void BrightestPixel(const TPlaca& image, int ix, int iy, int& px, int& py) {
 }
 
 // Intensity-weighted centroid of the box px +- r, py +- r; with nothing
-// above the sky it stays on the peak.
-void Centroid(const PixelBox& box, int px, int py, int r, double sky, double& cx, double& cy) {
-  const ptrdiff_t stride = box.Stride();
-  double sumV = 0, sumI = 0, sumJ = 0;
-  for (int i = 0; i <= 2 * r; ++i) {
-    const uint16_t* column = box.Pixels(px - r + i, py - r);
-    const double di = i;
-    double dj = 0;
-    for (int j = 0; j <= 2 * r; ++j, dj += 1) {
-      // Pixels at or below the sky add a zero, which leaves the sums exactly
-      // as skipping them would, without a branch that the noise around the
-      // sky level makes unpredictable.
-      const double v = PositivePart(column[j * stride] - sky);
-      sumV += v;
-      sumI += di * v;
-      sumJ += dj * v;
+// above the sky it stays on the peak. The pixels above the sky (above its
+// whole part: the values are whole) are summed as whole numbers, exact in any
+// order, and the sky is taken off once.
+LUMENDA_MEASURE_CLONES void Centroid(const PixelBox& box, int px, int py, int r, double sky,
+                                     double& cx, double& cy) {
+  const auto threshold = static_cast<uint32_t>(std::clamp(std::floor(sky) + 1, 0.0, 65536.0));
+  // Per row at most 201 values below 2^16, weighted by at most 200: within
+  // 32 bits.
+  uint64_t sumP = 0, sumIP = 0, sumJP = 0, sumN = 0, sumI = 0, sumJ = 0;
+  for (int j = 0; j <= 2 * r; ++j) {
+    const uint16_t* row = box.Pixels(px - r, py - r + j);
+    uint32_t rowP = 0, rowIP = 0, rowN = 0, rowI = 0;
+    for (uint32_t i = 0; i <= static_cast<uint32_t>(2 * r); ++i) {
+      const uint32_t above = row[i] >= threshold ? 1 : 0;
+      const uint32_t p = above * row[i];
+      rowP += p;
+      rowIP += i * p;
+      rowN += above;
+      rowI += above * i;
     }
+    const auto dj = static_cast<uint64_t>(j);
+    sumP += rowP;
+    sumIP += rowIP;
+    sumJP += dj * rowP;
+    sumN += rowN;
+    sumI += rowI;
+    sumJ += dj * rowN;
   }
+  const auto net = [sky](uint64_t values, uint64_t count) {
+    return static_cast<double>(values) - static_cast<double>(count) * sky;
+  };
+  const double sumV = net(sumP, sumN);
   cx = px;
   cy = py;
-  if (sumV > 0) {
-    cx = px - r + sumI / sumV;
-    cy = py - r + sumJ / sumV;
+  if (sumN > 0 && sumV > 0) {
+    cx = px - r + net(sumIP, sumI) / sumV;
+    cy = py - r + net(sumJP, sumJ) / sumV;
   }
 }
 
@@ -306,7 +320,8 @@ Extremes ExtremesOf(const double* v) {
 
 // Sum of weight * (pixel - sky) over the square ax +- (R + 2), ay +- (R + 2)
 // (taken from `box`), the weight being the share of a pixel within `radio` of
-// the centre by a 10 x 10 grid of sample points.
+// the centre by a 10 x 10 grid of sample points. The sums of weight * pixel
+// and of the weights are whole numbers of hundredths, exact in any order.
 LUMENDA_MEASURE_CLONES double ApertureSum(const PixelBox& box, double cx, double cy, double sky,
                                           double radio, int ax, int ay, int R) {
   const int n = 2 * R + 5, x0 = ax - R - 2, y0 = ay - R - 2;
@@ -342,24 +357,33 @@ LUMENDA_MEASURE_CLONES double ApertureSum(const PixelBox& box, double cx, double
     }
     rowExt[c] = ExtremesOf(rest);
   }
-  const ptrdiff_t stride = box.Stride();
-  double sum = 0;
-  for (int c = 0; c < n; ++c) {
-    const Extremes sq = colExt[c];
-    const uint16_t* column = box.Pixels(x0 + c, y0);
-    for (int j = 0; j < n; ++j) {
-      const Extremes rest = rowExt[j];
-      if (sq.high <= rest.low) {
-        sum += column[j * stride] - sky;  // weight 1
-      } else if (sq.low <= rest.high) {
-        const double w = SamplesInside(&colSq[static_cast<size_t>(c) * kSqStride],
-                                       &rowRest[static_cast<size_t>(j) * 10]) *
-                         0.01;
-        if (w > 0) sum += w * (column[j * stride] - sky);
-      }
-    }
+  long long weighted = 0, weights = 0;  // in hundredths
+  for (int j = 0; j < n; ++j) {
+    const Extremes rest = rowExt[j];
+    const uint16_t* row = box.Pixels(x0, y0 + j);
+    const double* rowSamples = &rowRest[static_cast<size_t>(j) * 10];
+    // The squares fall towards the centre and rise again, so the pixels the
+    // circle touches are one run of the row, and those wholly inside one run
+    // within it.
+    int first = 0, last = n - 1;
+    while (first <= last && !(colExt[first].low <= rest.high)) ++first;
+    while (last >= first && !(colExt[last].low <= rest.high)) --last;
+    int inFirst = first, inLast = last;
+    while (inFirst <= inLast && !(colExt[inFirst].high <= rest.low)) ++inFirst;
+    while (inLast >= inFirst && !(colExt[inLast].high <= rest.low)) --inLast;
+    const auto edge = [&](int c) {
+      const int k = SamplesInside(&colSq[static_cast<size_t>(c) * kSqStride], rowSamples);
+      weighted += static_cast<long long>(k) * row[c];
+      weights += k;
+    };
+    for (int c = first; c < inFirst; ++c) edge(c);
+    uint32_t inside = 0;  // at most 205 values below 2^16
+    for (int c = inFirst; c <= inLast; ++c) inside += row[c];
+    weighted += 100LL * inside;
+    weights += 100LL * std::max(0, inLast - inFirst + 1);
+    for (int c = std::max(inLast + 1, inFirst); c <= last; ++c) edge(c);
   }
-  return sum;
+  return (static_cast<double>(weighted) - static_cast<double>(weights) * sky) / 100.0;
 }
 
 // Puts first..last in ascending order; for keys that are few or nearly in
