@@ -163,28 +163,34 @@ LUMENDA_MEASURE_CLONES double MeanOfRanks(uint16_t* values, size_t n, size_t lo,
 double AnnulusSky(const TPlaca& image, int px, int py, int inner, int outer) {
   const uint16_t* data = image.Data();
   if (!data) return 0.0;  // every pixel reads as 0
-  std::vector<uint16_t>& values = SkyScratch();
-  const size_t most = static_cast<size_t>(2 * outer + 1) * static_cast<size_t>(2 * outer + 1);
-  if (values.size() < most) values.resize(most);
-  size_t n = 0;
   const int w = image.Width();
   // Row by row (the order of the values does not matter to their
   // interquartile mean): each row of the annulus is one or two runs of
   // columns, found from integer squares, which compare exactly. At row
   // offset d, |dx| <= reach[d] keeps dx^2 + d^2 < outer^2 and |dx| <= hole[d]
-  // gives dx^2 + d^2 <= inner^2 (-1: none); both shrink as d grows.
+  // gives dx^2 + d^2 <= inner^2 (-1: none); both shrink as d grows. A run
+  // measures every star with the same radii.
   thread_local std::vector<long long> reach, hole;
-  reach.resize(static_cast<size_t>(outer) + 1);
-  hole.resize(static_cast<size_t>(outer) + 1);
-  const long long inner2 = static_cast<long long>(inner) * inner;
-  const long long outer2 = static_cast<long long>(outer) * outer;
-  long long t = outer, u = inner;
-  for (long long d = 0; d <= outer; ++d) {
-    while (t >= 0 && t * t + d * d >= outer2) --t;
-    while (u >= 0 && u * u + d * d > inner2) --u;
-    reach[d] = t;
-    hole[d] = u;
+  thread_local int reachInner = -1, reachOuter = -1;
+  if (inner != reachInner || outer != reachOuter) {
+    reach.resize(static_cast<size_t>(outer) + 1);
+    hole.resize(static_cast<size_t>(outer) + 1);
+    const long long inner2 = static_cast<long long>(inner) * inner;
+    const long long outer2 = static_cast<long long>(outer) * outer;
+    long long t = outer, u = inner;
+    for (long long d = 0; d <= outer; ++d) {
+      while (t >= 0 && t * t + d * d >= outer2) --t;
+      while (u >= 0 && u * u + d * d > inner2) --u;
+      reach[d] = t;
+      hole[d] = u;
+    }
+    reachInner = inner;
+    reachOuter = outer;
   }
+  std::vector<uint16_t>& values = SkyScratch();
+  const size_t most = static_cast<size_t>(2 * outer + 1) * static_cast<size_t>(2 * outer + 1);
+  if (values.size() < most) values.resize(most);
+  size_t n = 0;
   auto take = [&](const uint16_t* row, long long from, long long to) {
     from = std::max<long long>(from, 0);
     to = std::min<long long>(to, w - 1);
@@ -240,19 +246,21 @@ void BrightestPixel(const TPlaca& image, int ix, int iy, int& px, int& py) {
 LUMENDA_MEASURE_CLONES void Centroid(const PixelBox& box, int px, int py, int r, double sky,
                                      double& cx, double& cy) {
   const auto threshold = static_cast<uint32_t>(std::clamp(std::floor(sky) + 1, 0.0, 65536.0));
+  const int side = 2 * r + 1;
   // Per row at most 201 values below 2^16, weighted by at most 200: within
   // 32 bits.
   uint64_t sumP = 0, sumIP = 0, sumJP = 0, sumN = 0, sumI = 0, sumJ = 0;
-  for (int j = 0; j <= 2 * r; ++j) {
+  for (int j = 0; j < side; ++j) {
     const uint16_t* row = box.Pixels(px - r, py - r + j);
     uint32_t rowP = 0, rowIP = 0, rowN = 0, rowI = 0;
-    for (uint32_t i = 0; i <= static_cast<uint32_t>(2 * r); ++i) {
-      const uint32_t above = row[i] >= threshold ? 1 : 0;
-      const uint32_t p = above * row[i];
+    for (int i = 0; i < side; ++i) {
+      const uint32_t value = row[i];
+      const uint32_t mask = value >= threshold ? ~0u : 0u;
+      const uint32_t p = value & mask;
       rowP += p;
-      rowIP += i * p;
-      rowN += above;
-      rowI += above * i;
+      rowIP += static_cast<uint32_t>(i) * p;
+      rowN -= mask;
+      rowI += static_cast<uint32_t>(i) & mask;
     }
     const auto dj = static_cast<uint64_t>(j);
     sumP += rowP;
