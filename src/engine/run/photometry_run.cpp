@@ -57,6 +57,7 @@ std::string LinearityLine(const StarMeasurement& m, const std::string& name) {
 
 void Tell(const Progress& progress, ProgressLine line, size_t i, size_t total,
           const std::string& name) {
+  if (!progress) return;
   const auto index = static_cast<long long>(i);
   Report(progress, {line, index, static_cast<long long>(total), 0, IntToStr(index) + " - " + name});
 }

@@ -96,7 +96,9 @@ std::vector<std::string> ReorderResults(const std::vector<std::string>& lines) {
     else
       out.push_back(line);
   }
-  std::stable_sort(rows.begin(), rows.end(), LessNoCase);
+  // A night listed by date is already in order.
+  if (!std::is_sorted(rows.begin(), rows.end(), LessNoCase))
+    std::stable_sort(rows.begin(), rows.end(), LessNoCase);
   for (size_t i = 0; i < rows.size(); ++i)
     out.push_back(rf::FormatRowNum(static_cast<int>(i)) + "  " + rows[i]);
   return out;

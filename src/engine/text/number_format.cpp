@@ -4,28 +4,65 @@
 #include <cmath>
 #include <cstdlib>
 #include <limits>
+#include <optional>
 #include <vector>
 
 namespace lumenda {
 namespace {
 
-std::vector<std::string_view> SplitSections(std::string_view mask) {
-  std::vector<std::string_view> sections;
+// The positive, negative and zero sections of a mask (text after a third
+// ";" is never used).
+struct Sections {
+  std::string_view text[3];
+  size_t size = 0;
+};
+Sections SplitSections(std::string_view mask) {
+  Sections sections;
   size_t start = 0;
   char quote = 0;
-  for (size_t i = 0; i < mask.size(); ++i) {
+  for (size_t i = 0; i < mask.size() && sections.size < 2; ++i) {
     char c = mask[i];
     if (quote) {
       if (c == quote) quote = 0;
     } else if (c == '"' || c == '\'') {
       quote = c;
     } else if (c == ';') {
-      sections.push_back(mask.substr(start, i - start));
+      sections.text[sections.size++] = mask.substr(start, i - start);
       start = i + 1;
     }
   }
-  sections.push_back(mask.substr(start));
+  std::string_view last = mask.substr(start);
+  if (sections.size == 2) {
+    // The zero section ends at the next ";", outside quotes.
+    char quote = 0;
+    for (size_t i = 0; i < last.size(); ++i) {
+      const char c = last[i];
+      if (quote) {
+        if (c == quote) quote = 0;
+      } else if (c == '"' || c == '\'') {
+        quote = c;
+      } else if (c == ';') {
+        last = last.substr(0, i);
+        break;
+      }
+    }
+  }
+  sections.text[sections.size++] = last;
   return sections;
+}
+
+constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
+
+// |value| * 10^decimals rounded to a whole number, when the product is small
+// enough to be exact within 10^-7 and far enough from a half that its
+// rounding is the rounding of the exact value; nullopt otherwise.
+std::optional<long long> ScaledWhole(double value, int decimals) {
+  if (decimals < 0 || decimals > 9) return std::nullopt;
+  const double scaled = value * kPowersOfTen[decimals];
+  if (!(std::fabs(scaled) < 2147483648.0)) return std::nullopt;
+  const long long whole = RoundHalfEvenSmall(scaled);
+  if (std::fabs(std::fabs(scaled - static_cast<double>(whole)) - 0.5) < 1e-6) return std::nullopt;
+  return whole;
 }
 
 struct SectionShape {
@@ -68,6 +105,17 @@ SectionShape Analyse(std::string_view section) {
 // Digits of |value| rounded to `decimals` places (exact binary value,
 // ties to even): integer digits without leading zeros, and the decimals.
 void Digits(double absValue, int decimals, std::string& intDigits, std::string& fracDigits) {
+  if (const auto whole = ScaledWhole(absValue, decimals)) {
+    char buf[24];
+    auto res = std::to_chars(buf, buf + sizeof buf, *whole);
+    std::string_view text(buf, res.ptr - buf);
+    const size_t d = static_cast<size_t>(decimals);
+    fracDigits.assign(d > text.size() ? d - text.size() : 0, '0');
+    fracDigits += text.substr(text.size() > d ? text.size() - d : 0);
+    // No leading zero: the whole part of a value below 1 is empty.
+    intDigits = text.size() > d && *whole != 0 ? std::string(text.substr(0, text.size() - d)) : "";
+    return;
+  }
   char buf[400];
   auto res = std::to_chars(buf, buf + sizeof buf, absValue, std::chars_format::fixed, decimals);
   std::string_view text(buf, res.ptr - buf);
@@ -139,27 +187,33 @@ long long RoundHalfEven(double value) {
 std::string FormatFloat(std::string_view mask, double value) {
   if (std::isnan(value)) return "NAN";
   if (std::isinf(value)) return value > 0 ? "INF" : "-INF";
-  auto sections = SplitSections(mask);
+  const Sections sections = SplitSections(mask);
   const bool negative = std::signbit(value) && value != 0.0;
-  size_t index = negative && sections.size() > 1 && !sections[1].empty() ? 1 : 0;
-  SectionShape shape = Analyse(sections[index]);
+  size_t index = negative && sections.size > 1 && !sections.text[1].empty() ? 1 : 0;
+  SectionShape shape = Analyse(sections.text[index]);
   std::string intDigits, fracDigits;
   Digits(std::fabs(value), shape.decimals, intDigits, fracDigits);
   const bool isZero = intDigits.empty() && fracDigits.find_first_not_of('0') == std::string::npos;
   if (isZero) {
     // A value that rounds to zero takes the zero section, else the first, unsigned.
-    index = sections.size() > 2 && !sections[2].empty() ? 2 : 0;
-    shape = Analyse(sections[index]);
+    index = sections.size > 2 && !sections.text[2].empty() ? 2 : 0;
+    shape = Analyse(sections.text[index]);
     Digits(0.0, shape.decimals, intDigits, fracDigits);
-    return Render(sections[index], shape, intDigits, fracDigits);
+    return Render(sections.text[index], shape, intDigits, fracDigits);
   }
-  std::string out = Render(sections[index], shape, intDigits, fracDigits);
+  std::string out = Render(sections.text[index], shape, intDigits, fracDigits);
   if (negative && index == 0) out.insert(0, 1, '-');
   return out;
 }
 
 double RoundToDecimals(double value, int decimals) {
   if (!std::isfinite(value)) return value;
+  // The text's digits are then those of the whole number, and reading them
+  // gives the double nearest to whole / 10^decimals, as the division does.
+  if (const auto whole = ScaledWhole(value, decimals)) {
+    const double out = static_cast<double>(*whole) / kPowersOfTen[decimals];
+    return out == 0 ? 0.0 : out;
+  }
   char buf[400];
   const auto end = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, decimals);
   double out = 0;
