@@ -326,6 +326,42 @@ Extremes ExtremesOf(const double* v) {
   return e;
 }
 
+// Extremes of the ten squares (s + offset)^2 of the sample offsets (`sq`),
+// or of what they leave of r^2 (`rest`, negate = true). The offsets rise,
+// so the largest square is at an end, and so is the smallest unless the
+// samples straddle zero.
+Extremes SampleExtremes(const double* v, double firstSample, double lastSample, bool negate) {
+  if (firstSample < 0 && lastSample > 0) return ExtremesOf(v);
+  const double nearest = firstSample >= 0 ? v[0] : v[9];
+  const double farthest = negate ? std::min(v[0], v[9]) : std::max(v[0], v[9]);
+  return negate ? Extremes{farthest, nearest} : Extremes{nearest, farthest};
+}
+
+// Moves [first, last] to the run of the columns whose value is at most t.
+// The values fall up to column `mid` and rise after it, so a run that is
+// not empty holds mid (first > last when it is empty). The run of the row
+// before is the first guess: from row to row it moves by a column or two.
+template <class Value>
+void FollowRun(const Value& value, int mid, int n, double t, int& first, int& last) {
+  if (!(value(mid) <= t)) {
+    first = mid + 1;
+    last = mid;
+    return;
+  }
+  first = std::min(first, mid);
+  last = std::max(last, mid);
+  if (value(first) <= t) {
+    while (first > 0 && value(first - 1) <= t) --first;
+  } else {
+    while (!(value(first) <= t)) ++first;
+  }
+  if (value(last) <= t) {
+    while (last < n - 1 && value(last + 1) <= t) ++last;
+  } else {
+    while (!(value(last) <= t)) --last;
+  }
+}
+
 // Sum of weight * (pixel - sky) over the square ax +- (R + 2), ay +- (R + 2)
 // (taken from `box`), the weight being the share of a pixel within `radio` of
 // the centre by a 10 x 10 grid of sample points. The sums of weight * pixel
@@ -354,7 +390,7 @@ LUMENDA_MEASURE_CLONES double ApertureSum(const PixelBox& box, double cx, double
       sq[k] = sx * sx;
     }
     sq[10] = sq[11] = std::numeric_limits<double>::infinity();
-    colExt[c] = ExtremesOf(sq);
+    colExt[c] = SampleExtremes(sq, dx + kOffsets[0], dx + kOffsets[9], false);
   }
   for (int c = 0; c < n; ++c) {
     const double dy = (y0 + c) - cy;
@@ -363,22 +399,28 @@ LUMENDA_MEASURE_CLONES double ApertureSum(const PixelBox& box, double cx, double
       const double sy = dy + kOffsets[k];
       rest[k] = r2 - sy * sy;
     }
-    rowExt[c] = ExtremesOf(rest);
+    rowExt[c] = SampleExtremes(rest, dy + kOffsets[0], dy + kOffsets[9], true);
   }
   long long weighted = 0, weights = 0;  // in hundredths
+  // The squares fall towards the centre column (the one nearest cx) and rise
+  // again, so the pixels the circle touches are one run of a row, and those
+  // wholly inside one run within it.
+  const int mid = R + 2;
+  const auto lowOf = [&](int c) { return colExt[c].low; };
+  const auto highOf = [&](int c) { return colExt[c].high; };
+  int first = 0, last = n - 1, inFirst = 0, inLast = n - 1;
   for (int j = 0; j < n; ++j) {
     const Extremes rest = rowExt[j];
     const uint16_t* row = box.Pixels(x0, y0 + j);
     const double* rowSamples = &rowRest[static_cast<size_t>(j) * 10];
-    // The squares fall towards the centre and rise again, so the pixels the
-    // circle touches are one run of the row, and those wholly inside one run
-    // within it.
-    int first = 0, last = n - 1;
-    while (first <= last && !(colExt[first].low <= rest.high)) ++first;
-    while (last >= first && !(colExt[last].low <= rest.high)) --last;
-    int inFirst = first, inLast = last;
-    while (inFirst <= inLast && !(colExt[inFirst].high <= rest.low)) ++inFirst;
-    while (inLast >= inFirst && !(colExt[inLast].high <= rest.low)) --inLast;
+    FollowRun(lowOf, mid, n, rest.high, first, last);
+    if (first > last) continue;
+    FollowRun(highOf, mid, n, rest.low, inFirst, inLast);
+    if (inFirst > inLast) {
+      // Nothing wholly inside: every touched pixel is on the edge.
+      inFirst = last + 1;
+      inLast = last;
+    }
     const auto edge = [&](int c) {
       const int k = SamplesInside(&colSq[static_cast<size_t>(c) * kSqStride], rowSamples);
       weighted += static_cast<long long>(k) * row[c];
@@ -388,8 +430,13 @@ LUMENDA_MEASURE_CLONES double ApertureSum(const PixelBox& box, double cx, double
     uint32_t inside = 0;  // at most 205 values below 2^16
     for (int c = inFirst; c <= inLast; ++c) inside += row[c];
     weighted += 100LL * inside;
-    weights += 100LL * std::max(0, inLast - inFirst + 1);
-    for (int c = std::max(inLast + 1, inFirst); c <= last; ++c) edge(c);
+    weights += 100LL * (inLast - inFirst + 1);
+    for (int c = inLast + 1; c <= last; ++c) edge(c);
+    if (inFirst > last) {
+      // Back to a guess around the centre for the next row.
+      inFirst = mid + 1;
+      inLast = mid;
+    }
   }
   return (static_cast<double>(weighted) - static_cast<double>(weights) * sky) / 100.0;
 }
