@@ -577,11 +577,11 @@ LUMENDA_MEASURE_CLONES double HalfFluxDiameter(const PixelBox& box, float cx, fl
     int left = 0, right = side - 1;
     while (left <= right && dxSq[left] >= rest) ++left;
     while (right >= left && dxSq[right] >= rest) --right;
-    for (int i = 0; i < side; ++i) {
-      if (i == left && left <= right) i = right + 1;
-      if (i >= side) break;
+    const auto far = [&](int i) {
       if (const uint64_t key = keyAt(i, j, row); key >= farKey) farKeys.push_back(key);
-    }
+    };
+    for (int i = 0; i < left; ++i) far(i);
+    for (int i = std::max(left, right + 1); i < side; ++i) far(i);
   }
   const size_t tail = std::min<size_t>(20, n);
   if (farKeys.size() < tail)

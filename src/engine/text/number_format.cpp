@@ -20,7 +20,7 @@ Sections SplitSections(std::string_view mask) {
   Sections sections;
   size_t start = 0;
   char quote = 0;
-  for (size_t i = 0; i < mask.size() && sections.size < 2; ++i) {
+  for (size_t i = 0; i < mask.size(); ++i) {
     char c = mask[i];
     if (quote) {
       if (c == quote) quote = 0;
@@ -28,26 +28,11 @@ Sections SplitSections(std::string_view mask) {
       quote = c;
     } else if (c == ';') {
       sections.text[sections.size++] = mask.substr(start, i - start);
+      if (sections.size == 3) return sections;
       start = i + 1;
     }
   }
-  std::string_view last = mask.substr(start);
-  if (sections.size == 2) {
-    // The zero section ends at the next ";", outside quotes.
-    char quote = 0;
-    for (size_t i = 0; i < last.size(); ++i) {
-      const char c = last[i];
-      if (quote) {
-        if (c == quote) quote = 0;
-      } else if (c == '"' || c == '\'') {
-        quote = c;
-      } else if (c == ';') {
-        last = last.substr(0, i);
-        break;
-      }
-    }
-  }
-  sections.text[sections.size++] = last;
+  sections.text[sections.size++] = mask.substr(start);
   return sections;
 }
 
