@@ -64,6 +64,16 @@ TEST(FormatFloat, ExactBinaryTiesRoundToEven) {
   EXPECT_EQ(FormatFloat("0.00", 0.375), "0.38");
   EXPECT_EQ(FormatFloat("0", 0.5), "0");
   EXPECT_EQ(FormatFloat("0", 1.5), "2");
+  // A number kept as text reads back as its rounded text does.
+  EXPECT_EQ(RoundToDecimals(0.125, 2), 0.12);
+  // Stored just below and just above the half, while 100 times each is 1.5
+  // and 2.5 exactly in double.
+  EXPECT_EQ(RoundToDecimals(0.015, 2), 0.01);
+  EXPECT_EQ(RoundToDecimals(0.025, 2), 0.03);
+  EXPECT_EQ(FormatFloat("0.00", 0.015), "0.01");
+  EXPECT_EQ(FormatFloat("0.00", 0.025), "0.03");
+  EXPECT_EQ(RoundToDecimals(1234.5678, 2), 1234.57);
+  EXPECT_FALSE(std::signbit(RoundToDecimals(-0.004, 2)));
   EXPECT_EQ(RoundHalfEven(2.5), 2);
   EXPECT_EQ(RoundHalfEven(-3.5), -4);
   EXPECT_EQ(RoundHalfEven(2.5000001), 3);
