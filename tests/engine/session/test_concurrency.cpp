@@ -32,6 +32,12 @@ std::vector<ProgressStep> DrainUntil(ProgressMailbox& mailbox, const std::atomic
   }
 }
 
+// A sample night of `images` images in `dir`, set up as a user would.
+void PrepareNight(const test::TempDir& dir, int images, Session& session) {
+  ASSERT_TRUE(WriteSampleNight(dir.File("noche"), images, 1).ok());
+  test::PrepareSampleSession(session, dir.File("user/"), dir.File("noche/"), images);
+}
+
 TEST(Concurrency, ImageListingStopsWhenAskedFromAnotherThread) {
   test::TempDir dir;
   ASSERT_TRUE(WriteSampleNight(dir.File("noche"), 3, 1).ok());
@@ -76,9 +82,8 @@ TEST(Concurrency, ImageListingStopsWhenAskedFromAnotherThread) {
 TEST(Concurrency, RunOnAWorkerReportsEveryImageToAnotherThread) {
   test::TempDir dir;
   constexpr int kImages = 5;
-  ASSERT_TRUE(WriteSampleNight(dir.File("noche"), kImages, 1).ok());
   Session session;
-  test::PrepareSampleSession(session, dir.File("user/"), dir.File("noche/"), kImages);
+  PrepareNight(dir, kImages, session);
 
   ProgressMailbox mailbox;
   std::atomic<bool> done{false};
@@ -104,9 +109,8 @@ TEST(Concurrency, RunOnAWorkerReportsEveryImageToAnotherThread) {
 TEST(Concurrency, LongStarListMeasuresEveryStarAsAShortOne) {
   test::TempDir dir;
   constexpr int kImages = 4;
-  ASSERT_TRUE(WriteSampleNight(dir.File("noche"), kImages, 1).ok());
   Session session;
-  test::PrepareSampleSession(session, dir.File("user/"), dir.File("noche/"), kImages);
+  PrepareNight(dir, kImages, session);
   RunJob shortJob = MakeRunJob(session);
   shortJob.settings.minAdu = 0;  // the copies below keep their magnitudes
   shortJob.instrumentalPath = dir.File("short.txt");
